@@ -1,0 +1,7 @@
+#include "engine/Scene.h"
+
+namespace vornak_engine {
+
+Scene::Scene() = default;
+
+} // namespace vornak_engine

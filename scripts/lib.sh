@@ -1,0 +1,34 @@
+# Shared by the scripts: build directories and a virtual display when there is none.
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+jobs="$(nproc 2>/dev/null || echo 2)"
+
+# Starts Xvfb with a window manager (a full-screen window stays 1x1 without one)
+# and exports DISPLAY; both are stopped when the calling script exits.
+start_virtual_display() {
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 "${VORNAK_SCREEN:-1280x720x24}" -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.05
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ]; then
+      export DISPLAY=":$n"
+      openbox >/dev/null 2>&1 &
+      wm_pid=$!
+      trap 'kill $wm_pid $xvfb_pid 2>/dev/null || true' EXIT
+      # Give the window manager a moment to take the screen.
+      for _ in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.1
+      done
+      return 0
+    fi
+  done
+  echo "cannot start a virtual X server" >&2
+  return 1
+}

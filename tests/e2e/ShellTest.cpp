@@ -1,0 +1,127 @@
+// The real binary, started the way a person starts it, on the (virtual) X display.
+
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+const std::string kBinary = VORNAK_BINARY;
+const std::string kFixtures = VORNAK_FIXTURES;
+constexpr double kShortTrack = 1.54; // tests/fixtures/short.mp3
+constexpr double kLongTrack = 8.0;   // tests/fixtures/long.mp3
+
+class Shell : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through scripts/test, which provides a display";
+    }
+
+    void useMusic(const std::string& fixture) { dir.copy(kFixtures + "/" + fixture, "data/zararorad.mp3"); }
+
+    // The X window id of the show, once it is mapped, or "" after the timeout.
+    static std::string waitForWindow(double timeoutSeconds)
+    {
+        const double until = monotonicSeconds() + timeoutSeconds;
+        while (monotonicSeconds() < until) {
+            std::string id = shell("xdotool search --onlyvisible --name '^Vornak$' 2>/dev/null | head -n 1");
+            while (!id.empty() && (id.back() == '\n' || id.back() == '\r'))
+                id.pop_back();
+            if (!id.empty())
+                return id;
+            usleep(50000);
+        }
+        return "";
+    }
+
+    static void pressKey(const std::string& window, const std::string& key)
+    {
+        shell("xdotool windowactivate --sync " + window + " >/dev/null 2>&1; xdotool key " + key);
+    }
+
+    TempDir dir;
+};
+
+TEST_F(Shell, EndsWithItsMusic)
+{
+    useMusic("short.mp3");
+    Process vornak(kBinary, dir.path());
+    const std::string window = waitForWindow(10);
+    const double shown = vornak.elapsed();
+    ASSERT_FALSE(window.empty()) << "no window titled Vornak appeared";
+    const ProcessResult r = vornak.wait(30);
+    ASSERT_TRUE(r.exited) << "timed out: " << r.timedOut << ", signal " << r.signal << "\n" << r.err;
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_GE(r.seconds, kShortTrack - 0.05) << "ended before its music did";
+    EXPECT_LE(r.seconds - shown, kShortTrack + 1.0) << "did not end within a second of the music";
+    EXPECT_EQ(r.out, "") << "nothing but shader diagnostics belongs on standard output";
+}
+
+TEST_F(Shell, EscEndsTheShowButOtherInputDoesNot)
+{
+    useMusic("long.mp3");
+    Process vornak(kBinary, dir.path());
+    const std::string window = waitForWindow(10);
+    ASSERT_FALSE(window.empty()) << "no window titled Vornak appeared";
+
+    // The window fills the screen, as a full-screen desktop window should under a window manager.
+    const std::string geometry = shell("xdotool getwindowgeometry " + window);
+    const std::string screen = shell("xdpyinfo | awk '/dimensions:/ {print $2}'");
+    EXPECT_NE(geometry.find(screen.substr(0, screen.find('\n'))), std::string::npos) << geometry << " vs " << screen;
+
+    pressKey(window, "space a Return F4 q");
+    shell("wmctrl -i -c " + window); // the window-close request
+    usleep(800000);
+    ASSERT_TRUE(vornak.running()) << "ended on a key other than Esc, or on the close request";
+
+    pressKey(window, "Escape");
+    const double pressed = vornak.elapsed();
+    const ProcessResult r = vornak.wait(20);
+    ASSERT_TRUE(r.exited) << r.err;
+    EXPECT_EQ(r.status, 0);
+    EXPECT_LT(r.seconds - pressed, 1.0) << "Esc did not end the show promptly";
+    EXPECT_LT(r.seconds, kLongTrack) << "ended by the music, not by Esc";
+}
+
+TEST_F(Shell, MissingMusicEndsAfterOneFrame)
+{
+    Process vornak(kBinary, dir.path());
+    const ProcessResult r = vornak.wait(20);
+    ASSERT_TRUE(r.exited) << r.err;
+    EXPECT_EQ(r.status, 0);
+    EXPECT_LT(r.seconds, 5.0);
+    EXPECT_NE(r.err.find("data/zararorad.mp3"), std::string::npos) << "one line naming the file: " << r.err;
+}
+
+TEST_F(Shell, AudioDriverThatCannotOpenStillPlaysTheTrack)
+{
+    useMusic("short.mp3");
+    for (const char* driver : {"alsa", "no-such-driver"}) {
+        SCOPED_TRACE(driver);
+        Process vornak(kBinary, dir.path(), {std::string("SDL_AUDIODRIVER=") + driver});
+        const ProcessResult r = vornak.wait(30);
+        ASSERT_TRUE(r.exited) << r.err;
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_GE(r.seconds, kShortTrack - 0.05) << "the show ended before the track's length:\n" << r.err;
+        EXPECT_NE(r.err.find("playing silently"), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(Shell, NoDisplayExitsWithAMessage)
+{
+    useMusic("short.mp3");
+    Process vornak(kBinary, dir.path(), {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"});
+    const ProcessResult r = vornak.wait(20);
+    ASSERT_TRUE(r.exited) << "crashed or hung: signal " << r.signal << "\n" << r.err;
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("vornak: "), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line on standard error: " << r.err;
+}
+
+} // namespace

@@ -1,0 +1,35 @@
+#pragma once
+
+// The GL test fixture: one hidden 640x360 window with a real GL 4.1 core
+// context (Mesa under the virtual X server in CI), made once per process.
+// Tests draw into the default framebuffer and read pixels and state back.
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+using Rgba = std::array<int, 4>;
+
+class GLTest : public ::testing::Test {
+public:
+    static constexpr int kWidth = 640;
+    static constexpr int kHeight = 360;
+
+protected:
+    static void SetUpTestSuite();
+    // Resets the state tests commonly change and clears the frame and GL errors.
+    void SetUp() override;
+
+    // The pixel at (x, y) of the back buffer, y counted from the bottom.
+    static Rgba pixel(int x, int y);
+    // The same, at a point given as fractions of the width and height from the bottom-left.
+    static Rgba pixelAt(double fx, double fy);
+    // Level 0 of a 2D texture as RGBA bytes, rows bottom-up as GL stores them.
+    static std::vector<std::uint8_t> textureImage(GLuint tex, int* width = nullptr, int* height = nullptr);
+};
+
+// True when every channel lies within tolerance of the expectation.
+::testing::AssertionResult near(const Rgba& actual, const Rgba& expected, int tolerance);

@@ -1,0 +1,113 @@
+#include "support/Process.h"
+
+#include "support/TempDir.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+double monotonicSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+Process::Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env)
+{
+    static int counter = 0;
+    const std::string stem = workdir + "/.process-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+    outPath_ = stem + ".out";
+    errPath_ = stem + ".err";
+    startTime_ = monotonicSeconds();
+    pid_ = fork();
+    if (pid_ == 0) {
+        if (chdir(workdir.c_str()) != 0)
+            _exit(126);
+        const int out = open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, 1);
+        dup2(err, 2);
+        for (const std::string& e : env) {
+            const auto eq = e.find('=');
+            if (eq == std::string::npos)
+                unsetenv(e.c_str());
+            else
+                setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+        }
+        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+}
+
+Process::~Process()
+{
+    if (pid_ > 0 && !reaped_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+bool Process::running()
+{
+    if (reaped_)
+        return false;
+    const int r = waitpid(pid_, &rawStatus_, WNOHANG);
+    if (r == pid_)
+        reaped_ = true;
+    return !reaped_;
+}
+
+double Process::elapsed() const
+{
+    return monotonicSeconds() - startTime_;
+}
+
+ProcessResult Process::wait(double timeoutSeconds)
+{
+    ProcessResult result;
+    while (running()) {
+        if (elapsed() > timeoutSeconds) {
+            result.timedOut = true;
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &rawStatus_, 0);
+            reaped_ = true;
+            break;
+        }
+        usleep(10000);
+    }
+    result.seconds = elapsed();
+    if (WIFEXITED(rawStatus_)) {
+        result.exited = !result.timedOut;
+        result.status = WEXITSTATUS(rawStatus_);
+    } else if (WIFSIGNALED(rawStatus_)) {
+        result.signal = WTERMSIG(rawStatus_);
+    }
+    result.out = readFile(outPath_);
+    result.err = readFile(errPath_);
+    return result;
+}
+
+std::string shell(const std::string& command, int* status)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        if (status)
+            *status = -1;
+        return output;
+    }
+    char buffer[4096];
+    std::size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    const int rc = pclose(pipe);
+    if (status)
+        *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return output;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+// Runs a program the way a person starts it from a shell: in a working
+// directory, with a few environment changes, its output captured to files.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct ProcessResult {
+    bool exited = false;   // false: killed by a signal or by the timeout
+    int status = -1;       // exit status when exited
+    int signal = 0;        // the signal that ended it, if any
+    bool timedOut = false;
+    double seconds = 0.0;  // wall time from start to end
+    std::string out;
+    std::string err;
+};
+
+class Process {
+public:
+    // env: NAME=VALUE sets a variable, NAME alone removes it.
+    Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env = {});
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool running();
+    double elapsed() const;
+    // Waits up to timeoutSeconds, then kills the process; returns how it ended.
+    ProcessResult wait(double timeoutSeconds);
+
+private:
+    int pid_ = -1;
+    double startTime_ = 0.0;
+    std::string outPath_;
+    std::string errPath_;
+    bool reaped_ = false;
+    int rawStatus_ = 0;
+};
+
+double monotonicSeconds();
+
+// Runs a shell command to its end and returns its standard output.
+std::string shell(const std::string& command, int* status = nullptr);
