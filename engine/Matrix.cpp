@@ -85,11 +85,11 @@ void Matrix::lookAt(double* eye, double* center, double* up)
     crossproduct3v(up, f, s);
     crossproduct3v(f, s, u); // from the not yet normalised f and s
     normalize(s, 3);
-    const float ts = -dotproduct(eye, s);
+    const float ts = -dotproduct(eye, s, 3);
     normalize(u, 3);
-    const float tu = -dotproduct(eye, u);
+    const float tu = -dotproduct(eye, u, 3);
     normalize(f, 3);
-    const float tf = -dotproduct(eye, f);
+    const float tf = -dotproduct(eye, f, 3);
 
     m[0] = static_cast<float>(s[0]);
     m[4] = static_cast<float>(s[1]);

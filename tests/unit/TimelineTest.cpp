@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ struct Drawn {
     double t;
 };
 
-class RecordingScene : public Scene {
+class RecordingScene final : public Scene {
 public:
     RecordingScene(std::vector<Drawn>& log, std::string name, double from, double to) : log_(log), name_(std::move(name))
     {
@@ -32,14 +33,13 @@ private:
 class TestDemo : public Demo {
 public:
     TestDemo() : Demo(640, 360) {}
-    ~TestDemo() { for (Scene* s : owned) delete static_cast<RecordingScene*>(s); }
     void init() override {}
     void add(std::vector<Drawn>& log, const char* name, double from, double to)
     {
-        owned.push_back(new RecordingScene(log, name, from, to));
-        scenes.push_back(owned.back());
+        owned.push_back(std::make_unique<RecordingScene>(log, name, from, to));
+        scenes.push_back(owned.back().get());
     }
-    std::vector<Scene*> owned;
+    std::vector<std::unique_ptr<RecordingScene>> owned;
 };
 
 std::vector<std::string> namesAt(TestDemo& demo, std::vector<Drawn>& log, double t)
