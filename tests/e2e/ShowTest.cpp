@@ -2,7 +2,7 @@
 // (virtual) X screen, with its real music, until the music ends.
 
 #include "support/Process.h"
-#include "support/TempDir.h"
+#include "support/Screen.h"
 
 #include <gtest/gtest.h>
 
@@ -16,28 +16,6 @@
 namespace {
 
 const std::string kRoot = VORNAK_SOURCE_DIR;
-
-// An 8-bit RGB image read from ImageMagick's binary PPM output.
-struct Image {
-    int width = 0, height = 0;
-    std::string rgb;
-
-    static Image fromCommand(const std::string& command)
-    {
-        Image image;
-        const std::string ppm = shell(command);
-        int maxValue = 0, consumed = 0;
-        if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &image.width, &image.height, &maxValue, &consumed) != 3)
-            return Image{};
-        image.rgb = ppm.substr(static_cast<std::size_t>(consumed) + 1);
-        if (image.rgb.size() < static_cast<std::size_t>(image.width) * image.height * 3)
-            return Image{};
-        return image;
-    }
-    static Image screen() { return fromCommand("import -silent -window root ppm:- 2>/dev/null"); }
-
-    int at(int x, int y, int c) const { return static_cast<unsigned char>(rgb[(static_cast<std::size_t>(y) * width + x) * 3 + c]); }
-};
 
 // Mean colour difference between a screen box and a picture resized over the given screen box.
 double meanError(const Image& screen, int x0, int y0, int x1, int y1, const Image& picture, int px0, int py0)
@@ -54,39 +32,14 @@ double meanError(const Image& screen, int x0, int y0, int x1, int y1, const Imag
     return n ? total / n : 1e9;
 }
 
-std::string windowId()
-{
-    std::string id = shell("xdotool search --onlyvisible --name '^Vornak$' 2>/dev/null | head -n 1");
-    while (!id.empty() && (id.back() == '\n'))
-        id.pop_back();
-    return id;
-}
-
 TEST(Show, PlaysToTheEndWithTheOverlayOverTheWipe)
 {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through scripts/test, which provides a display";
     Process vornak(VORNAK_BINARY, kRoot, {"SDL_AUDIODRIVER=dummy"});
 
-    double until = monotonicSeconds() + 30;
-    while (windowId().empty() && monotonicSeconds() < until && vornak.running())
-        usleep(50000);
-    ASSERT_FALSE(windowId().empty()) << "no window titled Vornak appeared";
-
-    // The show's clock starts with its first picture: wait for the screen to light up.
-    double shownAt = -1;
-    until = monotonicSeconds() + 60;
-    while (monotonicSeconds() < until && vornak.running()) {
-        const Image tiny = Image::fromCommand("import -silent -window root -resize 16x9! ppm:- 2>/dev/null");
-        int lit = 0;
-        for (int i = 0; i < tiny.width * tiny.height; ++i)
-            lit += tiny.at(i % tiny.width, i / tiny.width, 0) + tiny.at(i % tiny.width, i / tiny.width, 1) +
-                           tiny.at(i % tiny.width, i / tiny.width, 2) > 40;
-        if (lit > 10) {
-            shownAt = vornak.elapsed();
-            break;
-        }
-        usleep(100000);
-    }
+    ASSERT_FALSE(waitForVornakWindow(vornak, 30).empty()) << "no window titled Vornak appeared";
+    // The show's clock starts with its first picture.
+    const double shownAt = waitForFirstPicture(vornak, 60);
     ASSERT_GE(shownAt, 0) << "the show never drew a picture";
 
     const double sleepFor = shownAt + 9.0 - vornak.elapsed();
