@@ -159,7 +159,7 @@ struct PngJob {
     Bytes pixels;
     std::unique_ptr<png_bytep[]> rows;
     char error[256] = {};
-    bool warned = false;
+    char warning[256] = {};
     int width = 0;
     int height = 0;
     int channels = 0;
@@ -179,14 +179,13 @@ void pngError(png_structp png, png_const_charp message)
     png_longjmp(png, 1);
 }
 
-// Benign warnings (a bad ancillary chunk, an odd colour profile) get one line per file at most.
+// Benign warnings (a bad ancillary chunk, an odd colour profile): the first is
+// kept and printed only if the picture loads, so a failure stays one line.
 void pngWarning(png_structp png, png_const_charp message)
 {
     PngJob* job = static_cast<PngJob*>(png_get_error_ptr(png));
-    if (!job->warned) {
-        job->warned = true;
-        report(job->name, "libpng warning: %s", message);
-    }
+    if (!job->warning[0])
+        std::snprintf(job->warning, sizeof job->warning, "%s", message);
 }
 
 void pngReadMemory(png_structp png, png_bytep into, std::size_t count)
@@ -299,6 +298,8 @@ bool decodePngFrom(void* source, png_rw_ptr readFunction, const char* name, Deco
         report(name, "cannot decode PNG: %s", job.error);
         return false;
     }
+    if (job.warning[0])
+        report(name, "libpng warning: %s", job.warning);
     static const unsigned formats[] = {GL_RED, GL_RG, GL_RGB, GL_RGBA};
     const std::uint8_t* pixels = job.pixels.get();
     adopt(out, std::move(job.pixels), pixels, job.bytes, job.width, job.height, formats[job.channels - 1]);
