@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -382,6 +383,21 @@ TEST(Decoders, DamagedInputIsRefusedWithOneLine)
         EXPECT_EQ(err.rfind(c.name + ": ", 0), 0u) << err;
         EXPECT_NE(err.find(c.reason), std::string::npos) << err;
     }
+}
+
+// Damaged ancillary chunks do not stop the picture; their warnings make one line, not one each.
+TEST(PngDecoder, WarningsMakeOneLine)
+{
+    std::string file = encodePNG(2, 2, distinct(2, 2, 3));
+    const std::string badText = std::string("\0\0\0\x03tEXta\0b", 11) + "\xDE\xAD\xBE\xEF";
+    file.insert(33, badText + badText + badText); // after the signature and IHDR
+    DecodedImage image;
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(decodePNG(bytesOf(file), file.size(), "w.png", image));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_EQ(err.rfind("w.png: libpng warning: ", 0), 0u) << err;
+    EXPECT_EQ(pixelsOf(image), flipRows(distinct(2, 2, 3), 6));
 }
 
 // A decoder reused after a success must not keep the old picture on failure.
