@@ -48,7 +48,7 @@ double waitForFirstPicture(Process& process, double timeoutSeconds)
 {
     const double until = monotonicSeconds() + timeoutSeconds;
     while (monotonicSeconds() < until && process.running()) {
-        const Image tiny = screen(16, 9);
+        const Image tiny = Image::screen(16, 9);
         int lit = 0;
         for (int y = 0; y < tiny.height; ++y)
             for (int x = 0; x < tiny.width; ++x)
