@@ -21,7 +21,8 @@ Image Image::screen(int width, int height)
     std::string resize;
     if (width > 0 && height > 0)
         resize = " -resize " + std::to_string(width) + "x" + std::to_string(height) + "!";
-    return fromCommand("import -silent -window root" + resize + " ppm:- 2>/dev/null");
+    // xwd grabs the screen at once; the slower conversion happens afterwards.
+    return fromCommand("xwd -root -silent | convert xwd:-" + resize + " ppm:- 2>/dev/null");
 }
 
 std::string vornakWindow()
@@ -48,13 +49,14 @@ double waitForFirstPicture(Process& process, double timeoutSeconds)
 {
     const double until = monotonicSeconds() + timeoutSeconds;
     while (monotonicSeconds() < until && process.running()) {
+        const double takenAt = process.elapsed();
         const Image tiny = Image::screen(16, 9);
         int lit = 0;
         for (int y = 0; y < tiny.height; ++y)
             for (int x = 0; x < tiny.width; ++x)
                 lit += tiny.at(x, y, 0) + tiny.at(x, y, 1) + tiny.at(x, y, 2) > 40;
         if (lit > 10)
-            return process.elapsed();
+            return takenAt;
         usleep(50000);
     }
     return -1;
