@@ -140,11 +140,12 @@ double gate(double t, double dur, double attack, double release)
 void bell(Stereo& out, double start, double dur, int midi, float vel, float pan, double decay = 0.9)
 {
     const double f = midiHz(midi);
-    const double ring = dur + 0.25;
-    const size_t s0 = sampleAt(start), n = size_t((ring + 0.15) * rate);
+    // Each note stops soon after its length so the tune stays clear.
+    const double ring = dur + 0.05;
+    const size_t s0 = sampleAt(start), n = size_t((ring + 0.09) * rate);
     for (size_t i = 0; i < n; ++i) {
         double t = double(i) / rate;
-        double env = gate(t, ring, 0.002, 0.15) * std::exp(-t / decay);
+        double env = gate(t, ring, 0.002, 0.09) * std::exp(-t / decay);
         double i1 = 1.3 * std::exp(-t / 0.35) + 0.25;
         double i2 = 1.6 * std::exp(-t / 0.06);
         double w = 2 * pi * f * t;
