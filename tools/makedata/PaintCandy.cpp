@@ -25,7 +25,7 @@ void background(Canvas& c)
 
 // Red and white diagonal stripes over a tube; `along` runs the tube's length,
 // `across` from -1 to 1 over its width.
-Color caneColor(float along, float across, float width)
+Color caneColor(float along, float across)
 {
     float stripe = std::fmod(along / 70 + across * 0.35f + 100, 1.f);
     float edge = std::fabs(stripe - 0.5f) * 70 - 0.18f * 70;
@@ -36,7 +36,6 @@ Color caneColor(float along, float across, float width)
     float nz = std::sqrt(std::max(0.f, 1 - across * across));
     float k = 0.55f + 0.55f * nz - 0.15f * across;
     float spec = 0.55f * std::pow(std::max(0.f, 1 - std::fabs(across + 0.35f) * 3.5f), 2.f);
-    (void)width;
     return {clamp01(base.r * k + spec), clamp01(base.g * k + spec), clamp01(base.b * k + spec), 1};
 }
 
@@ -55,7 +54,7 @@ void cane(Canvas& c, Vec2 foot, Vec2 top, float R, float hookSide, float w)
         Vec2 p = Vec2{x, y} - foot;
         float along = dot(p, dir);
         float across = (p.x * -dir.y + p.y * dir.x) / w;
-        return caneColor(along, across, w);
+        return caneColor(along, across);
     });
     // Hook: half a ring about `centre`, starting at `top`.
     Vec2 start = top - centre;
@@ -78,7 +77,7 @@ void cane(Canvas& c, Vec2 foot, Vec2 top, float R, float hookSide, float w)
         float r = std::hypot(x - centre.x, y - centre.y);
         float a = std::fmod((std::atan2(y - centre.y, x - centre.x) - a0) * hookSide + 4 * pi, 2 * pi);
         float across = std::clamp((r - R) / w, -1.f, 1.f) * hookSide;
-        return caneColor(len + a * R, across, w);
+        return caneColor(len + a * R, across);
     });
 }
 

@@ -10,11 +10,10 @@ Canvas paintSkipAd()
     const float W = 480, H = 194;
     Canvas c(int(W), int(H), hex(0x000000));
     // What the "translucent" box lets through: a blurred, darkened hint of a picture.
-    c.shade([W, H](float x, float y, Color& p) {
+    c.shade([H](float x, float y, Color& p) {
         float n = fbm(x * 0.008f, y * 0.01f, 3, 5u);
         Color under = mix(hex(0x1b2233), hex(0x2c2a3a), n);
         p = mix(under, hex(0x101014), smooth(0, H, y) * 0.4f);
-        (void)W;
     });
     // Border: light grey, inset so that nothing important sits in the right 5%.
     const float inset = 6;
