@@ -1,16 +1,40 @@
 #include "support/Screen.h"
 
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 Image Image::fromCommand(const std::string& command)
 {
-    Image image;
     const std::string ppm = shell(command);
-    int maxValue = 0, consumed = 0;
-    if (std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &image.width, &image.height, &maxValue, &consumed) != 3)
+    // Header: "P6", width, height, maximum value, separated by white space and
+    // '#' comments (xwd's converter writes one), then one byte before the pixels.
+    std::size_t pos = 0;
+    const auto token = [&]() {
+        for (;;) {
+            while (pos < ppm.size() && std::isspace(static_cast<unsigned char>(ppm[pos])))
+                ++pos;
+            if (pos < ppm.size() && ppm[pos] == '#') {
+                while (pos < ppm.size() && ppm[pos] != '\n')
+                    ++pos;
+                continue;
+            }
+            break;
+        }
+        const std::size_t from = pos;
+        while (pos < ppm.size() && !std::isspace(static_cast<unsigned char>(ppm[pos])))
+            ++pos;
+        return ppm.substr(from, pos - from);
+    };
+    Image image;
+    if (token() != "P6")
         return Image{};
-    image.rgb = ppm.substr(static_cast<std::size_t>(consumed) + 1);
+    image.width = std::atoi(token().c_str());
+    image.height = std::atoi(token().c_str());
+    if (std::atoi(token().c_str()) != 255 || image.width <= 0 || image.height <= 0)
+        return Image{};
+    image.rgb = ppm.substr(pos + 1);
     if (image.rgb.size() < static_cast<std::size_t>(image.width) * image.height * 3)
         return Image{};
     return image;
