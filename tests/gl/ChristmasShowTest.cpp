@@ -15,6 +15,8 @@
 #include <functional>
 #include <memory>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -86,13 +88,19 @@ protected:
         demo = new Christmas(kWidth, kHeight);
         demo->init();
         ASSERT_EQ(demo->scenes.size(), 7u);
-        firstWipe = static_cast<CircleTrans*>(demo->scenes[0]);
-        candy = static_cast<CandyScene*>(demo->scenes[1]);
-        title = static_cast<SpriteTest*>(demo->scenes[2]);
-        toys = static_cast<ToyScene*>(demo->scenes[3]);
-        secondWipe = static_cast<CircleTrans*>(demo->scenes[4]);
-        religion = static_cast<ReligionScene*>(demo->scenes[5]);
-        overlay = static_cast<SkipAdOverlay*>(demo->scenes[6]);
+        // Find each scene by its kind, so a wrong order fails the tests instead of crashing them.
+        for (vornak_engine::Scene* scene : demo->scenes) {
+            if (auto* wipe = dynamic_cast<CircleTrans*>(scene))
+                (firstWipe ? secondWipe : firstWipe) = wipe;
+            candy = candy ? candy : dynamic_cast<CandyScene*>(scene);
+            title = title ? title : dynamic_cast<SpriteTest*>(scene);
+            toys = toys ? toys : dynamic_cast<ToyScene*>(scene);
+            religion = religion ? religion : dynamic_cast<ReligionScene*>(scene);
+            overlay = overlay ? overlay : dynamic_cast<SkipAdOverlay*>(scene);
+        }
+        ASSERT_TRUE(firstWipe && secondWipe && candy && title && toys && religion && overlay);
+        if (firstWipe->start > secondWipe->start)
+            std::swap(firstWipe, secondWipe);
         christmas = std::make_unique<Picture>(title->picture);
         titlePicture = std::make_unique<Picture>(title->title);
         easter = std::make_unique<Picture>(firstWipe->easterPicture);
@@ -144,6 +152,19 @@ protected:
     static inline std::unique_ptr<Picture> christmas, titlePicture, easter, toysPicture, candyPicture,
         religionPicture, skipAd;
 };
+
+TEST_F(ChristmasShow, ScheduleInListOrder)
+{
+    const std::vector<vornak_engine::Scene*> expected = {firstWipe, candy, title, toys, secondWipe, religion, overlay};
+    EXPECT_EQ(demo->scenes, expected);
+    const double windows[7][2] = {{2.6, 10}, {13, 16.7}, {0, 2.6}, {10, 13}, {20.3, 22}, {16.7, 20.3}, {8, 22}};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(expected[i]->start, windows[i][0]) << "entry " << i;
+        EXPECT_EQ(expected[i]->end, windows[i][1]) << "entry " << i;
+    }
+    EXPECT_EQ(firstWipe->transitionEnd, 5);
+    EXPECT_EQ(secondWipe->transitionEnd, 22);
+}
 
 TEST_F(ChristmasShow, TitleLiesOverTheChristmasPicture)
 {
