@@ -18,6 +18,7 @@
 #include <stb/stb_image.h>
 
 #include <cstdio>
+#include <malloc.h>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -141,7 +142,12 @@ unsigned char* stbLoad(const std::string& path, int* w, int* h)
 {
     int channels = 0;
     stbi_set_flip_vertically_on_load(1); // the same bottom-up job
-    return stbi_load(path.c_str(), w, h, &channels, 3);
+    unsigned char* pixels = stbi_load(path.c_str(), w, h, &channels, 3);
+    if (!pixels) {
+        std::fprintf(stderr, "texture_bench: stb_image: %s: %s\n", path.c_str(), stbi_failure_reason());
+        std::exit(1);
+    }
+    return pixels;
 }
 
 void setPicturesCounter(benchmark::State& state)
@@ -303,24 +309,36 @@ BENCHMARK(loadBarePng)->Unit(benchmark::kMillisecond);
 BENCHMARK(loadOursPng)->Unit(benchmark::kMillisecond);
 BENCHMARK(loadStbPng)->Unit(benchmark::kMillisecond);
 
-// The console table plus our time over the bare library's, and stb's over ours.
+// The console table plus our CPU time over the bare library's, and stb's over ours
+// (CPU time: the machine is shared, and wall time counts waiting for a core).
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        // With --benchmark_repetitions the median stands for the benchmark.
+        for (const Run& run : runs) {
+            if (run.error_occurred)
+                continue;
+            const std::string& name = run.run_name.function_name;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                medians[name] = run.GetAdjustedCPUTime();
+            else if (run.run_type == Run::RT_Iteration)
+                times[name] = run.GetAdjustedCPUTime();
+        }
     }
 
     void Finalize() override
     {
         ConsoleReporter::Finalize();
+        for (const auto& [name, time] : medians)
+            times[name] = time;
         for (const char* step : {"decode", "load"}) {
             for (const char* kind : {"Jpeg", "Png"}) {
                 const std::string s = step, k = kind;
-                const double ours = times[s + "Ours" + k], bare = times[s + "Bare" + k], stb = times[s + "Stb" + k];
+                const double ours = times[s + "Ours" + k];
+                const double bare = times[s + "Bare" + k];
+                const double stb = times[s + "Stb" + k];
                 if (ours > 0 && bare > 0 && stb > 0)
                     std::printf("%-6s %-4s ours/bare = %.3f   stb/ours = %.2f\n", step, kind, ours / bare, stb / ours);
             }
@@ -329,6 +347,7 @@ public:
 
 private:
     std::map<std::string, double> times;
+    std::map<std::string, double> medians;
 };
 
 void openGL()
@@ -351,6 +370,11 @@ void openGL()
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
+    // Keep freed picture buffers in the heap: otherwise each reader's time
+    // depends on whether glibc happens to map fresh pages for it, which
+    // swings with the order the benchmarks run in.
+    mallopt(M_MMAP_THRESHOLD, 256 << 20);
+    mallopt(M_TRIM_THRESHOLD, 512 << 20);
     if (!writeFiles()) {
         std::fprintf(stderr, "texture_bench: cannot write the test pictures to /tmp\n");
         return 1;

@@ -366,13 +366,4 @@ TEST_F(TextureTest, UnusableFilesLeaveANameWithoutAnImage)
     }
 }
 
-TEST_F(TextureTest, EachTextureGetsItsOwnName)
-{
-    const std::string path = file("n.png", encodePNG(2, 2, distinct(2, 2, 3)));
-    Texture a(path.c_str(), IMG_PNG);
-    Texture b(path.c_str(), IMG_PNG);
-    EXPECT_NE(a.getTexID(), 0u);
-    EXPECT_NE(a.getTexID(), b.getTexID());
-}
-
 } // namespace

@@ -224,25 +224,6 @@ TEST(TgaDecoder, HandledKindsDecodeBottomUp)
     }
 }
 
-TEST(Decoders, FileAndMemoryAgree)
-{
-    TempDir dir;
-    const std::string jpeg = encodeJPEG(16, 16, quadrants(16, 16));
-    const std::string png = encodePNG(5, 3, distinct(5, 3, 4), [] {
-        PngOptions o;
-        o.colourType = PNG_COLOR_TYPE_RGBA;
-        return o;
-    }());
-    DecodedImage a, b;
-    ASSERT_TRUE(decodeJPEG(bytesOf(jpeg), jpeg.size(), "m.jpg", a));
-    ASSERT_TRUE(decodeJPEG(dir.write("f.jpg", jpeg).c_str(), b));
-    EXPECT_EQ(pixelsOf(a), pixelsOf(b));
-    ASSERT_TRUE(decodePNG(bytesOf(png), png.size(), "m.png", a));
-    ASSERT_TRUE(decodePNG(dir.write("f.png", png).c_str(), b));
-    EXPECT_EQ(pixelsOf(a), pixelsOf(b));
-    EXPECT_EQ(b.format, unsigned(GL_RGBA));
-}
-
 std::uint32_t crc32(const std::string& bytes)
 {
     std::uint32_t crc = 0xFFFFFFFFu;
