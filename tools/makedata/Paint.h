@@ -21,11 +21,11 @@ struct SpherePaint {
         float diff = std::max(0.f, nx * lx + ny * ly + nz * lz);
         // Reflection of the light about the normal, seen from the front.
         float rz = 2 * (nx * lx + ny * ly + nz * lz) * nz - lz;
-        float spec = std::pow(std::max(0.f, rz), 40.f) * gloss;
+        float shine = std::pow(std::max(0.f, rz), 40.f) * gloss;
         float rim = std::pow(1 - nz, 3.f) * 0.25f;
         float k = 0.28f + 0.85f * diff;
-        return {clamp01(base.r * k + spec + rim * 0.5f), clamp01(base.g * k + spec + rim * 0.6f),
-                clamp01(base.b * k + spec + rim), base.a};
+        return {clamp01(base.r * k + shine + rim * 0.5f), clamp01(base.g * k + shine + rim * 0.6f),
+                clamp01(base.b * k + shine + rim), base.a};
     }
 };
 

@@ -35,8 +35,8 @@ Color caneColor(float along, float across)
     base = mix(base, hex(0x2a9a4a), clamp01(2.5f - pin) * 0.9f);
     float nz = std::sqrt(std::max(0.f, 1 - across * across));
     float k = 0.55f + 0.55f * nz - 0.15f * across;
-    float spec = 0.55f * std::pow(std::max(0.f, 1 - std::fabs(across + 0.35f) * 3.5f), 2.f);
-    return {clamp01(base.r * k + spec), clamp01(base.g * k + spec), clamp01(base.b * k + spec), 1};
+    float shine = 0.55f * std::pow(std::max(0.f, 1 - std::fabs(across + 0.35f) * 3.5f), 2.f);
+    return {clamp01(base.r * k + shine), clamp01(base.g * k + shine), clamp01(base.b * k + shine), 1};
 }
 
 // A cane: a straight shaft from `foot` to `top`, then a hook of radius R

@@ -222,10 +222,10 @@ Color eggColor(const Egg& e, float x, float y)
     float d = (n2.x * lx + n2.y * ly + nz * lz) / len;
     float k = 0.45f + 0.7f * std::max(0.f, d);
     float rz = 2 * d * (nz / len) - lz;
-    float spec = 0.35f * std::pow(std::max(0.f, rz), 24.f);
+    float shine = 0.35f * std::pow(std::max(0.f, rz), 24.f);
     // Green bounce light from the grass on the lower side.
     float bounce = 0.12f * smooth(0.3f, 1.f, n2.y / len);
-    return {clamp01(col.r * k + spec), clamp01(col.g * k + spec + bounce * 0.5f), clamp01(col.b * k + spec), 1};
+    return {clamp01(col.r * k + shine), clamp01(col.g * k + shine + bounce * 0.5f), clamp01(col.b * k + shine), 1};
 }
 
 void egg(Canvas& c, const Egg& e)

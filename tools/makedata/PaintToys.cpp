@@ -211,8 +211,8 @@ Color cylinder(Color base, float y, float top, float bottom)
 {
     float v = (y - top) / (bottom - top) * 2 - 1;
     float k = 0.5f + 0.7f * std::sqrt(std::max(0.f, 1 - v * v)) - 0.2f * v;
-    float spec = 0.4f * std::pow(std::max(0.f, 1 - std::fabs(v + 0.45f) * 4), 2.f);
-    return {clamp01(base.r * k + spec), clamp01(base.g * k + spec), clamp01(base.b * k + spec), 1};
+    float shine = 0.4f * std::pow(std::max(0.f, 1 - std::fabs(v + 0.45f) * 4), 2.f);
+    return {clamp01(base.r * k + shine), clamp01(base.g * k + shine), clamp01(base.b * k + shine), 1};
 }
 
 void train(Canvas& c)
