@@ -68,8 +68,12 @@ int main(int, char**)
     glewExperimental = GL_TRUE;
     const GLenum glewStatus = glewInit();
     if (glewStatus != GLEW_OK) {
-        std::fprintf(stderr, "vornak: cannot load OpenGL entry points: %s\n",
-                     reinterpret_cast<const char*>(glewGetErrorString(glewStatus)));
+        // GLEW loads through GLX; SDL falls back to an EGL driver when there is no X display.
+        const char* reason = glewStatus == GLEW_ERROR_NO_GLX_DISPLAY
+                                 ? "no GLX display"
+                                 : reinterpret_cast<const char*>(glewGetErrorString(glewStatus));
+        std::fprintf(stderr, "vornak: cannot load OpenGL entry points: %s (SDL video driver %s)\n", reason,
+                     SDL_GetCurrentVideoDriver());
         SDL_GL_DeleteContext(context);
         SDL_DestroyWindow(window);
         SDL_Quit();
