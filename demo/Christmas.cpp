@@ -1,5 +1,12 @@
 #include "demo/Christmas.h"
 
+#include "demo/CandyScene.h"
+#include "demo/CircleTrans.h"
+#include "demo/ReligionScene.h"
+#include "demo/SkipAdOverlay.h"
+#include "demo/SpriteTest.h"
+#include "demo/ToyScene.h"
+
 #include <GL/glew.h>
 
 Christmas::Christmas(int width, int height) : Demo(width, height)
@@ -11,4 +18,12 @@ Christmas::Christmas(int width, int height) : Demo(width, height)
 
 void Christmas::init()
 {
+    // List order is drawing order: the overlay must come last, after every clearing scene.
+    scenes.push_back(new CircleTrans(2.6, 10, 5));
+    scenes.push_back(new CandyScene);
+    scenes.push_back(new SpriteTest);
+    scenes.push_back(new ToyScene);
+    scenes.push_back(new CircleTrans(20.3, 22, 22));
+    scenes.push_back(new ReligionScene);
+    scenes.push_back(new SkipAdOverlay);
 }

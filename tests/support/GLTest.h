@@ -18,10 +18,6 @@ public:
     static constexpr int kWidth = 640;
     static constexpr int kHeight = 360;
 
-protected:
-    static void SetUpTestSuite();
-    // Resets the state tests commonly change and clears the frame and GL errors.
-    void SetUp() override;
 
     // The pixel at (x, y) of the back buffer, y counted from the bottom.
     static Rgba pixel(int x, int y);
@@ -29,6 +25,11 @@ protected:
     static Rgba pixelAt(double fx, double fy);
     // Level 0 of a 2D texture as RGBA bytes, rows bottom-up as GL stores them.
     static std::vector<std::uint8_t> textureImage(GLuint tex, int* width = nullptr, int* height = nullptr);
+
+protected:
+    static void SetUpTestSuite();
+    // Resets the state tests commonly change and clears the frame and GL errors.
+    void SetUp() override;
 };
 
 // True when every channel lies within tolerance of the expectation.

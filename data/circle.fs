@@ -1,0 +1,37 @@
+#version 410 core
+
+// A clock-hand wipe around the screen centre, from "chrimg" to "easimg".
+// "degree" (radians) runs from 0 up to its ceiling of 6.28 * 0.96; that
+// ceiling is taken as the finished wipe, so the Easter picture ends up whole.
+
+in vec2 uv;
+uniform sampler2D chrimg;
+uniform sampler2D easimg;
+uniform float degree;
+out vec4 color;
+
+const float PI = 3.14159265;
+const float CEILING = 6.0288;
+const float EDGE = 0.12; // width of the soft edge, radians
+
+void main()
+{
+    vec3 from = texture(chrimg, uv).rgb;
+    vec3 to = texture(easimg, uv).rgb;
+
+    // Angle clockwise from twelve o'clock, 0 .. 2 pi, on a 16:9 screen.
+    vec2 d = (uv - 0.5) * vec2(16.0 / 9.0, 1.0);
+    float a = atan(d.x, d.y);
+    if (a < 0.0)
+        a += 2.0 * PI;
+
+    float k = clamp(degree / CEILING, 0.0, 1.0);
+    float hand = k * (2.0 * PI + EDGE);
+    float keep = smoothstep(hand - EDGE, hand, a); // 1: still the first picture
+
+    // A faint light along the hand while it moves.
+    float moving = step(0.001, k) * step(k, 0.999);
+    float glow = moving * exp(-pow((a - hand + 0.5 * EDGE) / (0.35 * EDGE), 2.0)) * 0.35;
+
+    color = vec4(mix(to, from, keep) + vec3(1.0, 0.95, 0.8) * glow, 1.0);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+// The candy picture with a slow zoom into its centre, from 13 to 16.7 seconds.
+// The zoom accumulates frame by frame, so its total depends on the frame rate.
+
+#include "engine/Matrix.h"
+#include "engine/Scene.h"
+#include "engine/ShaderProgram.h"
+#include "engine/Sprite.h"
+#include "engine/Texture.h"
+
+class CandyScene : public vornak_engine::Scene {
+public:
+    CandyScene();
+    void show(double t) override;
+
+    vornak_engine::Texture* texture;
+    vornak_engine::ShaderProgram* program;
+    vornak_engine::Matrix matrix;
+    vornak_engine::Sprite* sprite;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+// A clock-hand wipe from the Christmas picture to the Easter picture. The
+// angle grows from start to transitionEnd and is then held just short of a
+// full turn until end.
+
+#include "engine/Scene.h"
+#include "engine/ShaderProgram.h"
+#include "engine/Sprite.h"
+#include "engine/Texture.h"
+
+class CircleTrans : public vornak_engine::Scene {
+public:
+    CircleTrans(double start, double end, double transitionEnd);
+    void show(double t) override;
+
+    // The "degree" uniform (in radians) sent at demo time t.
+    float angle(double t) const;
+
+    vornak_engine::Sprite* sprite;
+    vornak_engine::Texture* christmasPicture;
+    vornak_engine::Texture* easterPicture;
+    vornak_engine::ShaderProgram* program;
+    double transitionEnd;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+// The church window, from 16.7 to 20.3 seconds; its shader gets "mixrate",
+// running from 0 to 1 across the scene.
+
+#include "engine/Matrix.h"
+#include "engine/Scene.h"
+#include "engine/ShaderProgram.h"
+#include "engine/Sprite.h"
+#include "engine/Texture.h"
+
+class ReligionScene : public vornak_engine::Scene {
+public:
+    ReligionScene();
+    void show(double t) override;
+
+    vornak_engine::Sprite* sprite;
+    vornak_engine::Texture* texture;
+    vornak_engine::ShaderProgram* program;
+    vornak_engine::Matrix matrix;
+};

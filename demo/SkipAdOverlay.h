@@ -1,0 +1,21 @@
+#pragma once
+
+// A small "Skip Ad" picture in the lower right corner from 8 to 22 seconds,
+// drawn over the frame's picture without clearing it.
+
+#include "engine/Matrix.h"
+#include "engine/Scene.h"
+#include "engine/ShaderProgram.h"
+#include "engine/Sprite.h"
+#include "engine/Texture.h"
+
+class SkipAdOverlay : public vornak_engine::Scene {
+public:
+    SkipAdOverlay();
+    void show(double t) override;
+
+    vornak_engine::Texture* texture;
+    vornak_engine::Sprite* sprite;
+    vornak_engine::Matrix matrix;
+    vornak_engine::ShaderProgram* program;
+};

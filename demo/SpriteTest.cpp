@@ -1,0 +1,33 @@
+#include "demo/SpriteTest.h"
+
+#include <GL/glew.h>
+
+using namespace vornak_engine;
+
+SpriteTest::SpriteTest()
+{
+    start = 0;
+    end = 2.6;
+    // The JPEG goes first: its reader leaves the unpack alignment at 1 for the PNG.
+    picture = new Texture("data/christmas.jpg", IMG_JPEG);
+    title = new Texture("data/title.png", IMG_PNG);
+    program = new ShaderProgram;
+    program->addShader("data/sprite.vs", GL_VERTEX_SHADER);
+    program->addShader("data/doubletex.fs", GL_FRAGMENT_SHADER);
+    program->compile();
+    sprite = new Sprite;
+    matrix.translate(0, 0, 0);
+}
+
+void SpriteTest::show(double)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    program->use();
+    program->addTexture("img", picture);
+    program->addTexture("title", title);
+    const GLuint id = program->getProgramID();
+    glUniform1f(glGetUniformLocation(id, "zscore"), 0.1f);
+    matrix.translate(0, 0, 0);
+    glUniformMatrix4fv(glGetUniformLocation(id, "pmatrix"), 1, GL_FALSE, matrix.matrix());
+    sprite->draw();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+// The pure half of the texture readers: JPEG, PNG and TGA bytes in, one
+// contiguous pixel buffer out, rows bottom-up as GL takes them. No GL call is
+// made here; Texture does the upload. Failures print one line on standard error.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace vornak_engine {
+
+// Decoded sizes must stay below 2^31 bytes, the reach of GL's int-sized sizes.
+constexpr std::size_t kMaxDecodedBytes = (std::size_t(1) << 31) - 1;
+
+struct DecodedImage {
+    int width = 0;
+    int height = 0;
+    // GL source format of the pixels: GL_RGB, GL_RGBA, GL_BGR, GL_BGRA, GL_RED or GL_RG;
+    // always one byte per component, rows back to back with no padding.
+    unsigned int format = 0;
+    // When set, swizzle holds GL_TEXTURE_SWIZZLE_RGBA values that make grey
+    // pictures sample as grey instead of red.
+    bool swizzled = false;
+    int swizzle[4] = {0, 0, 0, 0};
+    // First byte of the bottom row; size bytes in all.
+    const std::uint8_t* pixels = nullptr;
+    std::size_t size = 0;
+    // Owns pixels; may start before them (a TGA read whole keeps its header).
+    std::unique_ptr<std::uint8_t[]> storage;
+
+    bool empty() const { return pixels == nullptr; }
+    void release();
+};
+
+// Each returns true with out filled, or false after one line on standard error
+// that names `name` (or `path`) and the reason, with out left empty. Pictures
+// whose pixel buffer would exceed maxBytes are refused before it is allocated.
+bool decodeJPEG(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
+                std::size_t maxBytes = kMaxDecodedBytes);
+bool decodePNG(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
+               std::size_t maxBytes = kMaxDecodedBytes);
+bool decodeTGA(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
+               std::size_t maxBytes = kMaxDecodedBytes);
+
+// The same from a file: JPEG and TGA files are read with one read, PNG files
+// are streamed through libpng.
+bool decodeJPEG(const char* path, DecodedImage& out, std::size_t maxBytes = kMaxDecodedBytes);
+bool decodePNG(const char* path, DecodedImage& out, std::size_t maxBytes = kMaxDecodedBytes);
+bool decodeTGA(const char* path, DecodedImage& out, std::size_t maxBytes = kMaxDecodedBytes);
+
+} // namespace vornak_engine

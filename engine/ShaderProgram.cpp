@@ -1,0 +1,98 @@
+#include "engine/ShaderProgram.h"
+
+#include "engine/Shader.h"
+#include "engine/ShaderError.h"
+#include "engine/Texture.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+
+namespace vornak_engine {
+
+namespace {
+
+struct ProgramDeleter {
+    void operator()(const unsigned int* name) const
+    {
+        glDeleteProgram(*name);
+        delete name;
+    }
+};
+
+} // namespace
+
+ShaderProgram::ShaderProgram() : program(new unsigned int(glCreateProgram()), ProgramDeleter()) {}
+
+// The shared name deletes the GL program when the last copy lets go.
+ShaderProgram::~ShaderProgram() = default;
+
+void ShaderProgram::addShader(char* path, unsigned int type)
+{
+    addShader(static_cast<const char*>(path), type);
+}
+
+void ShaderProgram::addShader(const char* path, unsigned int type)
+{
+    // Deleting an attached shader only marks it: GL keeps it while the program
+    // holds it and frees it with the program.
+    Shader shader(path, type);
+    glAttachShader(getProgramID(), shader.getShaderId());
+}
+
+void ShaderProgram::compile()
+{
+    const unsigned int id = getProgramID();
+    GLint status = GL_FALSE;
+    glLinkProgram(id);
+    glGetProgramiv(id, GL_LINK_STATUS, &status);
+    if (status == GL_FALSE) {
+        std::puts("Link error");
+        ShaderError::errorStr(id, PROGRAM_LOG);
+    }
+    // Validated even after a failed link: the log says why it cannot run.
+    status = GL_FALSE;
+    glValidateProgram(id);
+    glGetProgramiv(id, GL_VALIDATE_STATUS, &status);
+    if (status == GL_FALSE) {
+        std::puts("Validate error");
+        ShaderError::errorStr(id, PROGRAM_LOG);
+    }
+}
+
+unsigned int ShaderProgram::getProgramID()
+{
+    return program ? *program : 0;
+}
+
+void ShaderProgram::use()
+{
+    glUseProgram(getProgramID());
+    textureCount = 0;
+}
+
+void ShaderProgram::addTexture(char* name, unsigned int textureName)
+{
+    addTexture(static_cast<const char*>(name), textureName);
+}
+
+void ShaderProgram::addTexture(const char* name, unsigned int textureName)
+{
+    glActiveTexture(GL_TEXTURE0 + textureCount);
+    glBindTexture(GL_TEXTURE_2D, textureName);
+    const GLint location = glGetUniformLocation(getProgramID(), name);
+    glUniform1i(location, static_cast<GLint>(textureCount));
+    ++textureCount;
+}
+
+void ShaderProgram::addTexture(char* name, Texture* texture)
+{
+    addTexture(static_cast<const char*>(name), texture->getTexID());
+}
+
+void ShaderProgram::addTexture(const char* name, Texture* texture)
+{
+    addTexture(name, texture->getTexID());
+}
+
+} // namespace vornak_engine

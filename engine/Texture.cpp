@@ -1,0 +1,119 @@
+#include "engine/Texture.h"
+
+#include "engine/ImageDecoder.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+
+namespace vornak_engine {
+
+Texture::Texture(char* path, ImgType type) : Texture(static_cast<const char*>(path), type) {}
+
+Texture::Texture(const char* path, ImgType type)
+{
+    texID = 0;
+    glGenTextures(1, &texID);
+    switch (type) {
+    case IMG_JPEG:
+        loadJPEG(path, texID);
+        break;
+    case IMG_PNG:
+        loadPNG(path, texID);
+        break;
+    case IMG_TGA:
+        loadTGA(path, texID);
+        break;
+    default:
+        // An unknown kind keeps the bare name: never bound, no image.
+        break;
+    }
+}
+
+// The GL name lives as long as the context; textures are shared by plain pointers.
+Texture::~Texture() = default;
+
+unsigned int Texture::getTexID()
+{
+    return texID;
+}
+
+int Texture::getWidth()
+{
+    return width;
+}
+
+int Texture::getHeight()
+{
+    return height;
+}
+
+void Texture::loadJPEG(char* path, unsigned int tex)
+{
+    loadJPEG(static_cast<const char*>(path), tex);
+}
+
+void Texture::loadJPEG(const char* path, unsigned int tex)
+{
+    DecodedImage image;
+    if (decodeJPEG(path, image))
+        upload(path, image, tex, true);
+}
+
+void Texture::loadPNG(char* path, unsigned int tex)
+{
+    loadPNG(static_cast<const char*>(path), tex);
+}
+
+void Texture::loadPNG(const char* path, unsigned int tex)
+{
+    DecodedImage image;
+    if (decodePNG(path, image))
+        upload(path, image, tex, false);
+}
+
+void Texture::loadTGA(char* path, unsigned int tex)
+{
+    loadTGA(static_cast<const char*>(path), tex);
+}
+
+void Texture::loadTGA(const char* path, unsigned int tex)
+{
+    DecodedImage image;
+    if (decodeTGA(path, image))
+        upload(path, image, tex, false);
+}
+
+void Texture::upload(const char* path, const DecodedImage& image, unsigned int tex, bool jpegStore)
+{
+    width = image.width;
+    height = image.height;
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    if (image.width > maxSize || image.height > maxSize) {
+        std::fprintf(stderr, "%s: %dx%d picture is larger than this GL's %d-pixel texture limit\n", path,
+                     image.width, image.height, static_cast<int>(maxSize));
+        return;
+    }
+    glBindTexture(GL_TEXTURE_2D, tex);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    if (jpegStore) {
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+        glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    } else {
+        // Rows are packed tightly; without this a picture loaded before any
+        // JPEG would have GL read past the end of the buffer.
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    }
+    if (image.swizzled)
+        glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, image.swizzle);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, image.format, GL_UNSIGNED_BYTE,
+                 image.pixels);
+}
+
+} // namespace vornak_engine

@@ -1,0 +1,43 @@
+#pragma once
+
+// One GL 2D texture filled once, at construction, from a JPEG, PNG or TGA
+// file, bottom row first so t = 0 is the picture's bottom edge. It keeps no
+// pixels on the CPU side and never deletes its GL name.
+
+namespace vornak_engine {
+
+struct DecodedImage;
+
+enum ImgType { IMG_JPEG = 0, IMG_PNG = 1, IMG_TGA = 2 };
+
+class Texture {
+public:
+    // Needs a current GL context. A file that cannot be used leaves the
+    // generated name without an image (it samples as (0, 0, 0, 1)).
+    Texture(char* path, ImgType type);
+    Texture(const char* path, ImgType type);
+    ~Texture();
+
+    unsigned int getTexID();
+    // 0 until a reader has decoded the file.
+    int getWidth();
+    int getHeight();
+
+    // Each reader decodes the file, writes width and height, and uploads into
+    // the given name with linear filters, repeat wrap, one level, internal GL_RGBA.
+    void loadJPEG(char* path, unsigned int tex);
+    void loadJPEG(const char* path, unsigned int tex);
+    void loadPNG(char* path, unsigned int tex);
+    void loadPNG(const char* path, unsigned int tex);
+    void loadTGA(char* path, unsigned int tex);
+    void loadTGA(const char* path, unsigned int tex);
+
+private:
+    void upload(const char* path, const DecodedImage& image, unsigned int tex, bool jpegStore);
+
+    unsigned int texID = 0;
+    int width = 0;
+    int height = 0;
+};
+
+} // namespace vornak_engine

@@ -1,0 +1,80 @@
+// The whole show, as a viewer runs it: from the repository root, on the
+// (virtual) X screen, with its real music, until the music ends.
+
+#include "support/Process.h"
+#include "support/Screen.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const std::string kRoot = VORNAK_SOURCE_DIR;
+
+// Mean colour difference between a screen box and a picture resized over the given screen box.
+double meanError(const Image& screen, int x0, int y0, int x1, int y1, const Image& picture, int px0, int py0)
+{
+    double total = 0;
+    int n = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            for (int c = 0; c < 3; ++c)
+                total += std::abs(screen.at(x, y, c) - picture.at(x - px0, y - py0, c));
+            n += 3;
+        }
+    }
+    return n ? total / n : 1e9;
+}
+
+TEST(Show, PlaysToTheEndWithTheOverlayOverTheWipe)
+{
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through scripts/test, which provides a display";
+    Process vornak(VORNAK_BINARY, kRoot, {"SDL_AUDIODRIVER=dummy"});
+
+    ASSERT_FALSE(waitForVornakWindow(vornak, 30).empty()) << "no window titled Vornak appeared";
+    // The show's clock starts with its first picture.
+    const double shownAt = waitForFirstPicture(vornak, 60);
+    ASSERT_GE(shownAt, 0) << "the show never drew a picture";
+
+    const double sleepFor = shownAt + 9.0 - vornak.elapsed();
+    if (sleepFor > 0)
+        usleep(static_cast<useconds_t>(sleepFor * 1e6));
+    const Image screen = Image::screen();
+    ASSERT_GT(screen.width, 0) << "no screenshot";
+    const int W = screen.width, H = screen.height;
+
+    // The overlay rectangle: x from 0.8825 W (it runs off the right edge), y from 0.855 H to 0.945 H.
+    const int rx = static_cast<int>(std::lround(0.8825 * W)), ry = static_cast<int>(std::lround(0.855 * H));
+    const int rw = static_cast<int>(std::lround(0.125 * W)), rh = static_cast<int>(std::lround(0.09 * H));
+    const Image skipAd = Image::fromCommand("convert " + kRoot + "/data/skipad.jpg -resize " + std::to_string(rw) +
+                                            "x" + std::to_string(rh) + "! ppm:-");
+    const Image easter = Image::fromCommand("convert " + kRoot + "/data/easter.jpg -resize " + std::to_string(W) +
+                                            "x" + std::to_string(H) + "! ppm:-");
+    ASSERT_GT(skipAd.width, 0);
+    ASSERT_GT(easter.width, 0);
+
+    const int m = 4; // keep clear of the rectangle's resampled border
+    const double overlayError = meanError(screen, rx + m, ry + m, W - m, ry + rh - m, skipAd, rx, ry);
+    const double easterThere = meanError(screen, rx + m, ry + m, W - m, ry + rh - m, easter, 0, 0);
+    EXPECT_LT(overlayError, 20.0) << "the Skip Ad picture is not in the lower-right corner";
+    EXPECT_GT(easterThere, overlayError + 10.0);
+    // Around it, the finished wipe shows the Easter picture.
+    EXPECT_LT(meanError(screen, W / 10, H / 10, rx - m, H - H / 10, easter, 0, 0), 20.0);
+    EXPECT_LT(meanError(screen, rx + m, H / 10, W - m, ry - m, easter, 0, 0), 20.0);
+
+    const ProcessResult r = vornak.wait(shownAt + 40);
+    ASSERT_TRUE(r.exited) << "timed out or crashed: signal " << r.signal << "\n" << r.err;
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "") << "no shader may fail";
+    const double played = r.seconds - shownAt;
+    EXPECT_GE(played, 23.0) << "ended before the music did";
+    EXPECT_LE(played, 26.0) << "did not end with the music";
+}
+
+} // namespace

@@ -1,0 +1,83 @@
+// The files the show reads: every picture loads through our readers at its
+// size, and the music decodes at the length the schedule needs.
+
+#include "engine/Texture.h"
+#include "support/GLTest.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <string>
+
+namespace {
+
+using vornak_engine::ImgType;
+using vornak_engine::Texture;
+
+class DataFiles : public GLTest {};
+
+TEST_F(DataFiles, PicturesLoadAtTheirSizes)
+{
+    struct Case {
+        const char* file;
+        ImgType kind;
+        int width, height;
+    };
+    const Case cases[] = {
+        {"christmas.jpg", vornak_engine::IMG_JPEG, 1920, 1080}, {"easter.jpg", vornak_engine::IMG_JPEG, 1920, 1080},
+        {"toys.jpg", vornak_engine::IMG_JPEG, 1920, 1080},      {"candy.jpg", vornak_engine::IMG_JPEG, 1920, 1080},
+        {"religion.jpg", vornak_engine::IMG_JPEG, 1920, 1080},  {"title.png", vornak_engine::IMG_PNG, 1920, 1080},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = std::string(VORNAK_SOURCE_DIR) + "/data/" + c.file;
+        testing::internal::CaptureStderr();
+        Texture texture(path.c_str(), c.kind);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(texture.getWidth(), c.width);
+        EXPECT_EQ(texture.getHeight(), c.height);
+        int w = 0, h = 0;
+        const auto bytes = textureImage(texture.getTexID(), &w, &h);
+        EXPECT_EQ(w, c.width);
+        EXPECT_EQ(h, c.height);
+    }
+
+    // The overlay picture is shaped for its 0.25 x 0.18 corner of a 16:9 screen.
+    Texture skipAd((std::string(VORNAK_SOURCE_DIR) + "/data/skipad.jpg").c_str(), vornak_engine::IMG_JPEG);
+    const double aspect = static_cast<double>(skipAd.getWidth()) / skipAd.getHeight();
+    EXPECT_NEAR(aspect, (0.25 * 16) / (0.18 * 9), 0.15);
+}
+
+TEST_F(DataFiles, TitleIsTransparentAroundItsLetters)
+{
+    Texture title((std::string(VORNAK_SOURCE_DIR) + "/data/title.png").c_str(), vornak_engine::IMG_PNG);
+    int w = 0, h = 0;
+    const auto bytes = textureImage(title.getTexID(), &w, &h);
+    ASSERT_EQ(bytes.size(), static_cast<std::size_t>(w) * h * 4);
+    std::size_t clear = 0, solid = 0;
+    for (std::size_t i = 3; i < bytes.size(); i += 4) {
+        clear += bytes[i] == 0;
+        solid += bytes[i] == 255;
+    }
+    const double pixels = static_cast<double>(w) * h;
+    EXPECT_GT(clear / pixels, 0.5) << "most of the title picture lets the picture below show";
+    EXPECT_GT(solid / pixels, 0.01) << "the letters are opaque";
+}
+
+TEST(DataMusic, PlaysTwentyThreeToTwentyFiveSeconds)
+{
+    SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
+    ASSERT_EQ(Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048), 0) << Mix_GetError();
+    Mix_Music* music = Mix_LoadMUS((std::string(VORNAK_SOURCE_DIR) + "/data/zararorad.mp3").c_str());
+    ASSERT_NE(music, nullptr) << Mix_GetError();
+    EXPECT_EQ(Mix_GetMusicType(music), MUS_MP3);
+    const double seconds = Mix_MusicDuration(music);
+    EXPECT_GE(seconds, 23.0);
+    EXPECT_LE(seconds, 25.0);
+    Mix_FreeMusic(music);
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+} // namespace

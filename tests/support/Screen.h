@@ -1,0 +1,33 @@
+#pragma once
+
+// The X screen as the end-to-end tests see it: the show's window and screenshots.
+
+#include "support/Process.h"
+
+#include <string>
+
+// An 8-bit RGB image read from ImageMagick's binary PPM output.
+struct Image {
+    int width = 0, height = 0;
+    std::string rgb;
+
+    // Runs a command that writes a binary PPM to standard output.
+    static Image fromCommand(const std::string& command);
+    // The whole root window, optionally resized to width x height.
+    static Image screen(int width = 0, int height = 0);
+
+    int at(int x, int y, int c) const
+    {
+        return static_cast<unsigned char>(rgb[(static_cast<std::size_t>(y) * width + x) * 3 + c]);
+    }
+};
+
+// The X window id of the visible window titled "Vornak", or "".
+std::string vornakWindow();
+
+// Waits until the window is mapped; "" after the timeout or when the process ends.
+std::string waitForVornakWindow(Process& process, double timeoutSeconds);
+
+// Waits until the screen shows a picture (the show's clock has started);
+// returns the process's elapsed time then, or -1.
+double waitForFirstPicture(Process& process, double timeoutSeconds);
