@@ -1,0 +1,134 @@
+#include "engine/Config.h"
+
+#include "engine/Texture.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <fstream>
+
+namespace vornak_engine {
+
+namespace {
+
+std::vector<std::string> fieldsOf(const char* line)
+{
+    std::vector<std::string> fields;
+    const char* p = line;
+    while (*p) {
+        while (*p == ' ' || *p == '\t' || *p == '\r')
+            ++p;
+        const char* start = p;
+        while (*p && *p != ' ' && *p != '\t' && *p != '\r')
+            ++p;
+        if (p != start)
+            fields.emplace_back(start, p);
+    }
+    return fields;
+}
+
+bool readable(const std::string& path)
+{
+    return std::ifstream(path).is_open();
+}
+
+void report(const std::string& where, const std::string& reason)
+{
+    std::fprintf(stderr, "%s: %s\n", where.c_str(), reason.c_str());
+}
+
+bool kindOf(const std::string& word, ImgType& kind)
+{
+    if (word == "jpeg" || word == "jpg" || word == "0")
+        kind = IMG_JPEG;
+    else if (word == "png" || word == "1")
+        kind = IMG_PNG;
+    else if (word == "tga" || word == "2")
+        kind = IMG_TGA;
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+Config::Config(char* path)
+{
+    if (!path)
+        return;
+    std::ifstream in(path);
+    char buffer[200];
+    int line = 0;
+    while (in.good()) {
+        in.getline(buffer, sizeof buffer);
+        ++line;
+        const std::string where = std::string(path) + ":" + std::to_string(line);
+        if (in.fail() && !in.eof()) {
+            // A full buffer on a line that goes on may hold a cut path; anything else
+            // is a file that cannot be read (a directory), which is not reported.
+            if (in.gcount() == static_cast<std::streamsize>(sizeof buffer - 1))
+                report(where, "line longer than 199 characters; reading stops");
+            break;
+        }
+        const std::vector<std::string> fields = fieldsOf(buffer);
+        if (!fields.empty() && fields[0][0] != '#')
+            readEntry(fields, where);
+    }
+}
+
+void Config::readEntry(const std::vector<std::string>& fields, const std::string& where)
+{
+    const std::string& kind = fields[0];
+    if (kind == "shader") {
+        if (fields.size() != 4)
+            return report(where, "expected: shader NAME VERTEX_PATH FRAGMENT_PATH");
+        if (shaders.count(fields[1]))
+            return report(where, "shader '" + fields[1] + "' given twice; the first is kept");
+        for (int i = 2; i < 4; ++i) {
+            if (!readable(fields[i]))
+                return report(where, "cannot open " + fields[i]);
+        }
+        ShaderProgram program;
+        program.addShader(fields[2].c_str(), GL_VERTEX_SHADER);
+        program.addShader(fields[3].c_str(), GL_FRAGMENT_SHADER);
+        program.compile();
+        shaders.emplace(fields[1], program);
+    } else if (kind == "texture") {
+        ImgType type = IMG_JPEG;
+        if (fields.size() != 4)
+            return report(where, "expected: texture NAME PATH KIND");
+        if (!kindOf(fields[3], type))
+            return report(where, "unknown texture kind '" + fields[3] + "' (jpeg, png, tga or 0, 1, 2)");
+        if (textures.count(fields[1]))
+            return report(where, "texture '" + fields[1] + "' given twice; the first is kept");
+        if (!readable(fields[2]))
+            return report(where, "cannot open " + fields[2]);
+        Texture texture(fields[2].c_str(), type);
+        textures.emplace(fields[1], texture.getTexID());
+    } else if (kind == "music") {
+        if (fields.size() != 2)
+            return report(where, "expected: music PATH");
+        if (!music.empty())
+            return report(where, "music given twice; the first is kept");
+        music = fields[1];
+    } else {
+        report(where, "unknown entry '" + kind + "'");
+    }
+}
+
+std::string Config::getMusic()
+{
+    return music;
+}
+
+ShaderProgram Config::getShader(std::string name)
+{
+    return shaders.at(name);
+}
+
+unsigned Config::getTexture(std::string name)
+{
+    return textures.at(name);
+}
+
+} // namespace vornak_engine

@@ -1,0 +1,97 @@
+#pragma once
+
+// An indexed triangle mesh read from a Wavefront OBJ file (positions, texture
+// coordinates, normals, faces) and kept in a GL vertex array drawn with one call.
+// One GL vertex per OBJ position: vertices are never split, so a shared position keeps
+// the normal and texture coordinate of the last corner that uses it. No materials,
+// groups or corners past the third; it binds no program of its own.
+//
+// The reading and assembly steps touch no GL; withoutGL() gives a mesh for them alone.
+// Faults in the file (indices out of range, short lines) never reach memory outside a
+// list: a face with an unusable position index is dropped, an unusable normal or
+// texture index writes nothing, and one line on standard error sums them up.
+
+#include "engine/MeshIndex.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vornak_engine {
+
+class Mesh3D {
+public:
+    // Reads, assembles and uploads; a GL context must be current. An unreadable
+    // path gives an empty mesh that draws nothing.
+    explicit Mesh3D(char* path);
+    ~Mesh3D();
+    Mesh3D(const Mesh3D&) = delete;
+    Mesh3D& operator=(const Mesh3D&) = delete;
+
+    // An empty mesh with no GL objects, for loadOBJ/parseOBJ and buildMesh without a
+    // context. It must not be bound or drawn.
+    static std::unique_ptr<Mesh3D> withoutGL();
+
+    // The reading step: the whole file through parseOBJ.
+    void loadOBJ(char* path);
+    // The reading step on bytes in memory, read as the file's lines would be: lines
+    // of up to 199 characters whole; a longer one gives its first 199 and ends the reading.
+    void parseOBJ(const char* bytes, std::size_t size);
+    // The assembly step (no GL); prints the fault summary for a mesh read from a file.
+    void buildMesh();
+    void createOpenGLBinding();
+    // Expects a program taking position at location 0, normal at 1, texture coordinate at 2.
+    void draw();
+
+    // "path: what was dropped or padded (first at line N); ...", or empty.
+    const std::string& faultSummary() const { return faults; }
+
+    std::vector<float> vertices;   // x, y, z per position
+    std::vector<float> textCoords; // u, v per texture coordinate
+    std::vector<float> normals;    // x, y, z per normal
+    // Face records in file order; held by value in one list, owned by the mesh.
+    std::vector<MeshIndex> faces;
+    std::vector<float> normalArray; // per position, zero where no corner gave one
+    std::vector<float> textArray;   // per position, zero where no corner gave one
+    std::vector<int> indexArray;    // 0-based position indices, three per kept face
+    int indexCount = 0;
+    int textCount = 0;
+    bool hasNormals = false;
+    bool hasText = false;
+    unsigned vao = 0;
+    unsigned vbo[4] = {0, 0, 0, 0}; // positions, normals, texture coordinates, elements
+
+    // The 1-based file line of each face record, for the fault summary.
+    std::vector<int> faceLines;
+
+private:
+    // How often one kind of fault happened and its first line.
+    struct Tally {
+        long long count = 0;
+        int firstLine = 0;
+        void add(int line)
+        {
+            if (count++ == 0)
+                firstLine = line;
+        }
+    };
+
+    Mesh3D() = default;
+    // Reads the lines of [bytes, bytes + size) it can decide on; returns the bytes used.
+    std::size_t readLines(const char* bytes, std::size_t size, bool atEnd);
+    void readLine(const char* line, const char* end);
+    void readValues(const char* p, const char* end, int count, std::vector<float>& list);
+
+    std::string source;
+    int lineNumber = 0;
+    bool readingDone = false;
+    Tally paddedLines;
+    Tally shortFaces;
+    Tally droppedFaces;
+    Tally badNormals;
+    Tally badTexts;
+    std::string faults;
+};
+
+} // namespace vornak_engine

@@ -1,0 +1,192 @@
+#include "engine/Mesh3D.h"
+#include "support/GLTest.h"
+#include "support/TempDir.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using vornak_engine::Mesh3D;
+
+class Mesh3DTest : public GLTest {
+protected:
+    std::unique_ptr<Mesh3D> load(const std::string& text)
+    {
+        const std::string path = dir.write("mesh.obj", text);
+        return std::make_unique<Mesh3D>(const_cast<char*>(path.c_str()));
+    }
+
+    static GLint bufferSize(GLuint buffer)
+    {
+        GLint size = -1;
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+        return size;
+    }
+
+    template <typename T>
+    static std::vector<T> contents(GLuint buffer)
+    {
+        std::vector<T> data(static_cast<std::size_t>(bufferSize(buffer)) / sizeof(T));
+        if (!data.empty())
+            glGetBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(data.size() * sizeof(T)), data.data());
+        return data;
+    }
+
+    TempDir dir;
+};
+
+const std::string kSquare = "v -1 -1 0\nv 1 -1 0\nv 1 1 0\nv -1 1 0\n";
+
+TEST_F(Mesh3DTest, FourPositionsTwoFaces)
+{
+    auto mesh = load(kSquare + "f 1 2 3\nf 1 3 4\n");
+    EXPECT_EQ(mesh->vertices.size(), 12u);
+    EXPECT_EQ(mesh->indexCount, 6);
+    EXPECT_EQ(mesh->textCount, 8);
+
+    // What the constructor leaves bound: no vertex array, the texture-coordinate buffer.
+    GLint vertexArray = -1, arrayBuffer = 0;
+    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray);
+    EXPECT_EQ(vertexArray, 0);
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer);
+    EXPECT_EQ(static_cast<GLuint>(arrayBuffer), mesh->vbo[2]);
+
+    const GLint sizes[4] = {48, 48, 32, 24};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(bufferSize(mesh->vbo[i]), sizes[i]);
+        GLint usage = 0;
+        glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_USAGE, &usage);
+        EXPECT_EQ(usage, GL_DYNAMIC_DRAW);
+    }
+    EXPECT_EQ(contents<float>(mesh->vbo[0]), mesh->vertices);
+    // Never written: zero, not whatever the heap held.
+    EXPECT_EQ(contents<float>(mesh->vbo[1]), std::vector<float>(12, 0.0f));
+    EXPECT_EQ(contents<float>(mesh->vbo[2]), std::vector<float>(8, 0.0f));
+    EXPECT_EQ(contents<int>(mesh->vbo[3]), (std::vector<int>{0, 1, 2, 0, 2, 3}));
+
+    // The layout the vertex array records: location, components, buffer.
+    glBindVertexArray(mesh->vao);
+    const GLint components[3] = {3, 3, 2};
+    for (GLuint location = 0; location < 3; ++location) {
+        SCOPED_TRACE(location);
+        GLint enabled = 0, size = 0, type = 0, normalized = -1, stride = -1, buffer = 0;
+        void* offset = reinterpret_cast<void*>(1);
+        glGetVertexAttribiv(location, GL_VERTEX_ATTRIB_ARRAY_ENABLED, &enabled);
+        glGetVertexAttribiv(location, GL_VERTEX_ATTRIB_ARRAY_SIZE, &size);
+        glGetVertexAttribiv(location, GL_VERTEX_ATTRIB_ARRAY_TYPE, &type);
+        glGetVertexAttribiv(location, GL_VERTEX_ATTRIB_ARRAY_NORMALIZED, &normalized);
+        glGetVertexAttribiv(location, GL_VERTEX_ATTRIB_ARRAY_STRIDE, &stride);
+        glGetVertexAttribiv(location, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &buffer);
+        glGetVertexAttribPointerv(location, GL_VERTEX_ATTRIB_ARRAY_POINTER, &offset);
+        EXPECT_EQ(enabled, GL_TRUE);
+        EXPECT_EQ(size, components[location]);
+        EXPECT_EQ(type, GL_FLOAT);
+        EXPECT_EQ(normalized, GL_FALSE);
+        EXPECT_EQ(stride, 0);
+        EXPECT_EQ(offset, nullptr);
+        EXPECT_EQ(static_cast<GLuint>(buffer), mesh->vbo[location]);
+    }
+    GLint elements = 0;
+    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &elements);
+    EXPECT_EQ(static_cast<GLuint>(elements), mesh->vbo[3]);
+    glBindVertexArray(0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(Mesh3DTest, LastCornerWinsAndDrawUsesTheLayout)
+{
+    auto mesh = load(kSquare + "vn 0 0 1\nvn 0 1 0\nf 1//1 2//1 3//1\nf 3//2 2//2 4//2\n");
+    EXPECT_EQ(contents<int>(mesh->vbo[3]), (std::vector<int>{0, 1, 2, 2, 1, 3}));
+    EXPECT_EQ(contents<float>(mesh->vbo[1]), (std::vector<float>{0, 0, 1, 0, 1, 0, 0, 1, 0, 0, 1, 0}));
+
+    // Colour by normal through locations 0 and 1. The square covers the screen; only
+    // position 1 keeps the blue normal, so a smooth colour shows it in its corner.
+    const char* vs = "#version 410 core\n"
+                     "layout(location = 0) in vec3 position;\n"
+                     "layout(location = 1) in vec3 normal;\n"
+                     "out vec3 colour;\n"
+                     "void main() { colour = normal; gl_Position = vec4(position, 1.0); }\n";
+    const char* fs = "#version 410 core\n"
+                     "in vec3 colour;\nout vec4 frag;\n"
+                     "void main() { frag = vec4(colour, 1.0); }\n";
+    GLuint program = glCreateProgram();
+    const char* sources[2] = {vs, fs};
+    const GLenum types[2] = {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER};
+    for (int i = 0; i < 2; ++i) {
+        GLuint shader = glCreateShader(types[i]);
+        glShaderSource(shader, 1, &sources[i], nullptr);
+        glCompileShader(shader);
+        glAttachShader(program, shader);
+        glDeleteShader(shader);
+    }
+    glLinkProgram(program);
+    GLint linked = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    ASSERT_EQ(linked, GL_TRUE);
+    glUseProgram(program);
+    mesh->draw();
+    GLint bound = 0;
+    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), mesh->vao);
+    // (-0.8, -0.9) in the first triangle weighs position 1 by 0.9; the second
+    // triangle's corners are all green.
+    EXPECT_TRUE(near(pixelAt(0.1, 0.05), {0, 26, 230, 255}, 8));
+    EXPECT_TRUE(near(pixelAt(0.8, 0.8), {0, 255, 0, 255}, 2));
+    glUseProgram(0);
+    glDeleteProgram(program);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(Mesh3DTest, QuadLineIsOneTriangle)
+{
+    auto mesh = load(kSquare + "f 1 2 3 4\n");
+    EXPECT_EQ(mesh->indexCount, 3);
+    EXPECT_EQ(contents<int>(mesh->vbo[3]), (std::vector<int>{0, 1, 2}));
+}
+
+TEST_F(Mesh3DTest, EmptyAndFaultyFilesDrawNothingWithoutError)
+{
+    const std::string missing = dir.path() + "/missing.obj";
+    testing::internal::CaptureStderr();
+    std::unique_ptr<Mesh3D> meshes[] = {
+        load(""),
+        std::make_unique<Mesh3D>(const_cast<char*>(missing.c_str())),
+        load("v 1 2 3\nf 1 2 3\nf -7 1 1\nvn 0 0 1\n"), // every face dropped
+    };
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find("mesh.obj: 2 faces with a position index out of range dropped (first at line 2)"),
+              std::string::npos)
+        << messages;
+    for (auto& mesh : meshes) {
+        EXPECT_EQ(mesh->indexCount, 0);
+        EXPECT_EQ(bufferSize(mesh->vbo[3]), 0);
+        mesh->draw();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+    EXPECT_EQ(bufferSize(meshes[0]->vbo[0]), 0);
+    EXPECT_EQ(bufferSize(meshes[2]->vbo[0]), 12);
+}
+
+TEST_F(Mesh3DTest, DestructorDeletesItsObjects)
+{
+    GLuint vao, vbo[4];
+    {
+        auto mesh = load(kSquare + "f 1 2 3\n");
+        vao = mesh->vao;
+        for (int i = 0; i < 4; ++i)
+            vbo[i] = mesh->vbo[i];
+        EXPECT_TRUE(glIsVertexArray(vao));
+    }
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    EXPECT_FALSE(glIsVertexArray(vao));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(glIsBuffer(vbo[i])) << i;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+} // namespace
