@@ -1,5 +1,7 @@
 #include "demo/CandyScene.h"
 
+#include "demo/PictureProgram.h"
+
 #include <GL/glew.h>
 
 using namespace vornak_engine;
@@ -8,10 +10,7 @@ CandyScene::CandyScene()
 {
     start = 13;
     end = 16.7;
-    program = new ShaderProgram;
-    program->addShader("data/sprite.vs", GL_VERTEX_SHADER);
-    program->addShader("data/default.fs", GL_FRAGMENT_SHADER);
-    program->compile();
+    program = newPictureProgram("data/default.fs");
     matrix.translate(0, 0, 0);
     texture = new Texture("data/candy.jpg", IMG_JPEG);
     sprite = new Sprite;
@@ -29,7 +28,7 @@ void CandyScene::show(double t)
     step.scale(s, s, 1);
     matrix = matrix * step;
 
-    glUniformMatrix4fv(glGetUniformLocation(program->getProgramID(), "pmatrix"), 1, GL_FALSE, matrix.matrix());
-    glUniform1f(glGetUniformLocation(program->getProgramID(), "zscore"), 0.1f);
+    setUniform(program, "pmatrix", matrix);
+    setUniform(program, "zscore", 0.1f);
     sprite->draw();
 }

@@ -2,6 +2,8 @@
 
 #include "engine/Matrix.h"
 
+#include "demo/PictureProgram.h"
+
 #include <GL/glew.h>
 
 using namespace vornak_engine;
@@ -13,10 +15,7 @@ CircleTrans::CircleTrans(double start, double end, double transitionEnd) : trans
     sprite = new Sprite;
     christmasPicture = new Texture("data/christmas.jpg", IMG_JPEG);
     easterPicture = new Texture("data/easter.jpg", IMG_JPEG);
-    program = new ShaderProgram;
-    program->addShader("data/sprite.vs", GL_VERTEX_SHADER);
-    program->addShader("data/circle.fs", GL_FRAGMENT_SHADER);
-    program->compile();
+    program = newPictureProgram("data/circle.fs");
 }
 
 float CircleTrans::angle(double t) const
@@ -34,11 +33,10 @@ void CircleTrans::show(double t)
     program->use();
     program->addTexture("chrimg", christmasPicture);
     program->addTexture("easimg", easterPicture);
-    const GLuint id = program->getProgramID();
-    glUniform1f(glGetUniformLocation(id, "degree"), angle(t));
-    glUniform1f(glGetUniformLocation(id, "zscore"), 0.1f);
+    setUniform(program, "degree", angle(t));
+    setUniform(program, "zscore", 0.1f);
     Matrix identity;
     identity.translate(0, 0, 0);
-    glUniformMatrix4fv(glGetUniformLocation(id, "pmatrix"), 1, GL_FALSE, identity.matrix());
+    setUniform(program, "pmatrix", identity);
     sprite->draw();
 }

@@ -1,5 +1,7 @@
 #include "demo/ReligionScene.h"
 
+#include "demo/PictureProgram.h"
+
 #include <GL/glew.h>
 
 using namespace vornak_engine;
@@ -9,10 +11,7 @@ ReligionScene::ReligionScene()
     start = 16.7;
     end = 20.3;
     texture = new Texture("data/religion.jpg", IMG_JPEG);
-    program = new ShaderProgram;
-    program->addShader("data/sprite.vs", GL_VERTEX_SHADER);
-    program->addShader("data/religion.fs", GL_FRAGMENT_SHADER);
-    program->compile();
+    program = newPictureProgram("data/religion.fs");
     sprite = new Sprite;
     matrix.translate(0, 0, 0);
 }
@@ -22,9 +21,8 @@ void ReligionScene::show(double t)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     program->use();
     program->addTexture("img", texture);
-    const GLuint id = program->getProgramID();
-    glUniform1f(glGetUniformLocation(id, "zscore"), 0.1f);
-    glUniformMatrix4fv(glGetUniformLocation(id, "pmatrix"), 1, GL_FALSE, matrix.matrix());
-    glUniform1f(glGetUniformLocation(id, "mixrate"), static_cast<float>((t - start) / (end - start)));
+    setUniform(program, "zscore", 0.1f);
+    setUniform(program, "pmatrix", matrix);
+    setUniform(program, "mixrate", static_cast<float>((t - start) / (end - start)));
     sprite->draw();
 }

@@ -1,5 +1,7 @@
 #include "demo/SkipAdOverlay.h"
 
+#include "demo/PictureProgram.h"
+
 #include <GL/glew.h>
 
 using namespace vornak_engine;
@@ -8,10 +10,7 @@ SkipAdOverlay::SkipAdOverlay()
 {
     start = 8;
     end = 22;
-    program = new ShaderProgram;
-    program->addShader("data/sprite.vs", GL_VERTEX_SHADER);
-    program->addShader("data/default.fs", GL_FRAGMENT_SHADER);
-    program->compile();
+    program = newPictureProgram("data/default.fs");
     texture = new Texture("data/skipad.jpg", IMG_JPEG);
     sprite = new Sprite;
     // Scale first, then move: a 0.25 x 0.18 rectangle centred at (0.89, -0.8).
@@ -26,9 +25,8 @@ void SkipAdOverlay::show(double)
     // No clear: this lies on top of whatever the frame already holds.
     program->use();
     program->addTexture("img", texture);
-    const GLuint id = program->getProgramID();
     // Nearer than the pictures' 0.1, so it passes the depth test over them.
-    glUniform1f(glGetUniformLocation(id, "zscore"), 0.09f);
-    glUniformMatrix4fv(glGetUniformLocation(id, "pmatrix"), 1, GL_FALSE, matrix.matrix());
+    setUniform(program, "zscore", 0.09f);
+    setUniform(program, "pmatrix", matrix);
     sprite->draw();
 }

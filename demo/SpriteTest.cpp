@@ -1,5 +1,7 @@
 #include "demo/SpriteTest.h"
 
+#include "demo/PictureProgram.h"
+
 #include <GL/glew.h>
 
 using namespace vornak_engine;
@@ -11,10 +13,7 @@ SpriteTest::SpriteTest()
     // The JPEG goes first: its reader leaves the unpack alignment at 1 for the PNG.
     picture = new Texture("data/christmas.jpg", IMG_JPEG);
     title = new Texture("data/title.png", IMG_PNG);
-    program = new ShaderProgram;
-    program->addShader("data/sprite.vs", GL_VERTEX_SHADER);
-    program->addShader("data/doubletex.fs", GL_FRAGMENT_SHADER);
-    program->compile();
+    program = newPictureProgram("data/doubletex.fs");
     sprite = new Sprite;
     matrix.translate(0, 0, 0);
 }
@@ -25,9 +24,8 @@ void SpriteTest::show(double)
     program->use();
     program->addTexture("img", picture);
     program->addTexture("title", title);
-    const GLuint id = program->getProgramID();
-    glUniform1f(glGetUniformLocation(id, "zscore"), 0.1f);
+    setUniform(program, "zscore", 0.1f);
     matrix.translate(0, 0, 0);
-    glUniformMatrix4fv(glGetUniformLocation(id, "pmatrix"), 1, GL_FALSE, matrix.matrix());
+    setUniform(program, "pmatrix", matrix);
     sprite->draw();
 }

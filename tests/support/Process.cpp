@@ -20,10 +20,8 @@ double monotonicSeconds()
 
 Process::Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env)
 {
-    static int counter = 0;
-    const std::string stem = workdir + "/.process-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-    outPath_ = stem + ".out";
-    errPath_ = stem + ".err";
+    outPath_ = captures_.path() + "/out";
+    errPath_ = captures_.path() + "/err";
     startTime_ = monotonicSeconds();
     pid_ = fork();
     if (pid_ == 0) {

@@ -3,8 +3,9 @@
 // Runs a program the way a person starts it from a shell: in a working
 // directory, with a few environment changes, its output captured to files.
 
+#include "support/TempDir.h"
+
 #include <string>
-#include <utility>
 #include <vector>
 
 struct ProcessResult {
@@ -31,6 +32,7 @@ public:
     ProcessResult wait(double timeoutSeconds);
 
 private:
+    TempDir captures_; // kept out of the working directory, which may be the repository
     int pid_ = -1;
     double startTime_ = 0.0;
     std::string outPath_;

@@ -163,14 +163,12 @@ TEST(Matrix, LookAt)
     expectElements(m, expected, 1e-6f);
     EXPECT_EQ(eye[2], 5.0) << "inputs are not changed";
 
-    // From the side: the camera's right is -z, its backward axis +x.
+    // From the side, which the identity case cannot tell from its transpose:
+    // the camera's right is -z and its backward axis +x, stored as rows.
     double eye2[3] = {3, 0, 0}, up2[3] = {0, 2, 0};
     m.lookAt(eye2, center, up2);
-    EXPECT_NEAR(m.m[0], 0, 1e-6);
-    EXPECT_NEAR(m.m[8], -1, 1e-6);
-    EXPECT_NEAR(m.m[2], 1, 1e-6);
-    EXPECT_NEAR(m.m[5], 1, 1e-6);
-    EXPECT_NEAR(m.m[14], -3, 1e-6);
+    const float side[16] = {0, 0, 1, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, -3, 1};
+    expectElements(m, side, 1e-6f);
 }
 
 TEST(VectorFunctions, NormalizeDotCrossAndAxisSwap)

@@ -101,12 +101,4 @@ TEST(Timeline, EmptyAndInvertedWindowsNeverDraw)
         EXPECT_EQ(namesAt(demo, log, t), Names{}) << "t = " << t;
 }
 
-TEST(Timeline, KeepsTheSizeItWasGiven)
-{
-    TestDemo demo;
-    EXPECT_EQ(demo.width, 640);
-    EXPECT_EQ(demo.height, 360);
-    EXPECT_TRUE(demo.scenes.empty());
-}
-
 } // namespace
