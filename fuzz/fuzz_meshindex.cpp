@@ -4,79 +4,43 @@
 
 #include "engine/MeshIndex.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string.h>
 
-namespace {
-
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-int clampedAtoi(const char* s)
-{
-    const long value = std::strtol(s, nullptr, 10);
-    return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
-}
-
-vornak_engine::MeshIndex libcReading(char* line, int& corners)
-{
-    vornak_engine::MeshIndex m;
-    corners = 0;
-    char* state = nullptr;
-    if (!strtok_r(line, " \n", &state))
-        return m;
-    for (int c = 0; c < 3; ++c) {
-        char* token = strtok_r(nullptr, " \n", &state);
-        if (!token)
-            return m;
-        ++corners;
-        char* piece = ::strsep(&token, "/");
-        m.vertex[c] = clampedAtoi(piece);
-        if ((piece = ::strsep(&token, "/")))
-            m.text[c] = clampedAtoi(piece);
-        if ((piece = ::strsep(&token, "/")))
-            m.normal[c] = clampedAtoi(piece);
-    }
-    return m;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size > 199)
         return 0;
-    char line[200];
+    char line[200], forConstructor[200], forLibc[200];
     std::memcpy(line, data, size);
-    line[size] = '\0';
-    const std::size_t length = std::strlen(line); // as the buffer holds it: up to a NUL
+    line[size] = '\0'; // as the buffer holds it: up to a NUL
+    std::strcpy(forConstructor, line);
+    std::strcpy(forLibc, line);
 
-    vornak_engine::MeshIndex scanned;
-    const int scannedCorners = vornak_engine::MeshIndex::readFace(line, line + length, scanned);
-
-    char forConstructor[200];
-    std::memcpy(forConstructor, line, length + 1);
-    vornak_engine::MeshIndex tokenised(forConstructor);
-
-    char forLibc[200];
-    std::memcpy(forLibc, line, length + 1);
-    int libcCorners = 0;
-    vornak_engine::MeshIndex expected = libcReading(forLibc, libcCorners);
-
-    check(scannedCorners == libcCorners);
-    check(std::memcmp(&scanned, &expected, sizeof expected) == 0);
-    check(std::memcmp(&tokenised, &expected, sizeof expected) == 0);
-    for (int c = 0; c < 3; ++c) {
-        check(tokenised.getVertex(c) == static_cast<int>(static_cast<unsigned>(expected.vertex[c]) - 1u));
-        check(tokenised.getText(c) == static_cast<int>(static_cast<unsigned>(expected.text[c]) - 1u));
-        check(tokenised.getNormal(c) == static_cast<int>(static_cast<unsigned>(expected.normal[c]) - 1u));
+    vornak_engine::MeshIndex scanned, tokenised(forConstructor), expected;
+    const int scannedCorners = vornak_engine::MeshIndex::readFace(line, line + std::strlen(line), scanned);
+    int corners = 0;
+    char* state = nullptr;
+    if (strtok_r(forLibc, " \n", &state)) {
+        for (char* token; corners < 3 && (token = strtok_r(nullptr, " \n", &state)); ++corners) {
+            int* slots[3] = {&expected.vertex[corners], &expected.text[corners], &expected.normal[corners]};
+            for (int piece = 0; piece < 3 && token; ++piece) {
+                const long value = std::strtol(::strsep(&token, "/"), nullptr, 10);
+                *slots[piece] = value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
+            }
+        }
     }
+
+    auto minusOne = [](int index) { return static_cast<int>(static_cast<unsigned>(index) - 1u); };
+    bool ok = scannedCorners == corners && std::memcmp(&scanned, &expected, sizeof expected) == 0 &&
+              std::memcmp(&tokenised, &expected, sizeof expected) == 0;
+    for (int c = 0; c < 3; ++c)
+        ok = ok && tokenised.getVertex(c) == minusOne(expected.vertex[c]) &&
+             tokenised.getText(c) == minusOne(expected.text[c]) && tokenised.getNormal(c) == minusOne(expected.normal[c]);
+    if (!ok)
+        std::abort();
     return 0;
 }

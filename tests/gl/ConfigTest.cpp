@@ -11,97 +11,116 @@ namespace {
 using vornak_engine::Config;
 using vornak_engine::ShaderProgram;
 
+const std::string kData = VORNAK_SOURCE_DIR "/data/";
+
 class ConfigTest : public GLTest {
 protected:
-    std::string shaderLine(const std::string& name)
-    {
-        const std::string vs = dir.write(name + ".vs", "#version 410 core\n"
-                                                       "layout(location = 0) in vec3 position;\n"
-                                                       "void main() { gl_Position = vec4(position, 1.0); }\n");
-        const std::string fs = dir.write(name + ".fs", "#version 410 core\n"
-                                                       "out vec4 colour;\n"
-                                                       "void main() { colour = vec4(1.0); }\n");
-        return "shader " + name + " " + vs + " " + fs + "\n";
-    }
-
     std::unique_ptr<Config> load(const std::string& text)
     {
         const std::string path = dir.write("registry.cfg", text);
         return std::make_unique<Config>(const_cast<char*>(path.c_str()));
     }
 
+    // What reading the file prints; its music entry goes to *music.
+    static std::string errorsOf(const std::string& path, std::string* music)
+    {
+        testing::internal::CaptureStderr();
+        *music = Config(const_cast<char*>(path.c_str())).getMusic();
+        return testing::internal::GetCapturedStderr();
+    }
+
     TempDir dir;
 };
 
-TEST_F(ConfigTest, HandedOutProgramsOutliveTheRegistry)
+TEST_F(ConfigTest, FilesWithoutEntriesGiveTheEmptyRegistry)
 {
-    auto config = load(shaderLine("sprite") + shaderLine("other"));
-    ShaderProgram first = config->getShader("sprite");
-    const GLuint program = first.getProgramID();
-    ASSERT_TRUE(glIsProgram(program));
-    GLint linked = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    EXPECT_EQ(linked, GL_TRUE);
-    EXPECT_NE(config->getShader("other").getProgramID(), program);
+    const std::string paths[] = {dir.path() + "/missing.cfg", dir.path(), dir.write("empty.cfg", ""),
+                                 dir.write("comments.cfg", "# nothing here\n\n   \n\t# indented comment\r\n")};
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        testing::internal::CaptureStderr();
+        Config config(const_cast<char*>(path.c_str()));
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(config.getMusic(), "");
+        for (const char* name : {"", "sprite", "music", "#"}) {
+            EXPECT_THROW(config.getShader(name), std::out_of_range) << name;
+            EXPECT_THROW(config.getTexture(name), std::out_of_range) << name;
+        }
+    }
+}
+
+TEST_F(ConfigTest, BadLinesAreReportedAndSkipped)
+{
+    const std::string no = dir.path() + "/no";
+    const std::string path = dir.write("bad.cfg", "# the track\n"                          // 1
+                                                  "\t music \t data/a.mp3   \r\n"          // 2
+                                                  "music b.mp3\n"                          // 3
+                                                  "musik c.mp3\n"                          // 4
+                                                  "music\n"                                // 5
+                                                  "shader sprite data/sprite.vs\n"         // 6
+                                                  "texture toys data/toys.jpg gif\n"       // 7
+                                                  "texture toys data/toys.jpg\n"           // 8
+                                                  "shader s " + no + ".vs " + no + ".fs\n" // 9
+                                                  "texture t " + no + ".png png\n"         // 10
+                                                  "music a.mp3 b.mp3\n");                  // 11
+    std::string music;
+    const std::string p = path + ":";
+    EXPECT_EQ(errorsOf(path, &music), p + "3: music given twice; the first is kept\n" +
+                                          p + "4: unknown entry 'musik'\n" +
+                                          p + "5: expected: music PATH\n" +
+                                          p + "6: expected: shader NAME VERTEX_PATH FRAGMENT_PATH\n" +
+                                          p + "7: unknown texture kind 'gif' (jpeg, png, tga or 0, 1, 2)\n" +
+                                          p + "8: expected: texture NAME PATH KIND\n" +
+                                          p + "9: cannot open " + no + ".vs\n" +
+                                          p + "10: cannot open " + no + ".png\n" +
+                                          p + "11: expected: music PATH\n");
+    EXPECT_EQ(music, "data/a.mp3");
+
+    // 199 characters are one whole line and the next is read too; a longer line ends the
+    // reading and is not used: it may hold a cut path.
+    const std::string whole = "music " + std::string(193, 'm');
+    EXPECT_EQ(errorsOf(dir.write("whole.cfg", "# " + std::string(197, 'c') + "\n" + whole + "\n"), &music), "");
+    EXPECT_EQ(music, std::string(193, 'm'));
+    const std::string cut = dir.write("long.cfg", whole + "x\nmusic b.mp3\n");
+    EXPECT_EQ(errorsOf(cut, &music), cut + ":1: line longer than 199 characters; reading stops\n");
+    EXPECT_EQ(music, "");
+}
+
+TEST_F(ConfigTest, EntriesAndHandedOutProgramsOutliveTheRegistry)
+{
+    const std::string shader = kData + "sprite.vs " + kData + "default.fs\n";
+    auto config = load("shader sprite " + shader + "shader other " + shader + "texture skip " + kData +
+                       "skipad.jpg jpeg\ntexture again " + kData + "skipad.jpg 0\n");
+    const GLuint skip = config->getTexture("skip");
+    EXPECT_NE(config->getTexture("again"), skip);
+    int width = 0, height = 0;
+    textureImage(skip, &width, &height);
+    EXPECT_EQ(width * 1000 + height, 480194) << "the size of skipad.jpg";
+    EXPECT_THROW(config->getTexture("sprite"), std::out_of_range);
     EXPECT_THROW(config->getShader("Sprite"), std::out_of_range);
     EXPECT_THROW(config->getShader(""), std::out_of_range);
 
-    {
-        // Copies come and go while the registry holds the entry.
-        ShaderProgram second = config->getShader("sprite");
-        EXPECT_EQ(second.getProgramID(), program);
-    }
-    EXPECT_TRUE(glIsProgram(program));
-
-    const GLuint other = config->getShader("other").getProgramID();
-    auto copy = std::make_unique<ShaderProgram>(first);
-    config.reset();
-    EXPECT_FALSE(glIsProgram(other)) << "the registry's only holder went with it";
-    EXPECT_TRUE(glIsProgram(program));
-    first.use();
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    glUseProgram(0);
-
-    first = ShaderProgram(*copy); // assignment keeps the count right as well
-    copy.reset();
-    EXPECT_TRUE(glIsProgram(program));
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(ConfigTest, LastCopyDeletesTheProgram)
-{
     GLuint program = 0;
     {
-        auto config = load(shaderLine("sprite"));
-        ShaderProgram kept = config->getShader("sprite");
-        program = kept.getProgramID();
-        config.reset();
+        ShaderProgram first = config->getShader("sprite");
+        program = first.getProgramID();
+        const GLuint other = config->getShader("other").getProgramID();
+        GLint linked = 0;
+        glGetProgramiv(program, GL_LINK_STATUS, &linked);
+        EXPECT_EQ(linked, GL_TRUE);
+        EXPECT_NE(other, program);
+        // Copies come and go while the registry holds the entry.
+        EXPECT_EQ(config->getShader("sprite").getProgramID(), program);
         EXPECT_TRUE(glIsProgram(program));
-    }
-    EXPECT_FALSE(glIsProgram(program));
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
 
-TEST_F(ConfigTest, TextureAndMusicEntries)
-{
-    // A 2x1 uncompressed true-colour TGA: blue-green-red order, bottom row first.
-    std::string tga(18, '\0');
-    tga[2] = 2;
-    tga[12] = 2;
-    tga[14] = 1;
-    tga[16] = 24;
-    tga += std::string("\x00\x00\xff\x00\xff\x00", 6);
-    const std::string picture = dir.write("two.tga", tga);
-    auto config = load("music data/zararorad.mp3\ntexture two " + picture + " tga\ntexture again " + picture + " 2\n");
-    EXPECT_EQ(config->getMusic(), "data/zararorad.mp3");
-    const GLuint two = config->getTexture("two");
-    EXPECT_TRUE(glIsTexture(two));
-    EXPECT_NE(config->getTexture("again"), two);
-    int width = 0, height = 0;
-    textureImage(two, &width, &height);
-    EXPECT_EQ(width, 2);
-    EXPECT_EQ(height, 1);
-    EXPECT_THROW(config->getTexture("music"), std::out_of_range);
+        config.reset();
+        EXPECT_FALSE(glIsProgram(other)) << "the registry's only holder went with it";
+        EXPECT_TRUE(glIsProgram(program));
+        first.use();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        glUseProgram(0);
+    }
+    EXPECT_FALSE(glIsProgram(program)) << "the last copy deletes it";
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

@@ -5,7 +5,7 @@
 // MeshIndex line constructor for faces. Tests and fuzz targets hold the fast
 // reader of Mesh3D to exactly this. Header-only so the fuzz targets can use it.
 
-#include "engine/MeshIndex.h"
+#include "engine/Mesh3D.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -15,22 +15,17 @@
 #include <vector>
 
 struct ObjReference {
-    std::vector<float> vertices;
-    std::vector<float> textCoords;
-    std::vector<float> normals;
+    std::vector<float> vertices, textCoords, normals;
     std::vector<vornak_engine::MeshIndex> faces;
     std::vector<int> faceLines;
-    bool hasNormals = false;
-    bool hasText = false;
+    bool hasNormals = false, hasText = false;
 
     explicit ObjReference(const std::string& bytes)
     {
         std::istringstream in(bytes);
         char buffer[200];
-        int line = 0;
-        while (in.good()) {
+        for (int line = 1; in.good(); ++line) {
             in.getline(buffer, sizeof buffer);
-            ++line;
             if (buffer[0] == 'v' && buffer[1] == ' ') {
                 values(buffer, 3, vertices);
             } else if (buffer[0] == 'v' && buffer[1] == 't') {
@@ -39,9 +34,7 @@ struct ObjReference {
             } else if (buffer[0] == 'v' && buffer[1] == 'n') {
                 hasNormals = true;
                 values(buffer, 3, normals);
-            } else if (buffer[0] == 'f' && buffer[1] == ' ') {
-                if (corners(buffer) < 3)
-                    continue;
+            } else if (buffer[0] == 'f' && buffer[1] == ' ' && corners(buffer) == 3) {
                 faces.emplace_back(buffer);
                 faceLines.push_back(line);
             }
@@ -52,22 +45,36 @@ struct ObjReference {
     {
         char* state = nullptr;
         strtok_r(buffer, " \n", &state);
-        for (int i = 0; i < count; ++i) {
+        while (count-- > 0) {
             const char* token = strtok_r(nullptr, " \n", &state);
             list.push_back(token ? static_cast<float>(std::atof(token)) : 0.0f);
         }
     }
 
+    // Tokens after the keyword, up to 3, counted on a copy: the constructor needs the line whole.
     static int corners(const char* buffer)
     {
         char copy[200];
-        std::strcpy(copy, buffer);
         char* state = nullptr;
-        if (!strtok_r(copy, " \n", &state))
-            return 0;
+        std::strcpy(copy, buffer);
+        strtok_r(copy, " \n", &state);
         int n = 0;
         while (n < 3 && strtok_r(nullptr, " \n", &state))
             ++n;
         return n;
+    }
+
+    // Same bytes: floats to the bit, NaNs and the sign of zero included.
+    template <typename T>
+    static bool same(const std::vector<T>& a, const std::vector<T>& b)
+    {
+        return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+    }
+
+    bool matches(const vornak_engine::Mesh3D& mesh) const
+    {
+        return same(mesh.vertices, vertices) && same(mesh.textCoords, textCoords) && same(mesh.normals, normals) &&
+               same(mesh.faces, faces) && mesh.faceLines == faceLines && mesh.hasNormals == hasNormals &&
+               mesh.hasText == hasText;
     }
 };
