@@ -21,9 +21,12 @@ protected:
 
     static GLint bufferSize(GLuint buffer)
     {
-        GLint size = -1;
+        GLint size = -1, usage = 0;
         glBindBuffer(GL_ARRAY_BUFFER, buffer);
         glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+        // Every mesh buffer carries the same usage hint.
+        glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_USAGE, &usage);
+        EXPECT_EQ(usage, GL_DYNAMIC_DRAW);
         return size;
     }
 
