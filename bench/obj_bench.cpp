@@ -2,7 +2,7 @@
 // on the same file in the same run. The file is generated once, deterministically,
 // into /tmp; before timing, both readers' results are checked to be identical.
 
-#include "engine/Mesh3D.h"
+#include "vornak/Mesh3D.h"
 
 #include <benchmark/benchmark.h>
 

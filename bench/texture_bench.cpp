@@ -3,8 +3,8 @@
 // without GL; the full Texture load inside a hidden GL window. At the end the
 // overhead over the bare library is printed as a ratio.
 
-#include "engine/ImageDecoder.h"
-#include "engine/Texture.h"
+#include "vornak/ImageDecoder.h"
+#include "vornak/Texture.h"
 
 #include <GL/glew.h>
 #include <SDL.h>

@@ -3,11 +3,11 @@
 // The candy picture with a slow zoom into its centre, from 13 to 16.7 seconds.
 // The zoom accumulates frame by frame, so its total depends on the frame rate.
 
-#include "engine/Matrix.h"
-#include "engine/Scene.h"
-#include "engine/ShaderProgram.h"
-#include "engine/Sprite.h"
-#include "engine/Texture.h"
+#include "vornak/Matrix.h"
+#include "vornak/Scene.h"
+#include "vornak/ShaderProgram.h"
+#include "vornak/Sprite.h"
+#include "vornak/Texture.h"
 
 class CandyScene : public vornak_engine::Scene {
 public:

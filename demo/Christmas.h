@@ -2,7 +2,7 @@
 
 // The show: sets the GL state every scene relies on and builds the schedule.
 
-#include "engine/Demo.h"
+#include "vornak/Demo.h"
 
 class Christmas : public vornak_engine::Demo {
 public:

@@ -1,6 +1,6 @@
 #include "demo/CircleTrans.h"
 
-#include "engine/Matrix.h"
+#include "vornak/Matrix.h"
 
 #include "demo/PictureProgram.h"
 

@@ -4,10 +4,10 @@
 // angle grows from start to transitionEnd and is then held just short of a
 // full turn until end.
 
-#include "engine/Scene.h"
-#include "engine/ShaderProgram.h"
-#include "engine/Sprite.h"
-#include "engine/Texture.h"
+#include "vornak/Scene.h"
+#include "vornak/ShaderProgram.h"
+#include "vornak/Sprite.h"
+#include "vornak/Texture.h"
 
 class CircleTrans : public vornak_engine::Scene {
 public:

@@ -4,8 +4,8 @@
 // plus one fragment shader of its own, and its uniforms are looked up by
 // name on every frame (nothing is cached, so a failed program just draws wrong).
 
-#include "engine/Matrix.h"
-#include "engine/ShaderProgram.h"
+#include "vornak/Matrix.h"
+#include "vornak/ShaderProgram.h"
 
 // Compiles "data/sprite.vs" with the given fragment shader into a new program.
 vornak_engine::ShaderProgram* newPictureProgram(const char* fragmentShader);

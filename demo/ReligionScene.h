@@ -3,11 +3,11 @@
 // The church window, from 16.7 to 20.3 seconds; its shader gets "mixrate",
 // running from 0 to 1 across the scene.
 
-#include "engine/Matrix.h"
-#include "engine/Scene.h"
-#include "engine/ShaderProgram.h"
-#include "engine/Sprite.h"
-#include "engine/Texture.h"
+#include "vornak/Matrix.h"
+#include "vornak/Scene.h"
+#include "vornak/ShaderProgram.h"
+#include "vornak/Sprite.h"
+#include "vornak/Texture.h"
 
 class ReligionScene : public vornak_engine::Scene {
 public:

@@ -3,11 +3,11 @@
 // A small "Skip Ad" picture in the lower right corner from 8 to 22 seconds,
 // drawn over the frame's picture without clearing it.
 
-#include "engine/Matrix.h"
-#include "engine/Scene.h"
-#include "engine/ShaderProgram.h"
-#include "engine/Sprite.h"
-#include "engine/Texture.h"
+#include "vornak/Matrix.h"
+#include "vornak/Scene.h"
+#include "vornak/ShaderProgram.h"
+#include "vornak/Sprite.h"
+#include "vornak/Texture.h"
 
 class SkipAdOverlay : public vornak_engine::Scene {
 public:

@@ -3,11 +3,11 @@
 // The opening title: the title picture laid over the Christmas picture by its
 // alpha, from 0 to 2.6 seconds.
 
-#include "engine/Matrix.h"
-#include "engine/Scene.h"
-#include "engine/ShaderProgram.h"
-#include "engine/Sprite.h"
-#include "engine/Texture.h"
+#include "vornak/Matrix.h"
+#include "vornak/Scene.h"
+#include "vornak/ShaderProgram.h"
+#include "vornak/Sprite.h"
+#include "vornak/Texture.h"
 
 class SpriteTest : public vornak_engine::Scene {
 public:

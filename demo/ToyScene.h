@@ -2,11 +2,11 @@
 
 // A still: the toys picture, full screen, from 10 to 13 seconds.
 
-#include "engine/Matrix.h"
-#include "engine/Scene.h"
-#include "engine/ShaderProgram.h"
-#include "engine/Sprite.h"
-#include "engine/Texture.h"
+#include "vornak/Matrix.h"
+#include "vornak/Scene.h"
+#include "vornak/ShaderProgram.h"
+#include "vornak/Sprite.h"
+#include "vornak/Texture.h"
 
 class ToyScene : public vornak_engine::Scene {
 public:

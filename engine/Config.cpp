@@ -1,6 +1,6 @@
-#include "engine/Config.h"
+#include "vornak/Config.h"
 
-#include "engine/Texture.h"
+#include "vornak/Texture.h"
 
 #include <GL/glew.h>
 

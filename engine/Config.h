@@ -15,7 +15,7 @@
 // error as "file:line: reason" and skipped. A file without entries, or none at all,
 // gives the empty registry.
 
-#include "engine/ShaderProgram.h"
+#include "vornak/ShaderProgram.h"
 
 #include <string>
 #include <unordered_map>

@@ -1,4 +1,4 @@
-#include "engine/Demo.h"
+#include "vornak/Demo.h"
 
 namespace vornak_engine {
 

@@ -4,7 +4,7 @@
 // whose time lies strictly inside its window. It neither sorts, caches nor
 // deletes scenes; a concrete demo fills the list in init().
 
-#include "engine/Scene.h"
+#include "vornak/Scene.h"
 
 #include <vector>
 

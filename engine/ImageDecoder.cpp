@@ -1,4 +1,4 @@
-#include "engine/ImageDecoder.h"
+#include "vornak/ImageDecoder.h"
 
 #include <GL/glew.h>
 #include <png.h>

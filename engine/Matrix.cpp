@@ -1,4 +1,4 @@
-#include "engine/Matrix.h"
+#include "vornak/Matrix.h"
 
 #include <cmath>
 

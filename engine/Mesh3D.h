@@ -11,7 +11,7 @@
 // list: a face with an unusable position index is dropped, an unusable normal or
 // texture index writes nothing, and one line on standard error sums them up.
 
-#include "engine/MeshIndex.h"
+#include "vornak/MeshIndex.h"
 
 #include <cstddef>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "engine/Scene.h"
+#include "vornak/Scene.h"
 
 namespace vornak_engine {
 

@@ -1,6 +1,6 @@
-#include "engine/Shader.h"
+#include "vornak/Shader.h"
 
-#include "engine/ShaderError.h"
+#include "vornak/ShaderError.h"
 
 #include <GL/glew.h>
 

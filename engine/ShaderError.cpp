@@ -1,4 +1,4 @@
-#include "engine/ShaderError.h"
+#include "vornak/ShaderError.h"
 
 #include <GL/glew.h>
 

@@ -1,8 +1,8 @@
-#include "engine/ShaderProgram.h"
+#include "vornak/ShaderProgram.h"
 
-#include "engine/Shader.h"
-#include "engine/ShaderError.h"
-#include "engine/Texture.h"
+#include "vornak/Shader.h"
+#include "vornak/ShaderError.h"
+#include "vornak/Texture.h"
 
 #include <GL/glew.h>
 

@@ -1,6 +1,6 @@
-#include "engine/Texture.h"
+#include "vornak/Texture.h"
 
-#include "engine/ImageDecoder.h"
+#include "vornak/ImageDecoder.h"
 
 #include <GL/glew.h>
 

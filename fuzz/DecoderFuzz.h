@@ -4,7 +4,7 @@
 // or decoded without reading or writing outside a buffer, and a decoded
 // picture must be whole.
 
-#include "engine/ImageDecoder.h"
+#include "vornak/ImageDecoder.h"
 
 #include <cstddef>
 #include <cstdint>

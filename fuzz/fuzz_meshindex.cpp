@@ -2,7 +2,7 @@
 // reader's one-pass path and a libc reference (strtok_r, strsep, clamped strtol)
 // must give the same record.
 
-#include "engine/MeshIndex.h"
+#include "vornak/MeshIndex.h"
 
 #include <climits>
 #include <cstdint>

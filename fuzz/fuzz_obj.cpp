@@ -2,7 +2,7 @@
 // agree to the bit with the literal line-buffer reading, and the assembled arrays
 // must stay inside the lists whatever the indices say.
 
-#include "engine/Mesh3D.h"
+#include "vornak/Mesh3D.h"
 #include "tests/support/ObjReference.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "engine/Config.h"
+#include "vornak/Config.h"
 #include "support/GLTest.h"
 #include "support/TempDir.h"
 

@@ -1,7 +1,7 @@
 // The files the show reads: every picture loads through our readers at its
 // size, and the music decodes at the length the schedule needs.
 
-#include "engine/Texture.h"
+#include "vornak/Texture.h"
 #include "support/GLTest.h"
 
 #include <SDL.h>

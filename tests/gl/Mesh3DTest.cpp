@@ -1,5 +1,5 @@
-#include "engine/Mesh3D.h"
-#include "engine/ShaderProgram.h"
+#include "vornak/Mesh3D.h"
+#include "vornak/ShaderProgram.h"
 #include "support/GLTest.h"
 #include "support/TempDir.h"
 

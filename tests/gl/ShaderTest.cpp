@@ -1,7 +1,7 @@
-#include "engine/Shader.h"
-#include "engine/ShaderError.h"
-#include "engine/ShaderProgram.h"
-#include "engine/Texture.h"
+#include "vornak/Shader.h"
+#include "vornak/ShaderError.h"
+#include "vornak/ShaderProgram.h"
+#include "vornak/Texture.h"
 
 #include "support/DrawHelpers.h"
 #include "support/GLTest.h"

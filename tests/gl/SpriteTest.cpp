@@ -1,4 +1,4 @@
-#include "engine/Sprite.h"
+#include "vornak/Sprite.h"
 
 #include "support/DrawHelpers.h"
 #include "support/GLTest.h"

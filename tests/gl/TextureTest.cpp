@@ -1,5 +1,5 @@
-#include "engine/Texture.h"
-#include "engine/Sprite.h"
+#include "vornak/Texture.h"
+#include "vornak/Sprite.h"
 
 #include "support/DrawHelpers.h"
 #include "support/GLTest.h"

@@ -3,7 +3,7 @@
 // Small shader programs for GL tests: the sprite vertex stage the scenes use
 // (positions at 0, texture coordinates at 1, "pmatrix") and two fragment stages.
 
-#include "engine/ShaderProgram.h"
+#include "vornak/ShaderProgram.h"
 #include "support/TempDir.h"
 
 #include <GL/glew.h>

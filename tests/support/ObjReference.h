@@ -5,7 +5,7 @@
 // MeshIndex line constructor for faces. Tests and fuzz targets hold the fast
 // reader of Mesh3D to exactly this. Header-only so the fuzz targets can use it.
 
-#include "engine/Mesh3D.h"
+#include "vornak/Mesh3D.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "engine/ImageDecoder.h"
+#include "vornak/ImageDecoder.h"
 
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"

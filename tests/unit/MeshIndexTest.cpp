@@ -1,4 +1,4 @@
-#include "engine/MeshIndex.h"
+#include "vornak/MeshIndex.h"
 
 #include <gtest/gtest.h>
 

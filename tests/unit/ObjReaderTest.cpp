@@ -1,4 +1,4 @@
-#include "engine/Mesh3D.h"
+#include "vornak/Mesh3D.h"
 #include "support/ObjReference.h"
 #include "support/TempDir.h"
 
