@@ -27,5 +27,7 @@ void SpriteTest::show(double)
     setUniform(program, "zscore", 0.1f);
     matrix.translate(0, 0, 0);
     setUniform(program, "pmatrix", matrix);
+    sampleNearest(drawnPixelForPixel(picture) && drawnPixelForPixel(title) ? 2 : 0);
     sprite->draw();
+    sampleNearest(0);
 }

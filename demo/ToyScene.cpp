@@ -23,5 +23,7 @@ void ToyScene::show(double)
     program->addTexture("img", texture);
     setUniform(program, "zscore", 0.1f);
     setUniform(program, "pmatrix", matrix);
+    sampleNearest(drawnPixelForPixel(texture) ? 1 : 0);
     sprite->draw();
+    sampleNearest(0);
 }
