@@ -45,18 +45,18 @@ void CircleTrans::show(double t)
     program->use();
     program->addTexture("chrimg", christmasPicture);
     program->addTexture("easimg", easterPicture);
-    setUniform(program, "degree", angle(t));
-    setUniform(program, "zscore", 0.1f);
+    program->setUniform("degree", angle(t));
+    program->setUniform("zscore", 0.1f);
     Matrix identity;
     identity.translate(0, 0, 0);
-    setUniform(program, "pmatrix", identity);
+    program->setUniform("pmatrix", identity);
     // "data/circle.fs" shows the Easter picture alone at the ceiling; sampling
     // one picture instead of two halves the cost of the longest-held frame.
     if (finished(t)) {
         finishedProgram->use();
         finishedProgram->addTexture("img", easterPicture);
-        setUniform(finishedProgram, "zscore", 0.1f);
-        setUniform(finishedProgram, "pmatrix", identity);
+        finishedProgram->setUniform("zscore", 0.1f);
+        finishedProgram->setUniform("pmatrix", identity);
     }
     sampleNearest(drawnPixelForPixel(christmasPicture) && drawnPixelForPixel(easterPicture) ? 2 : 0);
     sprite->draw();

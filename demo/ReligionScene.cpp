@@ -44,8 +44,8 @@ void ReligionScene::computeLight()
     // No depth buffer is attached, so the depth test passes everything here.
     lightProgram->use();
     lightProgram->addTexture("img", texture);
-    setUniform(lightProgram, "zscore", 0.1f);
-    setUniform(lightProgram, "pmatrix", matrix);
+    lightProgram->setUniform("zscore", 0.1f);
+    lightProgram->setUniform("pmatrix", matrix);
     sprite->draw();
 
     glDeleteFramebuffers(1, &framebuffer);
@@ -63,9 +63,9 @@ void ReligionScene::show(double t)
     program->use();
     program->addTexture("img", texture);
     program->addTexture("light", light);
-    setUniform(program, "zscore", 0.1f);
-    setUniform(program, "pmatrix", matrix);
-    setUniform(program, "mixrate", static_cast<float>((t - start) / (end - start)));
+    program->setUniform("zscore", 0.1f);
+    program->setUniform("pmatrix", matrix);
+    program->setUniform("mixrate", static_cast<float>((t - start) / (end - start)));
     // The light texture has the picture's size, so one test covers both.
     sampleNearest(drawnPixelForPixel(texture) ? 2 : 0);
     sprite->draw();
