@@ -104,11 +104,12 @@ TEST_F(DecodeQueueTest, AFailedDecodeIsOneLineNamingTheFile)
     const std::string missing = dir.path() + "/missing.png";
     for (const auto& [path, type] : {std::pair{damaged, IMG_JPEG}, {missing, IMG_PNG}}) {
         SCOPED_TRACE(path);
+        // The worker may report as soon as the file is queued.
+        testing::internal::CaptureStderr();
         DecodeQueue queue(2);
         queue.add(path.c_str(), type);
         queue.add(path.c_str(), type);
         DecodeQueue::setCurrent(&queue);
-        testing::internal::CaptureStderr();
         Texture first(path.c_str(), type);
         Texture second(path.c_str(), type);
         const std::string said = testing::internal::GetCapturedStderr();
