@@ -5,17 +5,17 @@
 
 #include "common/ExampleWindow.h"
 
+#include <vornak/FileData.h>
 #include <vornak/Matrix.h>
 #include <vornak/Mesh3D.h>
 #include <vornak/ShaderProgram.h>
 
 #include <GL/glew.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -27,12 +27,14 @@ int main(int argc, char** argv)
     const ExampleOptions options(argc, argv, {{"--obj", "the Wavefront OBJ file to view", &obj}});
 
     // Read and assemble before any window opens: a bad file costs one line, no window.
-    std::FILE* file = std::fopen(obj.c_str(), "rb");
-    if (!file) {
-        std::fprintf(stderr, "%s: cannot open: %s\n", obj.c_str(), std::strerror(errno));
+    std::size_t size = 0;
+    std::string error;
+    const int fd = openRegularFile(obj.c_str(), size, error); // no directories or FIFOs
+    if (fd < 0) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    std::fclose(file);
+    close(fd);
     std::unique_ptr<Mesh3D> mesh = Mesh3D::withoutGL();
     mesh->loadOBJ(obj.c_str());
     mesh->buildMesh(); // prints one line when the file had faults it dropped

@@ -9,7 +9,7 @@ void main()
 {
     vec2 d = (uv - 0.5) * aspect;
     float r = length(d);
-    float wave = sin(40.0 * r - 4.0 * time) * 0.006 / (1.0 + 20.0 * r);
+    float wave = sin(60.0 * r - 6.0 * time) * 0.012 / (1.0 + 6.0 * r);
     vec2 at = uv + (r > 0.0 ? d / r : vec2(0.0)) * wave;
-    colour = vec4(texture(picture, at).rgb * (1.0 + 8.0 * wave), 1.0);
+    colour = vec4(texture(picture, at).rgb * (1.0 + 5.0 * wave), 1.0);
 }
