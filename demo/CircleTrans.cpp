@@ -3,19 +3,28 @@
 #include "vornak/Matrix.h"
 
 #include "demo/PictureProgram.h"
+#include "demo/Reload.h"
 
 #include <GL/glew.h>
 
 using namespace vornak_engine;
+
+namespace {
+
+const char* const kChristmas = "data/christmas.jpg";
+const char* const kEaster = "data/easter.jpg";
+const char* const kShader = "data/circle.fs";
+
+} // namespace
 
 CircleTrans::CircleTrans(double start, double end, double transitionEnd) : transitionEnd(transitionEnd)
 {
     this->start = start;
     this->end = end;
     sprite = new Sprite;
-    christmasPicture = new Texture("data/christmas.jpg", IMG_JPEG);
-    easterPicture = new Texture("data/easter.jpg", IMG_JPEG);
-    program = newPictureProgram("data/circle.fs");
+    christmasPicture = new Texture(kChristmas, IMG_JPEG);
+    easterPicture = new Texture(kEaster, IMG_JPEG);
+    program = newPictureProgram(kShader);
 }
 
 float CircleTrans::angle(double t) const
@@ -39,4 +48,11 @@ void CircleTrans::show(double t)
     identity.translate(0, 0, 0);
     setUniform(program, "pmatrix", identity);
     sprite->draw();
+}
+
+void CircleTrans::reload(Reload& r)
+{
+    r.picture(christmasPicture, kChristmas, IMG_JPEG);
+    r.picture(easterPicture, kEaster, IMG_JPEG);
+    r.program(program, kShader);
 }

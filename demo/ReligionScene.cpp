@@ -1,17 +1,25 @@
 #include "demo/ReligionScene.h"
 
 #include "demo/PictureProgram.h"
+#include "demo/Reload.h"
 
 #include <GL/glew.h>
 
 using namespace vornak_engine;
 
+namespace {
+
+const char* const kPicture = "data/religion.jpg";
+const char* const kShader = "data/religion.fs";
+
+} // namespace
+
 ReligionScene::ReligionScene()
 {
     start = 16.7;
     end = 20.3;
-    texture = new Texture("data/religion.jpg", IMG_JPEG);
-    program = newPictureProgram("data/religion.fs");
+    texture = new Texture(kPicture, IMG_JPEG);
+    program = newPictureProgram(kShader);
     sprite = new Sprite;
     matrix.translate(0, 0, 0);
 }
@@ -25,4 +33,10 @@ void ReligionScene::show(double t)
     setUniform(program, "pmatrix", matrix);
     setUniform(program, "mixrate", static_cast<float>((t - start) / (end - start)));
     sprite->draw();
+}
+
+void ReligionScene::reload(Reload& r)
+{
+    r.picture(texture, kPicture, IMG_JPEG);
+    r.program(program, kShader);
 }

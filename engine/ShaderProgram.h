@@ -25,6 +25,9 @@ public:
     void addShader(const char* path, unsigned int type);
     // Links and validates, printing "Link error"/"Validate error" with the log.
     void compile();
+    // Whether the last link succeeded: false before compile() and after any
+    // failed compile or link. Asks GL; changes nothing.
+    bool isLinked();
 
     // 0 only for a moved-from object.
     unsigned int getProgramID();
