@@ -36,8 +36,8 @@ void CandyScene::show(double t)
     step.scale(s, s, 1);
     matrix = matrix * step;
 
-    setUniform(program, "pmatrix", matrix);
-    setUniform(program, "zscore", 0.1f);
+    program->setUniform("pmatrix", matrix);
+    program->setUniform("zscore", 0.1f);
     sprite->draw();
 }
 

@@ -42,11 +42,11 @@ void CircleTrans::show(double t)
     program->use();
     program->addTexture("chrimg", christmasPicture);
     program->addTexture("easimg", easterPicture);
-    setUniform(program, "degree", angle(t));
-    setUniform(program, "zscore", 0.1f);
+    program->setUniform("degree", angle(t));
+    program->setUniform("zscore", 0.1f);
     Matrix identity;
     identity.translate(0, 0, 0);
-    setUniform(program, "pmatrix", identity);
+    program->setUniform("pmatrix", identity);
     sprite->draw();
 }
 

@@ -2,7 +2,6 @@
 
 #include <GL/glew.h>
 
-using vornak_engine::Matrix;
 using vornak_engine::ShaderProgram;
 
 ShaderProgram* newPictureProgram(const char* fragmentShader)
@@ -19,12 +18,3 @@ ShaderProgram buildPictureProgram(const char* fragmentShader)
     return program;
 }
 
-void setUniform(ShaderProgram* program, const char* name, float value)
-{
-    glUniform1f(glGetUniformLocation(program->getProgramID(), name), value);
-}
-
-void setUniform(ShaderProgram* program, const char* name, Matrix& matrix)
-{
-    glUniformMatrix4fv(glGetUniformLocation(program->getProgramID(), name), 1, GL_FALSE, matrix.matrix());
-}

@@ -1,10 +1,9 @@
 #pragma once
 
 // What every picture scene shares: its program is the quad's vertex shader
-// plus one fragment shader of its own, and its uniforms are looked up by
-// name on every frame (nothing is cached, so a failed program just draws wrong).
+// plus one fragment shader of its own. Its uniforms are set by name on every
+// frame (nothing is cached, so a failed program just draws wrong).
 
-#include "vornak/Matrix.h"
 #include "vornak/ShaderProgram.h"
 
 // The quad's vertex shader, shared by every picture scene.
@@ -15,6 +14,3 @@ vornak_engine::ShaderProgram* newPictureProgram(const char* fragmentShader);
 // The same as a value; failures print and leave it unlinked (see isLinked()).
 vornak_engine::ShaderProgram buildPictureProgram(const char* fragmentShader);
 
-// Set a uniform of the program, which must be current.
-void setUniform(vornak_engine::ShaderProgram* program, const char* name, float value);
-void setUniform(vornak_engine::ShaderProgram* program, const char* name, vornak_engine::Matrix& matrix);

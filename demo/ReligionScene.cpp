@@ -29,9 +29,9 @@ void ReligionScene::show(double t)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     program->use();
     program->addTexture("img", texture);
-    setUniform(program, "zscore", 0.1f);
-    setUniform(program, "pmatrix", matrix);
-    setUniform(program, "mixrate", static_cast<float>((t - start) / (end - start)));
+    program->setUniform("zscore", 0.1f);
+    program->setUniform("pmatrix", matrix);
+    program->setUniform("mixrate", static_cast<float>((t - start) / (end - start)));
     sprite->draw();
 }
 

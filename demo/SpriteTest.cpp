@@ -33,9 +33,9 @@ void SpriteTest::show(double)
     program->use();
     program->addTexture("img", picture);
     program->addTexture("title", title);
-    setUniform(program, "zscore", 0.1f);
+    program->setUniform("zscore", 0.1f);
     matrix.translate(0, 0, 0);
-    setUniform(program, "pmatrix", matrix);
+    program->setUniform("pmatrix", matrix);
     sprite->draw();
 }
 

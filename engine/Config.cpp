@@ -52,7 +52,9 @@ bool kindOf(const std::string& word, ImgType& kind)
 
 } // namespace
 
-Config::Config(char* path)
+Config::Config(char* path) : Config(static_cast<const char*>(path)) {}
+
+Config::Config(const char* path)
 {
     if (!path)
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+// Needs: no GL context: pure CPU, safe on any thread.
+//
 // The pure half of the texture readers: JPEG, PNG and TGA bytes in, one
 // contiguous pixel buffer out, rows bottom-up as GL takes them. No GL call is
 // made here; Texture does the upload. Failures print one line on standard error.

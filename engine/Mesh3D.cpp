@@ -142,7 +142,9 @@ void describe(std::string& out, long long count, int firstLine, const char* one,
 
 } // namespace
 
-Mesh3D::Mesh3D(char* path)
+Mesh3D::Mesh3D(char* path) : Mesh3D(static_cast<const char*>(path)) {}
+
+Mesh3D::Mesh3D(const char* path)
 {
     loadOBJ(path);
     buildMesh();
@@ -164,6 +166,11 @@ std::unique_ptr<Mesh3D> Mesh3D::withoutGL()
 }
 
 void Mesh3D::loadOBJ(char* path)
+{
+    loadOBJ(static_cast<const char*>(path));
+}
+
+void Mesh3D::loadOBJ(const char* path)
 {
     source = path ? path : "";
     if (!path)

@@ -1,5 +1,9 @@
 #pragma once
 
+// Needs: a current OpenGL 4.1 core context and GLEW initialised with
+// glewExperimental = GL_TRUE for the constructor, createOpenGLBinding, draw and the
+// destructor; a mesh from withoutGL() reads and assembles with no context at all.
+//
 // An indexed triangle mesh read from a Wavefront OBJ file (positions, texture
 // coordinates, normals, faces) and kept in a GL vertex array drawn with one call.
 // One GL vertex per OBJ position: vertices are never split, so a shared position keeps
@@ -24,6 +28,7 @@ class Mesh3D {
 public:
     // Reads, assembles and uploads; a GL context must be current. An unreadable
     // path gives an empty mesh that draws nothing.
+    explicit Mesh3D(const char* path);
     explicit Mesh3D(char* path);
     ~Mesh3D();
     Mesh3D(const Mesh3D&) = delete;
@@ -34,6 +39,7 @@ public:
     static std::unique_ptr<Mesh3D> withoutGL();
 
     // The reading step: the whole file through parseOBJ.
+    void loadOBJ(const char* path);
     void loadOBJ(char* path);
     // The reading step on bytes in memory, read as the file's lines would be: lines
     // of up to 199 characters whole; a longer one gives its first 199 and ends the reading.

@@ -18,14 +18,14 @@ protected:
     std::unique_ptr<Config> load(const std::string& text)
     {
         const std::string path = dir.write("registry.cfg", text);
-        return std::make_unique<Config>(const_cast<char*>(path.c_str()));
+        return std::make_unique<Config>(path.c_str());
     }
 
     // What reading the file prints; its music entry goes to *music.
     static std::string errorsOf(const std::string& path, std::string* music)
     {
         testing::internal::CaptureStderr();
-        *music = Config(const_cast<char*>(path.c_str())).getMusic();
+        *music = Config(path.c_str()).getMusic();
         return testing::internal::GetCapturedStderr();
     }
 
@@ -39,7 +39,7 @@ TEST_F(ConfigTest, FilesWithoutEntriesGiveTheEmptyRegistry)
     for (const std::string& path : paths) {
         SCOPED_TRACE(path);
         testing::internal::CaptureStderr();
-        Config config(const_cast<char*>(path.c_str()));
+        Config config(path.c_str());
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
         EXPECT_EQ(config.getMusic(), "");
         for (const char* name : {"", "sprite", "music", "#"}) {

@@ -145,7 +145,7 @@ TEST(ObjReader, FileReadInChunksMatchesTheLiteralReading)
     TempDir dir;
     const std::string path = dir.write("big.obj", text);
     auto mesh = Mesh3D::withoutGL();
-    mesh->loadOBJ(const_cast<char*>(path.c_str()));
+    mesh->loadOBJ(path.c_str());
     EXPECT_TRUE(ObjReference(text).matches(*mesh));
 }
 
