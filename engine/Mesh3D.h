@@ -14,6 +14,8 @@
 // Faults in the file (indices out of range, short lines) never reach memory outside a
 // list: a face with an unusable position index is dropped, an unusable normal or
 // texture index writes nothing, and one line on standard error sums them up.
+// A relative (negative) index counts back from the entries read before its face line;
+// the face record keeps it as written and the assembly resolves it.
 
 #include "vornak/MeshIndex.h"
 
@@ -50,6 +52,10 @@ public:
     // Expects a program taking position at location 0, normal at 1, texture coordinate at 2.
     void draw();
 
+    // Face k with each relative index replaced by the 1-based entry it names, counted
+    // back from the entries read before its line; 0 where it names none.
+    MeshIndex absoluteFace(std::size_t k) const;
+
     // "path: what was dropped or padded (first at line N); ...", or empty.
     const std::string& faultSummary() const { return faults; }
 
@@ -83,12 +89,20 @@ private:
         }
     };
 
+    // How many entries each list held when a face with a relative index was read.
+    // Kept only for such faces, in face order: exporters that use them are the few.
+    struct ListCounts {
+        std::size_t face;
+        long long positions, texts, normals;
+    };
+
     Mesh3D() = default;
     // Reads the lines of [bytes, bytes + size) it can decide on; returns the bytes used.
     std::size_t readLines(const char* bytes, std::size_t size, bool atEnd);
     void readLine(const char* line, const char* end);
     void readValues(const char* p, const char* end, int count, std::vector<float>& list);
 
+    std::vector<ListCounts> relativeFaces;
     std::string source;
     int lineNumber = 0;
     bool readingDone = false;
