@@ -4,7 +4,6 @@
 
 #include "vornak/ImageDecoder.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -50,10 +49,9 @@ void Reload::program(ShaderProgram* program, const char* fragmentShader)
     auto found = programs_.find(fragmentShader);
     if (found == programs_.end()) {
         auto fresh = std::make_unique<ShaderProgram>(buildPictureProgram(fragmentShader));
-        if (!fresh->isLinked()) {
-            std::fprintf(stderr, "%s: program does not link; its scenes keep their previous one\n", fragmentShader);
+        // The shader has said what failed and where; the scenes just keep what they had.
+        if (!fresh->isLinked())
             fresh.reset();
-        }
         found = programs_.emplace(fragmentShader, std::move(fresh)).first;
     }
     if (!found->second) {
