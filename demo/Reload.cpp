@@ -42,10 +42,10 @@ bool Reload::touches(const char* path) const
     return false;
 }
 
-void Reload::program(ShaderProgram* program, const char* fragmentShader)
+bool Reload::program(ShaderProgram* program, const char* fragmentShader)
 {
     if (!touches(kSpriteShader) && !touches(fragmentShader))
-        return;
+        return false;
     auto found = programs_.find(fragmentShader);
     if (found == programs_.end()) {
         auto fresh = std::make_unique<ShaderProgram>(buildPictureProgram(fragmentShader));
@@ -56,17 +56,18 @@ void Reload::program(ShaderProgram* program, const char* fragmentShader)
     }
     if (!found->second) {
         ++failures_;
-        return;
+        return false;
     }
     // Copies share the GL program; the old one goes with its last user.
     *program = *found->second;
     ++replaced_;
+    return true;
 }
 
-void Reload::picture(Texture* texture, const char* path, ImgType type)
+bool Reload::picture(Texture* texture, const char* path, ImgType type)
 {
     if (!touches(path))
-        return;
+        return false;
     auto found = pictures_.find(path);
     if (found == pictures_.end()) {
         auto image = std::make_unique<DecodedImage>();
@@ -74,8 +75,10 @@ void Reload::picture(Texture* texture, const char* path, ImgType type)
             image.reset();
         found = pictures_.emplace(path, std::move(image)).first;
     }
-    if (found->second && texture->replace(path, *found->second))
+    if (found->second && texture->replace(path, *found->second)) {
         ++replaced_;
-    else
-        ++failures_;
+        return true;
+    }
+    ++failures_;
+    return false;
 }

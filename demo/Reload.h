@@ -30,10 +30,12 @@ public:
     bool touches(const char* path) const;
 
     // Rebuilds a picture scene's program (the quad's vertex shader plus this
-    // fragment shader) when either file is touched; it replaces *program only if it links.
-    void program(vornak_engine::ShaderProgram* program, const char* fragmentShader);
-    // Reads the picture again when touched; only a picture that reads replaces the old one.
-    void picture(vornak_engine::Texture* texture, const char* path, vornak_engine::ImgType type);
+    // fragment shader) when either file is touched; it replaces *program only
+    // if it links. True when it replaced it.
+    bool program(vornak_engine::ShaderProgram* program, const char* fragmentShader);
+    // Reads the picture again when touched; only a picture that reads replaces
+    // the old one. True when it replaced it.
+    bool picture(vornak_engine::Texture* texture, const char* path, vornak_engine::ImgType type);
 
     // Programs and pictures that were touched but kept their previous version.
     int failures() const { return failures_; }

@@ -31,7 +31,9 @@ void ToyScene::show(double)
     program->addTexture("img", texture);
     program->setUniform("zscore", 0.1f);
     program->setUniform("pmatrix", matrix);
+    sampleNearest(drawnPixelForPixel(texture) ? 1 : 0);
     sprite->draw();
+    sampleNearest(0);
 }
 
 void ToyScene::reload(Reload& r)

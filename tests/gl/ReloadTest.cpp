@@ -3,11 +3,13 @@
 
 #include "demo/Christmas.h"
 #include "demo/Reload.h"
+#include "demo/ReligionScene.h"
 #include "support/GLTest.h"
 #include "support/TempDir.h"
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -154,6 +156,41 @@ TEST_F(ReloadTest, MissingOrDamagedPictureKeepsThePreviousOne)
     }
 }
 
+TEST_F(ReloadTest, TheChurchLightIsRedrawnFromANewPictureOrLightShader)
+{
+    // The light is drawn once from the picture; a reload must draw it again,
+    // so the frame equals that of a scene built from the edited files.
+    struct Case {
+        const char* what;
+        std::function<void()> edit;
+        const char* changed;
+    } cases[] = {
+        {"picture", [&] { dir.copy("data/toys.jpg", "data/religion.jpg"); }, "data/religion.jpg"},
+        {"light shader",
+         [&] {
+             std::string light = readFile("data/religion-light.fs");
+             const auto close = light.rfind('}');
+             light.insert(close, "    color.rgb = color.bgr;\n");
+             edit("religion-light.fs", light);
+         },
+         "data/religion-light.fs"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto before = drawAt(19);
+        c.edit();
+        const Output o = reload({c.changed});
+        ASSERT_EQ(o.out, "") << o.err;
+        const auto after = drawAt(19);
+        EXPECT_TRUE(after != before) << "the edit did not reach the screen";
+        ReligionScene* fresh = new ReligionScene; // scenes live as long as the process
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        fresh->show(19);
+        demo->scenes.back()->show(19); // the corner overlay, last in the schedule
+        EXPECT_TRUE(frame() == after) << "the reloaded scene differs from one built from the same files";
+    }
+}
+
 TEST_F(ReloadTest, OnlyTheTouchedFilesAreRead)
 {
     // A broken picture that no reload names is never read, so nothing is printed.
@@ -163,7 +200,7 @@ TEST_F(ReloadTest, OnlyTheTouchedFilesAreRead)
     // The shared vertex shader touches every program.
     edit("sprite.vs", readFile("data/sprite.vs") + "\nbroken\n");
     o = reload({"data/sprite.vs"});
-    EXPECT_EQ(count(o.out, "Shader error"), 4) << "one per fragment shader: default, doubletex, circle, religion";
+    EXPECT_EQ(count(o.out, "Shader error"), 5) << "one per fragment shader: default, doubletex, circle, religion, religion-light";
 }
 
 } // namespace
