@@ -1,5 +1,6 @@
 #include "demo/CandyScene.h"
 
+#include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
 
 #include <GL/glew.h>
@@ -10,9 +11,9 @@ CandyScene::CandyScene()
 {
     start = 13;
     end = 16.7;
-    program = newPictureProgram("data/default.fs");
+    program = newPictureProgram("default.fs");
     matrix.translate(0, 0, 0);
-    texture = new Texture("data/candy.jpg", IMG_JPEG);
+    texture = new Texture(dataFile("candy.jpg").c_str(), IMG_JPEG);
     sprite = new Sprite;
 }
 
@@ -22,13 +23,31 @@ void CandyScene::show(double t)
     program->use();
     program->addTexture("img", texture);
 
+    grow(t);
+    setUniform(program, "pmatrix", matrix);
+    setUniform(program, "zscore", 0.1f);
+    sprite->draw();
+}
+
+void CandyScene::replayTo(double t, double fps)
+{
+    matrix.translate(0, 0, 0);
+    // Frame times are k / fps exactly as the fixed-step clock computes them,
+    // so the replayed steps are bit for bit those of the run itself.
+    for (long k = static_cast<long>(start * fps); ; ++k) {
+        const double tk = static_cast<double>(k) / fps;
+        if (tk >= t || tk >= end)
+            break;
+        if (tk > start)
+            grow(tk);
+    }
+}
+
+void CandyScene::grow(double t)
+{
     // Each frame grows the picture a little more than the one before.
     const double s = 1 + (t - start) / 3000;
     Matrix step;
     step.scale(s, s, 1);
     matrix = matrix * step;
-
-    setUniform(program, "pmatrix", matrix);
-    setUniform(program, "zscore", 0.1f);
-    sprite->draw();
 }

@@ -27,3 +27,12 @@ void Christmas::init()
     scenes.push_back(new ReligionScene);
     scenes.push_back(new SkipAdOverlay);
 }
+
+void Christmas::replayTo(double t, double fps)
+{
+    // Only the candy zoom remembers earlier frames.
+    for (vornak_engine::Scene* scene : scenes) {
+        if (auto* candy = dynamic_cast<CandyScene*>(scene))
+            candy->replayTo(t, fps);
+    }
+}

@@ -10,4 +10,10 @@ public:
     Christmas(int width, int height);
 
     void init() override;
+
+    // Puts every scene that carries state from frame to frame where an
+    // uninterrupted run at fps frames a second (frame k at k / fps) has it
+    // just before drawing time t. Draws nothing. Used to start a fixed-step
+    // run, or to jump, anywhere in the show.
+    void replayTo(double t, double fps);
 };

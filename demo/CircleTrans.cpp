@@ -2,6 +2,7 @@
 
 #include "vornak/Matrix.h"
 
+#include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
 
 #include <GL/glew.h>
@@ -13,9 +14,9 @@ CircleTrans::CircleTrans(double start, double end, double transitionEnd) : trans
     this->start = start;
     this->end = end;
     sprite = new Sprite;
-    christmasPicture = new Texture("data/christmas.jpg", IMG_JPEG);
-    easterPicture = new Texture("data/easter.jpg", IMG_JPEG);
-    program = newPictureProgram("data/circle.fs");
+    christmasPicture = new Texture(dataFile("christmas.jpg").c_str(), IMG_JPEG);
+    easterPicture = new Texture(dataFile("easter.jpg").c_str(), IMG_JPEG);
+    program = newPictureProgram("circle.fs");
 }
 
 float CircleTrans::angle(double t) const

@@ -1,5 +1,7 @@
 #include "demo/PictureProgram.h"
 
+#include "demo/DataFolder.h"
+
 #include <GL/glew.h>
 
 using vornak_engine::Matrix;
@@ -8,8 +10,8 @@ using vornak_engine::ShaderProgram;
 ShaderProgram* newPictureProgram(const char* fragmentShader)
 {
     ShaderProgram* program = new ShaderProgram;
-    program->addShader("data/sprite.vs", GL_VERTEX_SHADER);
-    program->addShader(fragmentShader, GL_FRAGMENT_SHADER);
+    program->addShader(dataFile("sprite.vs").c_str(), GL_VERTEX_SHADER);
+    program->addShader(dataFile(fragmentShader).c_str(), GL_FRAGMENT_SHADER);
     program->compile();
     return program;
 }

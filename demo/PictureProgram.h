@@ -7,7 +7,8 @@
 #include "vornak/Matrix.h"
 #include "vornak/ShaderProgram.h"
 
-// Compiles "data/sprite.vs" with the given fragment shader into a new program.
+// Compiles the data folder's "sprite.vs" with the named fragment shader of the
+// same folder (e.g. "default.fs") into a new program.
 vornak_engine::ShaderProgram* newPictureProgram(const char* fragmentShader);
 
 // Set a uniform of the program, which must be current.

@@ -1,5 +1,6 @@
 #include "demo/ReligionScene.h"
 
+#include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
 
 #include <GL/glew.h>
@@ -10,8 +11,8 @@ ReligionScene::ReligionScene()
 {
     start = 16.7;
     end = 20.3;
-    texture = new Texture("data/religion.jpg", IMG_JPEG);
-    program = newPictureProgram("data/religion.fs");
+    texture = new Texture(dataFile("religion.jpg").c_str(), IMG_JPEG);
+    program = newPictureProgram("religion.fs");
     sprite = new Sprite;
     matrix.translate(0, 0, 0);
 }

@@ -1,5 +1,6 @@
 #include "demo/SkipAdOverlay.h"
 
+#include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
 
 #include <GL/glew.h>
@@ -10,8 +11,8 @@ SkipAdOverlay::SkipAdOverlay()
 {
     start = 8;
     end = 22;
-    program = newPictureProgram("data/default.fs");
-    texture = new Texture("data/skipad.jpg", IMG_JPEG);
+    program = newPictureProgram("default.fs");
+    texture = new Texture(dataFile("skipad.jpg").c_str(), IMG_JPEG);
     sprite = new Sprite;
     // Scale first, then move: a 0.25 x 0.18 rectangle centred at (0.89, -0.8).
     matrix.scale(0.125, 0.09, 0.125);

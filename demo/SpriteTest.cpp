@@ -1,5 +1,6 @@
 #include "demo/SpriteTest.h"
 
+#include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
 
 #include <GL/glew.h>
@@ -11,9 +12,9 @@ SpriteTest::SpriteTest()
     start = 0;
     end = 2.6;
     // The JPEG goes first: its reader leaves the unpack alignment at 1 for the PNG.
-    picture = new Texture("data/christmas.jpg", IMG_JPEG);
-    title = new Texture("data/title.png", IMG_PNG);
-    program = newPictureProgram("data/doubletex.fs");
+    picture = new Texture(dataFile("christmas.jpg").c_str(), IMG_JPEG);
+    title = new Texture(dataFile("title.png").c_str(), IMG_PNG);
+    program = newPictureProgram("doubletex.fs");
     sprite = new Sprite;
     matrix.translate(0, 0, 0);
 }

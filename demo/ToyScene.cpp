@@ -1,5 +1,6 @@
 #include "demo/ToyScene.h"
 
+#include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
 
 #include <GL/glew.h>
@@ -10,8 +11,8 @@ ToyScene::ToyScene()
 {
     start = 10;
     end = 13;
-    texture = new Texture("data/toys.jpg", IMG_JPEG);
-    program = newPictureProgram("data/default.fs");
+    texture = new Texture(dataFile("toys.jpg").c_str(), IMG_JPEG);
+    program = newPictureProgram("default.fs");
     sprite = new Sprite;
     matrix.translate(0, 0, 0);
 }
