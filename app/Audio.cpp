@@ -1,8 +1,11 @@
 #include "app/Audio.h"
 
+#include "vornak/FileData.h"
+
 #include <SDL.h>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +37,15 @@ bool openSilentAudio()
 
 Mix_Music* loadMusic(const std::string& path)
 {
+    // SDL_mixer would wait forever on a FIFO: only a regular file reaches it.
+    std::size_t size = 0;
+    std::string error;
+    const int fd = vornak_engine::openRegularFile(path.c_str(), size, error);
+    if (fd < 0) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return nullptr;
+    }
+    close(fd);
     Mix_Music* music = Mix_LoadMUS(path.c_str());
     if (!music)
         std::fprintf(stderr, "%s: cannot load music: %s\n", path.c_str(), Mix_GetError());

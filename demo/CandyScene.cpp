@@ -24,8 +24,8 @@ void CandyScene::show(double t)
     program->addTexture("img", texture);
 
     grow(t);
-    setUniform(program, "pmatrix", matrix);
-    setUniform(program, "zscore", 0.1f);
+    program->setUniform("pmatrix", matrix);
+    program->setUniform("zscore", 0.1f);
     sprite->draw();
 }
 

@@ -17,15 +17,27 @@ CircleTrans::CircleTrans(double start, double end, double transitionEnd) : trans
     christmasPicture = new Texture(dataFile("christmas.jpg").c_str(), IMG_JPEG);
     easterPicture = new Texture(dataFile("easter.jpg").c_str(), IMG_JPEG);
     program = newPictureProgram("circle.fs");
+    finishedProgram = newPictureProgram("default.fs");
 }
+
+namespace {
+
+// The angle is held below a full turn.
+constexpr float kCeiling = 0.96f;
+
+} // namespace
 
 float CircleTrans::angle(double t) const
 {
     float p = static_cast<float>((t - start) / (transitionEnd - start));
-    // Held below a full turn.
     if (static_cast<double>(p) > 0.96)
-        p = 0.96f;
+        p = kCeiling;
     return static_cast<float>(6.28 * static_cast<double>(p));
+}
+
+bool CircleTrans::finished(double t) const
+{
+    return angle(t) >= static_cast<float>(6.28 * static_cast<double>(kCeiling));
 }
 
 void CircleTrans::show(double t)
@@ -34,10 +46,20 @@ void CircleTrans::show(double t)
     program->use();
     program->addTexture("chrimg", christmasPicture);
     program->addTexture("easimg", easterPicture);
-    setUniform(program, "degree", angle(t));
-    setUniform(program, "zscore", 0.1f);
+    program->setUniform("degree", angle(t));
+    program->setUniform("zscore", 0.1f);
     Matrix identity;
     identity.translate(0, 0, 0);
-    setUniform(program, "pmatrix", identity);
+    program->setUniform("pmatrix", identity);
+    // "circle.fs" shows the Easter picture alone at the ceiling; sampling
+    // one picture instead of two halves the cost of the longest-held frame.
+    if (finished(t)) {
+        finishedProgram->use();
+        finishedProgram->addTexture("img", easterPicture);
+        finishedProgram->setUniform("zscore", 0.1f);
+        finishedProgram->setUniform("pmatrix", identity);
+    }
+    sampleNearest(drawnPixelForPixel(christmasPicture) && drawnPixelForPixel(easterPicture) ? 2 : 0);
     sprite->draw();
+    sampleNearest(0);
 }

@@ -4,7 +4,8 @@
 
 #include <GL/glew.h>
 
-using vornak_engine::Matrix;
+#include <algorithm>
+
 using vornak_engine::ShaderProgram;
 
 ShaderProgram* newPictureProgram(const char* fragmentShader)
@@ -16,12 +17,27 @@ ShaderProgram* newPictureProgram(const char* fragmentShader)
     return program;
 }
 
-void setUniform(ShaderProgram* program, const char* name, float value)
+
+bool drawnPixelForPixel(vornak_engine::Texture* picture)
 {
-    glUniform1f(glGetUniformLocation(program->getProgramID(), name), value);
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return picture->getWidth() == viewport[2] && picture->getHeight() == viewport[3];
 }
 
-void setUniform(ShaderProgram* program, const char* name, Matrix& matrix)
+void sampleNearest(int units)
 {
-    glUniformMatrix4fv(glGetUniformLocation(program->getProgramID(), name), 1, GL_FALSE, matrix.matrix());
+    // One sampler object serves every unit; it is made on first use, on the GL thread.
+    static GLuint nearest = 0;
+    static int bound = 0;
+    if (units > 0 && nearest == 0) {
+        glGenSamplers(1, &nearest);
+        glSamplerParameteri(nearest, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glSamplerParameteri(nearest, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glSamplerParameteri(nearest, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glSamplerParameteri(nearest, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    }
+    for (int unit = 0; unit < std::max(units, bound); ++unit)
+        glBindSampler(static_cast<GLuint>(unit), unit < units ? nearest : 0);
+    bound = units;
 }

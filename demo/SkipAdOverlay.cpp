@@ -27,7 +27,7 @@ void SkipAdOverlay::show(double)
     program->use();
     program->addTexture("img", texture);
     // Nearer than the pictures' 0.1, so it passes the depth test over them.
-    setUniform(program, "zscore", 0.09f);
-    setUniform(program, "pmatrix", matrix);
+    program->setUniform("zscore", 0.09f);
+    program->setUniform("pmatrix", matrix);
     sprite->draw();
 }

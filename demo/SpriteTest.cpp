@@ -25,8 +25,10 @@ void SpriteTest::show(double)
     program->use();
     program->addTexture("img", picture);
     program->addTexture("title", title);
-    setUniform(program, "zscore", 0.1f);
+    program->setUniform("zscore", 0.1f);
     matrix.translate(0, 0, 0);
-    setUniform(program, "pmatrix", matrix);
+    program->setUniform("pmatrix", matrix);
+    sampleNearest(drawnPixelForPixel(picture) && drawnPixelForPixel(title) ? 2 : 0);
     sprite->draw();
+    sampleNearest(0);
 }

@@ -22,7 +22,9 @@ void ToyScene::show(double)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     program->use();
     program->addTexture("img", texture);
-    setUniform(program, "zscore", 0.1f);
-    setUniform(program, "pmatrix", matrix);
+    program->setUniform("zscore", 0.1f);
+    program->setUniform("pmatrix", matrix);
+    sampleNearest(drawnPixelForPixel(texture) ? 1 : 0);
     sprite->draw();
+    sampleNearest(0);
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+// Needs: a current OpenGL 4.1 core context and GLEW initialised with
+// glewExperimental = GL_TRUE while a file naming shaders or textures is read, and
+// while a registry holding shader programs is destroyed; a music-only file needs none.
+//
 // A registry of named resources read from a small text file: linked shader programs,
 // GL texture names and the music file's name, looked up by name. Entries are made
 // only while constructing; it never reloads, and it does not delete texture names.
@@ -25,6 +29,7 @@ namespace vornak_engine {
 
 class Config {
 public:
+    explicit Config(const char* path);
     explicit Config(char* path);
     ~Config() = default;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// Needs: no GL context of its own; show() needs whatever its scenes need.
+//
 // The timeline: an ordered list of scenes, each asked to draw on every frame
 // whose time lies strictly inside its window. It neither sorts, caches nor
 // deletes scenes; a concrete demo fills the list in init().

@@ -1,5 +1,7 @@
 #pragma once
 
+// Needs: no GL context: pure CPU.
+//
 // A 4x4 single-precision matrix laid out as glUniformMatrix4fv takes it
 // (transpose GL_FALSE), plus the small vector helpers of the look-at builder.
 //

@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -118,16 +120,26 @@ float toFloat(const char* begin, const char* end)
     return static_cast<float>(negative ? -value : value);
 }
 
-// A 1-based (or negative, counted back from the end) index into a list of `size`
-// entries as a 0-based one, or -1 when it names no entry.
+// A 1-based index into a list of `size` entries as a 0-based one, or -1 when it
+// names no entry. Relative indices are resolved before this.
 inline long long resolve(int index, std::size_t size)
 {
-    const long long n = static_cast<long long>(size);
-    if (index > 0 && index <= n)
-        return index - 1;
-    if (index < 0 && -static_cast<long long>(index) <= n)
-        return n + index;
-    return -1;
+    return index > 0 && static_cast<std::size_t>(index) <= size ? index - 1 : -1;
+}
+
+// A relative index counted back from `count` entries, as 1-based; 0 when it names none.
+inline int fromEnd(int index, long long count)
+{
+    const long long absolute = count + index + 1;
+    return absolute >= 1 && absolute <= INT_MAX ? static_cast<int>(absolute) : 0;
+}
+
+inline bool anyRelative(const MeshIndex& face)
+{
+    int bits = 0;
+    for (int c = 0; c < 3; ++c)
+        bits |= face.vertex[c] | face.text[c] | face.normal[c];
+    return bits < 0;
 }
 
 void describe(std::string& out, long long count, int firstLine, const char* one, const char* many,
@@ -142,7 +154,9 @@ void describe(std::string& out, long long count, int firstLine, const char* one,
 
 } // namespace
 
-Mesh3D::Mesh3D(char* path)
+Mesh3D::Mesh3D(char* path) : Mesh3D(static_cast<const char*>(path)) {}
+
+Mesh3D::Mesh3D(const char* path)
 {
     loadOBJ(path);
     buildMesh();
@@ -164,6 +178,11 @@ std::unique_ptr<Mesh3D> Mesh3D::withoutGL()
 }
 
 void Mesh3D::loadOBJ(char* path)
+{
+    loadOBJ(static_cast<const char*>(path));
+}
+
+void Mesh3D::loadOBJ(const char* path)
 {
     source = path ? path : "";
     if (!path)
@@ -250,6 +269,10 @@ void Mesh3D::readLine(const char* line, const char* end)
             shortFaces.add(lineNumber);
             return;
         }
+        if (anyRelative(face))
+            relativeFaces.push_back({faces.size(), static_cast<long long>(vertices.size() / 3),
+                                     static_cast<long long>(textCoords.size() / 2),
+                                     static_cast<long long>(normals.size() / 3)});
         faces.push_back(face);
         faceLines.push_back(lineNumber);
     }
@@ -295,8 +318,13 @@ void Mesh3D::buildMesh()
     badNormals = Tally();
     badTexts = Tally();
 
+    auto relative = relativeFaces.begin();
     for (std::size_t k = 0; k < faces.size(); ++k) {
-        const MeshIndex& face = faces[k];
+        MeshIndex resolved;
+        const bool isRelative = relative != relativeFaces.end() && relative->face == k;
+        if (isRelative)
+            resolved = absoluteFace(k), ++relative;
+        const MeshIndex& face = isRelative ? resolved : faces[k];
         const int line = k < faceLines.size() ? faceLines[k] : 0;
         long long v[3];
         for (int c = 0; c < 3; ++c)
@@ -342,6 +370,24 @@ void Mesh3D::buildMesh()
         if (!source.empty())
             std::fprintf(stderr, "%s\n", faults.c_str());
     }
+}
+
+MeshIndex Mesh3D::absoluteFace(std::size_t k) const
+{
+    MeshIndex face = faces.at(k);
+    auto counts = std::lower_bound(relativeFaces.begin(), relativeFaces.end(), k,
+                                   [](const ListCounts& entry, std::size_t face) { return entry.face < face; });
+    if (counts == relativeFaces.end() || counts->face != k)
+        return face;
+    for (int c = 0; c < 3; ++c) {
+        if (face.vertex[c] < 0)
+            face.vertex[c] = fromEnd(face.vertex[c], counts->positions);
+        if (face.text[c] < 0)
+            face.text[c] = fromEnd(face.text[c], counts->texts);
+        if (face.normal[c] < 0)
+            face.normal[c] = fromEnd(face.normal[c], counts->normals);
+    }
+    return face;
 }
 
 void Mesh3D::createOpenGLBinding()

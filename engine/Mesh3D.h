@@ -1,5 +1,9 @@
 #pragma once
 
+// Needs: a current OpenGL 4.1 core context and GLEW initialised with
+// glewExperimental = GL_TRUE for the constructor, createOpenGLBinding, draw and the
+// destructor; a mesh from withoutGL() reads and assembles with no context at all.
+//
 // An indexed triangle mesh read from a Wavefront OBJ file (positions, texture
 // coordinates, normals, faces) and kept in a GL vertex array drawn with one call.
 // One GL vertex per OBJ position: vertices are never split, so a shared position keeps
@@ -10,6 +14,8 @@
 // Faults in the file (indices out of range, short lines) never reach memory outside a
 // list: a face with an unusable position index is dropped, an unusable normal or
 // texture index writes nothing, and one line on standard error sums them up.
+// A relative (negative) index counts back from the entries read before its face line;
+// the face record keeps it as written and the assembly resolves it.
 
 #include "vornak/MeshIndex.h"
 
@@ -24,6 +30,7 @@ class Mesh3D {
 public:
     // Reads, assembles and uploads; a GL context must be current. An unreadable
     // path gives an empty mesh that draws nothing.
+    explicit Mesh3D(const char* path);
     explicit Mesh3D(char* path);
     ~Mesh3D();
     Mesh3D(const Mesh3D&) = delete;
@@ -34,6 +41,7 @@ public:
     static std::unique_ptr<Mesh3D> withoutGL();
 
     // The reading step: the whole file through parseOBJ.
+    void loadOBJ(const char* path);
     void loadOBJ(char* path);
     // The reading step on bytes in memory, read as the file's lines would be: lines
     // of up to 199 characters whole; a longer one gives its first 199 and ends the reading.
@@ -43,6 +51,10 @@ public:
     void createOpenGLBinding();
     // Expects a program taking position at location 0, normal at 1, texture coordinate at 2.
     void draw();
+
+    // Face k with each relative index replaced by the 1-based entry it names, counted
+    // back from the entries read before its line; 0 where it names none.
+    MeshIndex absoluteFace(std::size_t k) const;
 
     // "path: what was dropped or padded (first at line N); ...", or empty.
     const std::string& faultSummary() const { return faults; }
@@ -77,12 +89,20 @@ private:
         }
     };
 
+    // How many entries each list held when a face with a relative index was read.
+    // Kept only for such faces, in face order: exporters that use them are the few.
+    struct ListCounts {
+        std::size_t face;
+        long long positions, texts, normals;
+    };
+
     Mesh3D() = default;
     // Reads the lines of [bytes, bytes + size) it can decide on; returns the bytes used.
     std::size_t readLines(const char* bytes, std::size_t size, bool atEnd);
     void readLine(const char* line, const char* end);
     void readValues(const char* p, const char* end, int count, std::vector<float>& list);
 
+    std::vector<ListCounts> relativeFaces;
     std::string source;
     int lineNumber = 0;
     bool readingDone = false;

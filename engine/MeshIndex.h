@@ -1,5 +1,7 @@
 #pragma once
 
+// Needs: no GL context: pure CPU.
+//
 // One face line of an OBJ file: for three corners, the position, texture-coordinate
 // and normal indices exactly as written (1-based; negatives kept as read; 0 = none).
 // It checks nothing against any list: Mesh3D resolves and bounds-checks on assembly.

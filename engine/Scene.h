@@ -1,5 +1,7 @@
 #pragma once
 
+// Needs: no GL context of its own; show() needs whatever the scene draws with.
+//
 // Something that draws itself at a demo time, shown only strictly inside
 // its (start, end) window. It knows nothing of other scenes or of the clock.
 

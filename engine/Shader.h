@@ -1,5 +1,8 @@
 #pragma once
 
+// Needs: a current OpenGL 4.1 core context, and GLEW initialised with
+// glewExperimental = GL_TRUE, before any call.
+//
 // One GLSL source file compiled into a GL shader object. A failed compile is
 // printed ("Shader error", the source, the log) and never stops the program;
 // the object is deleted with the Shader, so it cannot be copied.

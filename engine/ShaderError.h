@@ -1,5 +1,8 @@
 #pragma once
 
+// Needs: a current OpenGL 4.1 core context, and GLEW initialised with
+// glewExperimental = GL_TRUE, before any call.
+//
 // Prints the GL info log of a shader or a program to standard output, one
 // puts. It neither checks status nor keeps anything; callers decide when to print.
 

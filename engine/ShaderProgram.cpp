@@ -1,5 +1,6 @@
 #include "vornak/ShaderProgram.h"
 
+#include "vornak/Matrix.h"
 #include "vornak/Shader.h"
 #include "vornak/ShaderError.h"
 #include "vornak/Texture.h"
@@ -93,6 +94,48 @@ void ShaderProgram::addTexture(char* name, Texture* texture)
 void ShaderProgram::addTexture(const char* name, Texture* texture)
 {
     addTexture(name, texture->getTexID());
+}
+
+// Program uniforms (core since 4.1) leave the caller's current program alone.
+void ShaderProgram::setUniform(const char* name, float value)
+{
+    const unsigned int id = getProgramID();
+    glProgramUniform1f(id, glGetUniformLocation(id, name), value);
+}
+
+void ShaderProgram::setUniform(const char* name, double value)
+{
+    setUniform(name, static_cast<float>(value));
+}
+
+void ShaderProgram::setUniform(const char* name, int value)
+{
+    const unsigned int id = getProgramID();
+    glProgramUniform1i(id, glGetUniformLocation(id, name), value);
+}
+
+void ShaderProgram::setUniform(const char* name, float x, float y)
+{
+    const unsigned int id = getProgramID();
+    glProgramUniform2f(id, glGetUniformLocation(id, name), x, y);
+}
+
+void ShaderProgram::setUniform(const char* name, float x, float y, float z)
+{
+    const unsigned int id = getProgramID();
+    glProgramUniform3f(id, glGetUniformLocation(id, name), x, y, z);
+}
+
+void ShaderProgram::setUniform(const char* name, float x, float y, float z, float w)
+{
+    const unsigned int id = getProgramID();
+    glProgramUniform4f(id, glGetUniformLocation(id, name), x, y, z, w);
+}
+
+void ShaderProgram::setUniform(const char* name, const Matrix& matrix)
+{
+    const unsigned int id = getProgramID();
+    glProgramUniformMatrix4fv(id, glGetUniformLocation(id, name), 1, GL_FALSE, matrix.m);
 }
 
 } // namespace vornak_engine

@@ -1,5 +1,8 @@
 #pragma once
 
+// Needs: a current OpenGL 4.1 core context, and GLEW initialised with
+// glewExperimental = GL_TRUE, before any call.
+//
 // A linked GL program plus the next free texture unit, so a scene binds its
 // pictures to named samplers without numbering units. Copies share the one GL
 // program, which goes when the last copy does; each copy counts units alone.
@@ -8,6 +11,7 @@
 
 namespace vornak_engine {
 
+class Matrix;
 class Texture;
 
 class ShaderProgram {
@@ -36,6 +40,18 @@ public:
     void addTexture(const char* name, unsigned int textureName);
     void addTexture(char* name, Texture* texture);
     void addTexture(const char* name, Texture* texture);
+
+    // Set uniform `name` of this program, current or not (glProgramUniform). The
+    // location is looked up on every call; a name the program lacks is ignored, as
+    // GL ignores location -1. The GLSL type must match: float, int (and samplers),
+    // vec2, vec3, vec4, mat4. A double is narrowed to float.
+    void setUniform(const char* name, float value);
+    void setUniform(const char* name, double value);
+    void setUniform(const char* name, int value);
+    void setUniform(const char* name, float x, float y);
+    void setUniform(const char* name, float x, float y, float z);
+    void setUniform(const char* name, float x, float y, float z, float w);
+    void setUniform(const char* name, const Matrix& matrix);
 
 private:
     std::shared_ptr<const unsigned int> program;

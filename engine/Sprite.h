@@ -1,5 +1,8 @@
 #pragma once
 
+// Needs: a current OpenGL 4.1 core context, and GLEW initialised with
+// glewExperimental = GL_TRUE, before any call.
+//
 // The full-screen quad: positions -1..1 at attribute 0, texture coordinates
 // 0..1 at attribute 1, one triangle fan in a vertex array. Scenes move it only
 // through their own "pmatrix"; it owns its GL objects, so it cannot be copied.

@@ -1,5 +1,8 @@
 #pragma once
 
+// Needs: a current OpenGL 4.1 core context, and GLEW initialised with
+// glewExperimental = GL_TRUE, before any call.
+//
 // One GL 2D texture filled once, at construction, from a JPEG, PNG or TGA
 // file, bottom row first so t = 0 is the picture's bottom edge. It keeps no
 // pixels on the CPU side and never deletes its GL name.

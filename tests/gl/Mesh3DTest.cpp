@@ -16,7 +16,7 @@ protected:
     std::unique_ptr<Mesh3D> load(const std::string& text)
     {
         const std::string path = dir.write("mesh.obj", text);
-        return std::make_unique<Mesh3D>(const_cast<char*>(path.c_str()));
+        return std::make_unique<Mesh3D>(path.c_str());
     }
 
     static GLint bufferSize(GLuint buffer)
@@ -135,7 +135,7 @@ TEST_F(Mesh3DTest, EmptyUnreadableAndFaultyFilesDrawNothingWithoutError)
     testing::internal::CaptureStderr();
     std::unique_ptr<Mesh3D> meshes[] = {
         load(""),
-        std::make_unique<Mesh3D>(const_cast<char*>(missing.c_str())),
+        std::make_unique<Mesh3D>(missing.c_str()),
         std::make_unique<Mesh3D>(const_cast<char*>(dir.path().c_str())),
         load("v 1 2 3\nf 1 2 3\nf -7 1 1\nvn 0 0 1\n"), // every face dropped
     };

@@ -1,3 +1,4 @@
+#include "vornak/Matrix.h"
 #include "vornak/Shader.h"
 #include "vornak/ShaderError.h"
 #include "vornak/ShaderProgram.h"
@@ -6,7 +7,12 @@
 #include "support/DrawHelpers.h"
 #include "support/GLTest.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <functional>
 #include <string>
+#include <vector>
 #include <utility>
 
 namespace {
@@ -67,8 +73,16 @@ TEST_F(ShaderTest, ValidSourcesPrintNothing)
 TEST_F(ShaderTest, FailedFragmentShaderPrintsShaderLinkAndValidateBlocks)
 {
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     ShaderProgram program = draw::makeProgram(dir, draw::kSpriteVS, kBrokenFS);
     const std::string out = testing::internal::GetCapturedStdout();
+    const std::string err = testing::internal::GetCapturedStderr();
+    // One line on standard error says which file the block is about.
+    EXPECT_EQ(err.rfind(dir.path() + "/", 0), 0u) << err;
+    const std::string tail = ".fs: does not compile (\"Shader error\" on standard output)\n";
+    ASSERT_GT(err.size(), tail.size());
+    EXPECT_EQ(err.substr(err.size() - tail.size()), tail) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 
     GLuint attached[4] = {};
     GLsizei count = 0;
@@ -83,15 +97,28 @@ TEST_F(ShaderTest, FailedFragmentShaderPrintsShaderLinkAndValidateBlocks)
     EXPECT_EQ(out.substr(validate), "\nValidate error\n" + infoLog(program.getProgramID(), true) + "\n");
 }
 
+// Whatever stands in the file's place, one line names it and why; nothing
+// waits on a FIFO and nothing tries to read a directory's size.
 TEST_F(ShaderTest, UnreadableFileCompilesAnEmptySource)
 {
-    const std::string path = dir.path() + "/absent.fs";
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    Shader shader(path.c_str(), GL_FRAGMENT_SHADER);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), path + ": cannot open: No such file or directory\n");
-    // A core context refuses an empty source, so the usual block follows.
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Shader error\n\n" + infoLog(shader.getShaderId(), false) + "\n");
+    const std::string fifo = dir.path() + "/fifo.fs";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.path() + "/absent.fs", "cannot open: No such file or directory"},
+        {dir.path(), "is a directory"},
+        {fifo, "is a FIFO"},
+        {"/dev/null", "is a device"},
+    };
+    for (const auto& [path, reason] : cases) {
+        SCOPED_TRACE(path);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        Shader shader(path.c_str(), GL_FRAGMENT_SHADER);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), path + ": " + reason + "\n");
+        // A core context refuses an empty source, so the usual block follows.
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "Shader error\n\n" + infoLog(shader.getShaderId(), false) + "\n");
+    }
 }
 
 TEST_F(ShaderTest, EmptyInfoLogPrintsAnEmptyLine)
@@ -156,6 +183,57 @@ TEST_F(ShaderTest, CopiesShareOneProgramUntilTheLastGoes)
         EXPECT_EQ(moved.getProgramID(), id);
     }
     EXPECT_FALSE(glIsProgram(id));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// Every uniform kind the engine sets by name, reaching a program that is not
+// current, without disturbing the one that is.
+TEST_F(ShaderTest, SetUniformReachesEachTypeOfAProgramThatIsNotCurrent)
+{
+    const char* const fs = R"(#version 410 core
+uniform float f; uniform int i; uniform vec2 v2; uniform vec3 v3; uniform vec4 v4; uniform mat4 m;
+out vec4 colour;
+void main() { colour = vec4(f + float(i) + v2.x + v3.y + v4.w) + m[1]; }
+)";
+    ShaderProgram target = draw::makeProgram(dir, draw::kSpriteVS, fs);
+    ShaderProgram other = draw::makeProgram(dir, draw::kSpriteVS, draw::kTextureFS);
+    other.use();
+
+    Matrix m;
+    for (int k = 0; k < 16; ++k)
+        m.m[k] = static_cast<float>(k) + 0.5f; // not symmetric: a transposed upload shows
+    struct Case {
+        const char* name;
+        std::function<void()> set;
+        std::vector<float> expected;
+    };
+    const Case cases[] = {
+        {"f", [&] { target.setUniform("f", 0.25f); }, {0.25f}},
+        {"f", [&] { target.setUniform("f", 0.75); }, {0.75f}},
+        {"v2", [&] { target.setUniform("v2", 1.0f, -2.0f); }, {1, -2}},
+        {"v3", [&] { target.setUniform("v3", 3.0f, 4.0f, 5.0f); }, {3, 4, 5}},
+        {"v4", [&] { target.setUniform("v4", 6.0f, 7.0f, 8.0f, 9.0f); }, {6, 7, 8, 9}},
+        {"m", [&] { target.setUniform("m", m); }, std::vector<float>(m.m, m.m + 16)},
+    };
+    const GLuint id = target.getProgramID();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.set();
+        float got[16] = {};
+        glGetUniformfv(id, glGetUniformLocation(id, c.name), got);
+        EXPECT_EQ(std::vector<float>(got, got + c.expected.size()), c.expected);
+    }
+    target.setUniform("i", -7);
+    GLint i = 0;
+    glGetUniformiv(id, glGetUniformLocation(id, "i"), &i);
+    EXPECT_EQ(i, -7);
+
+    GLint current = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    EXPECT_EQ(current, static_cast<GLint>(other.getProgramID()));
+    // A name the program lacks is ignored, as GL ignores location -1.
+    target.setUniform("absent", 1.0f);
+    target.setUniform("absent", m);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

@@ -17,6 +17,8 @@
 struct ObjReference {
     std::vector<float> vertices, textCoords, normals;
     std::vector<vornak_engine::MeshIndex> faces;
+    // Each face with its relative indices counted back from the entries read so far.
+    std::vector<vornak_engine::MeshIndex> absoluteFaces;
     std::vector<int> faceLines;
     bool hasNormals = false, hasText = false;
 
@@ -37,8 +39,25 @@ struct ObjReference {
             } else if (buffer[0] == 'f' && buffer[1] == ' ' && corners(buffer) == 3) {
                 faces.emplace_back(buffer);
                 faceLines.push_back(line);
+                absoluteFaces.push_back(absolute(faces.back()));
             }
         }
+    }
+
+    vornak_engine::MeshIndex absolute(vornak_engine::MeshIndex face) const
+    {
+        auto fromEnd = [](int& index, std::size_t entries) {
+            if (index < 0)
+                index = static_cast<long long>(entries) >= -static_cast<long long>(index)
+                            ? static_cast<int>(static_cast<long long>(entries) + index + 1)
+                            : 0;
+        };
+        for (int c = 0; c < 3; ++c) {
+            fromEnd(face.vertex[c], vertices.size() / 3);
+            fromEnd(face.text[c], textCoords.size() / 2);
+            fromEnd(face.normal[c], normals.size() / 3);
+        }
+        return face;
     }
 
     static void values(char* buffer, int count, std::vector<float>& list)
@@ -73,6 +92,11 @@ struct ObjReference {
 
     bool matches(const vornak_engine::Mesh3D& mesh) const
     {
+        for (std::size_t k = 0; k < absoluteFaces.size() && k < mesh.faces.size(); ++k) {
+            const vornak_engine::MeshIndex face = mesh.absoluteFace(k);
+            if (std::memcmp(&face, &absoluteFaces[k], sizeof face) != 0)
+                return false;
+        }
         return same(mesh.vertices, vertices) && same(mesh.textCoords, textCoords) && same(mesh.normals, normals) &&
                same(mesh.faces, faces) && mesh.faceLines == faceLines && mesh.hasNormals == hasNormals &&
                mesh.hasText == hasText;

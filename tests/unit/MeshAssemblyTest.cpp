@@ -43,6 +43,46 @@ TEST(MeshAssembly, PositionIndicesOutOfRangeDropTheFace)
     }
 }
 
+TEST(MeshAssembly, RelativeIndicesCountBackFromTheirLine)
+{
+    // Two objects as exporters write them: each one's entries, then its faces relative to them.
+    const std::string object = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 1\nvn 0 0 1\n"
+                               "f -4/-2/-1 -3/-1/-1 -2/-2/-1 -1/-1/-1\n";
+    auto two = build(object + "o second\n" + object + "vn 0 1 0\nvt 0.5 0.5\n");
+    EXPECT_EQ(two->indexArray, (std::vector<int>{0, 1, 2, 4, 5, 6}));
+    EXPECT_EQ(two->faultSummary(), "");
+    // The record keeps the number as written; only the assembly resolves it.
+    EXPECT_EQ(two->faces.at(1).vertex[0], -4);
+    EXPECT_EQ(two->absoluteFace(1).vertex[0], 5);
+    EXPECT_EQ(two->absoluteFace(1).text[1], 4);
+    EXPECT_EQ(two->absoluteFace(1).normal[2], 2);
+    // Neither the later vn nor vt reaches a face before it.
+    for (std::size_t v : {0u, 1u, 2u, 4u, 5u, 6u}) {
+        SCOPED_TRACE(v);
+        EXPECT_EQ(two->normalArray[3 * v + 2], 1.0f);
+        EXPECT_NE(two->textArray[2 * v], 0.5f);
+    }
+    EXPECT_EQ(two->textArray[2 * 5], 1.0f);
+
+    struct Row {
+        const char* file;
+        std::vector<int> indices; // empty: dropped
+    } rows[] = {
+        // Counting back past the entries read so far names nothing, however many follow.
+        {"f -1 -2 -3\nv 0 0 0\nv 1 0 0\nv 1 1 0\n", {}},
+        {"v 0 0 0\nv 1 0 0\nf -1 -2 -3\nv 1 1 0\n", {}},
+        {"v 0 0 0\nv 1 0 0\nv 1 1 0\nf -1 -2 -3\nv 2 2 2\n", {2, 1, 0}},
+        // Mixed with absolute ones, which still count from the first entry of the file.
+        {"v 0 0 0\nv 1 0 0\nf 4 -1 -2\nv 1 1 0\nv 2 2 2\n", {3, 1, 0}},
+        {"v 0 0 0\nf -1 1 -1\nv 1 0 0\nf -1 -2 2\n", {0, 0, 0, 1, 0, 1}},
+        {"v 0 0 0\nf -2147483648 1 1\n", {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        EXPECT_EQ(build(row.file)->indexArray, row.indices);
+    }
+}
+
 TEST(MeshAssembly, FaultsAreSummedUpInOneLine)
 {
     TempDir dir;
@@ -58,7 +98,7 @@ TEST(MeshAssembly, FaultsAreSummedUpInOneLine)
                                        "f 1/1/1 2/7/1 4/0/3\n"       // 9: two bad textures, one bad normal
                                        "f 1 2 4\n"                   // 10: no normals, no textures
                                        "f 4/-1/-2 3/0/0 -9/1/1\n"    // 11: dropped
-                                       "f 3/-1/-1 2/-1/-1 1/1/1\n"   // 12: -1 is the last of the whole file
+                                       "f 3/-1/-1 2/-1/-1 1/1/1\n"   // 12: -1 is line 5's normal, not line 13's
                                        "vn 0 1 0\n");                // 13
     auto mesh = Mesh3D::withoutGL();
     testing::internal::CaptureStderr();
@@ -73,7 +113,7 @@ TEST(MeshAssembly, FaultsAreSummedUpInOneLine)
     EXPECT_EQ(mesh->vertices, (std::vector<float>{0, 0, 0, 1, 0, 0, 3, 0, 0, 0, 1, 0}));
     EXPECT_EQ(mesh->indexArray, (std::vector<int>{0, 1, 3, 0, 1, 3, 2, 1, 0}));
     // Unusable indices write nothing; of usable ones the last corner wins.
-    EXPECT_EQ(mesh->normalArray, (std::vector<float>{0, 0, 1, 0, 1, 0, 0, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(mesh->normalArray, (std::vector<float>{0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 0}));
     EXPECT_EQ(mesh->textArray, (std::vector<float>{0.25f, 0, 0.25f, 0, 0.25f, 0, 0, 0}));
 }
 
