@@ -121,6 +121,24 @@ TEST_F(ShaderTest, UnreadableFileCompilesAnEmptySource)
     }
 }
 
+// Shaders that compile but do not make a program (a fragment shader cut
+// before its main) are named together on standard error, once.
+TEST_F(ShaderTest, LinkFailureNamesTheFilesOnce)
+{
+    const std::string vs = dir.write("cut.vs", draw::kSpriteVS);
+    const std::string fs = dir.write("cut.fs", "#version 410 core\nout vec4 colour;\n");
+    ShaderProgram program;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    program.addShader(vs.c_str(), GL_VERTEX_SHADER);
+    program.addShader(fs.c_str(), GL_FRAGMENT_SHADER);
+    program.compile();
+    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(err, vs + ", " + fs + ": program does not link (\"Link error\" on standard output)\n");
+    EXPECT_EQ(out.rfind("Link error\n", 0), 0u) << out;
+}
+
 TEST_F(ShaderTest, EmptyInfoLogPrintsAnEmptyLine)
 {
     const GLuint shader = glCreateShader(GL_VERTEX_SHADER), program = glCreateProgram();
