@@ -29,9 +29,14 @@ DataSearch findDataFolder(const std::string& explicitFolder, const std::string& 
         tryFolder(explicitFolder);
         return search;
     }
-    // Relative, so every file name the show prints stays "data/..." as before.
-    if (tryFolder("data"))
+    // The working directory's data/ is taken as it is, damaged or not, as it
+    // always was; relative, so every file name the show prints stays "data/...".
+    search.looked.push_back("data");
+    std::error_code ec;
+    if (fs::is_directory("data", ec)) {
+        search.folder = "data";
         return search;
+    }
     if (executable.empty())
         return search;
 

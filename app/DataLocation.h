@@ -1,9 +1,10 @@
 #pragma once
 
 // Finds the folder that holds the show's files. The working directory's
-// data/ comes first, as it always has; then data/ beside the executable and
-// in each of its parent folders, and the installed share/vornak/data. A
-// folder counts when it holds the shaders every scene needs ("sprite.vs").
+// data/ comes first and is used whenever it exists, as it always was; then
+// data/ beside the executable and in each of its parent folders, and the
+// installed share/vornak/data. Those, and a folder named with --data, count
+// only when they hold the shader every scene needs ("sprite.vs").
 
 #include <string>
 #include <vector>

@@ -261,8 +261,9 @@ TEST_F(DataSearchTest, CandidatesInOrder)
 
 TEST_F(DataSearchTest, WorkingDirectoryComesFirstAndStaysRelative)
 {
-    show("elsewhere/data");
     show("repo/data");
+    // Even damaged (no shader at all), the working directory's data/ is the show's, as it always was.
+    root.write("elsewhere/data/toys.jpg", "");
     const DataSearch search = findDataFolder("", root.path() + "/repo/vornak");
     EXPECT_EQ(search.folder, "data");
 }
