@@ -2,18 +2,26 @@
 
 #include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
+#include "demo/Reload.h"
 
 #include <GL/glew.h>
 
 using namespace vornak_engine;
 
+namespace {
+
+const char* const kPicture = "candy.jpg";
+const char* const kShader = "default.fs";
+
+} // namespace
+
 CandyScene::CandyScene()
 {
     start = 13;
     end = 16.7;
-    program = newPictureProgram("default.fs");
+    program = newPictureProgram(dataFile(kShader).c_str());
     matrix.translate(0, 0, 0);
-    texture = new Texture(dataFile("candy.jpg").c_str(), IMG_JPEG);
+    texture = new Texture(dataFile(kPicture).c_str(), IMG_JPEG);
     sprite = new Sprite;
 }
 
@@ -29,12 +37,18 @@ void CandyScene::show(double t)
     sprite->draw();
 }
 
+void CandyScene::reload(Reload& r)
+{
+    r.picture(texture, dataFile(kPicture).c_str(), IMG_JPEG);
+    r.program(program, dataFile(kShader).c_str());
+}
+
 void CandyScene::replayTo(double t, double fps)
 {
     matrix.translate(0, 0, 0);
     // Frame times are k / fps exactly as the fixed-step clock computes them,
     // so the replayed steps are bit for bit those of the run itself.
-    for (long k = static_cast<long>(start * fps); ; ++k) {
+    for (long k = static_cast<long>(start * fps);; ++k) {
         const double tk = static_cast<double>(k) / fps;
         if (tk >= t || tk >= end)
             break;

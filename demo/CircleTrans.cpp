@@ -4,20 +4,30 @@
 
 #include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
+#include "demo/Reload.h"
 
 #include <GL/glew.h>
 
 using namespace vornak_engine;
+
+namespace {
+
+const char* const kChristmas = "christmas.jpg";
+const char* const kEaster = "easter.jpg";
+const char* const kShader = "circle.fs";
+const char* const kFinishedShader = "default.fs";
+
+} // namespace
 
 CircleTrans::CircleTrans(double start, double end, double transitionEnd) : transitionEnd(transitionEnd)
 {
     this->start = start;
     this->end = end;
     sprite = new Sprite;
-    christmasPicture = new Texture(dataFile("christmas.jpg").c_str(), IMG_JPEG);
-    easterPicture = new Texture(dataFile("easter.jpg").c_str(), IMG_JPEG);
-    program = newPictureProgram("circle.fs");
-    finishedProgram = newPictureProgram("default.fs");
+    christmasPicture = new Texture(dataFile(kChristmas).c_str(), IMG_JPEG);
+    easterPicture = new Texture(dataFile(kEaster).c_str(), IMG_JPEG);
+    program = newPictureProgram(dataFile(kShader).c_str());
+    finishedProgram = newPictureProgram(dataFile(kFinishedShader).c_str());
 }
 
 namespace {
@@ -51,7 +61,7 @@ void CircleTrans::show(double t)
     Matrix identity;
     identity.translate(0, 0, 0);
     program->setUniform("pmatrix", identity);
-    // "circle.fs" shows the Easter picture alone at the ceiling; sampling
+    // "data/circle.fs" shows the Easter picture alone at the ceiling; sampling
     // one picture instead of two halves the cost of the longest-held frame.
     if (finished(t)) {
         finishedProgram->use();
@@ -62,4 +72,12 @@ void CircleTrans::show(double t)
     sampleNearest(drawnPixelForPixel(christmasPicture) && drawnPixelForPixel(easterPicture) ? 2 : 0);
     sprite->draw();
     sampleNearest(0);
+}
+
+void CircleTrans::reload(Reload& r)
+{
+    r.picture(christmasPicture, dataFile(kChristmas).c_str(), IMG_JPEG);
+    r.picture(easterPicture, dataFile(kEaster).c_str(), IMG_JPEG);
+    r.program(program, dataFile(kShader).c_str());
+    r.program(finishedProgram, dataFile(kFinishedShader).c_str());
 }

@@ -8,12 +8,22 @@
 
 using vornak_engine::ShaderProgram;
 
+std::string spriteShader()
+{
+    return dataFile("sprite.vs");
+}
+
 ShaderProgram* newPictureProgram(const char* fragmentShader)
 {
-    ShaderProgram* program = new ShaderProgram;
-    program->addShader(dataFile("sprite.vs").c_str(), GL_VERTEX_SHADER);
-    program->addShader(dataFile(fragmentShader).c_str(), GL_FRAGMENT_SHADER);
-    program->compile();
+    return new ShaderProgram(buildPictureProgram(fragmentShader));
+}
+
+ShaderProgram buildPictureProgram(const char* fragmentShader)
+{
+    ShaderProgram program;
+    program.addShader(spriteShader().c_str(), GL_VERTEX_SHADER);
+    program.addShader(fragmentShader, GL_FRAGMENT_SHADER);
+    program.compile();
     return program;
 }
 

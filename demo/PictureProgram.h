@@ -7,9 +7,15 @@
 #include "vornak/ShaderProgram.h"
 #include "vornak/Texture.h"
 
-// Compiles the data folder's "sprite.vs" with the named fragment shader of the
-// same folder (e.g. "default.fs") into a new program.
+#include <string>
+
+// The quad's vertex shader, shared by every picture scene: "sprite.vs" in the data folder.
+std::string spriteShader();
+
+// Compiles spriteShader() with the given fragment shader file into a new program.
 vornak_engine::ShaderProgram* newPictureProgram(const char* fragmentShader);
+// The same as a value; failures print and leave it unlinked (see isLinked()).
+vornak_engine::ShaderProgram buildPictureProgram(const char* fragmentShader);
 
 
 // True when the picture, placed by the identity, meets the viewport texel for

@@ -2,20 +2,29 @@
 
 #include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
+#include "demo/Reload.h"
 
 #include <GL/glew.h>
 
 using namespace vornak_engine;
 
+namespace {
+
+const char* const kPicture = "religion.jpg";
+const char* const kShader = "religion.fs";
+const char* const kLightShader = "religion-light.fs";
+
+} // namespace
+
 ReligionScene::ReligionScene()
 {
     start = 16.7;
     end = 20.3;
-    texture = new Texture(dataFile("religion.jpg").c_str(), IMG_JPEG);
-    program = newPictureProgram("religion.fs");
+    texture = new Texture(dataFile(kPicture).c_str(), IMG_JPEG);
+    program = newPictureProgram(dataFile(kShader).c_str());
     sprite = new Sprite;
     matrix.translate(0, 0, 0);
-    lightProgram = newPictureProgram("religion-light.fs");
+    lightProgram = newPictureProgram(dataFile(kLightShader).c_str());
 }
 
 void ReligionScene::computeLight()
@@ -71,4 +80,14 @@ void ReligionScene::show(double t)
     sampleNearest(drawnPixelForPixel(texture) ? 2 : 0);
     sprite->draw();
     sampleNearest(0);
+}
+
+void ReligionScene::reload(Reload& r)
+{
+    bool lightChanged = r.picture(texture, dataFile(kPicture).c_str(), IMG_JPEG);
+    lightChanged = r.program(lightProgram, dataFile(kLightShader).c_str()) || lightChanged;
+    r.program(program, dataFile(kShader).c_str());
+    // The light is drawn from the picture by its own shader: redrawn when either changed.
+    if (lightChanged)
+        computeLight();
 }

@@ -2,17 +2,25 @@
 
 #include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
+#include "demo/Reload.h"
 
 #include <GL/glew.h>
 
 using namespace vornak_engine;
 
+namespace {
+
+const char* const kPicture = "toys.jpg";
+const char* const kShader = "default.fs";
+
+} // namespace
+
 ToyScene::ToyScene()
 {
     start = 10;
     end = 13;
-    texture = new Texture(dataFile("toys.jpg").c_str(), IMG_JPEG);
-    program = newPictureProgram("default.fs");
+    texture = new Texture(dataFile(kPicture).c_str(), IMG_JPEG);
+    program = newPictureProgram(dataFile(kShader).c_str());
     sprite = new Sprite;
     matrix.translate(0, 0, 0);
 }
@@ -27,4 +35,10 @@ void ToyScene::show(double)
     sampleNearest(drawnPixelForPixel(texture) ? 1 : 0);
     sprite->draw();
     sampleNearest(0);
+}
+
+void ToyScene::reload(Reload& r)
+{
+    r.picture(texture, dataFile(kPicture).c_str(), IMG_JPEG);
+    r.program(program, dataFile(kShader).c_str());
 }
