@@ -5,14 +5,17 @@
 #include "app/FramePacer.h"
 #include "app/Presentation.h"
 #include "app/ShowWindow.h"
+#include "app/StartupTimings.h"
 #include "app/StopSignals.h"
 #include "demo/Christmas.h"
 #include "demo/DataFolder.h"
+#include "vornak/DecodeQueue.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -47,6 +50,10 @@ bool endRequested(bool windowed)
 
 int playShow(const Options& options)
 {
+    StartupTimings timings(options.timings);
+    // The pictures decode on worker threads while SDL, the window and GL come up.
+    auto pictures = std::make_unique<vornak_engine::DecodeQueue>();
+    Christmas::queuePictures(*pictures);
     installStopSignals();
     if (!initVideoAndAudio())
         return 1;
@@ -59,13 +66,19 @@ int playShow(const Options& options)
             return 1;
         }
         openAudioOrSilence();
+        timings.markSetUp("SDL, window, GL context, GLEW, audio");
         music = loadMusic(dataFile("zararorad.mp3"));
+        timings.mark("music loaded");
 
         int width = 0;
         int height = 0;
         window.size(width, height);
         Christmas* demo = new Christmas(width, height);
+        vornak_engine::DecodeQueue::setCurrent(pictures.get());
         demo->init();
+        vornak_engine::DecodeQueue::setCurrent(nullptr);
+        pictures.reset();
+        timings.mark("shaders compiled, pictures uploaded");
         FramePacer pacer(window.window());
         const Presentation presentation(options.stretch);
 
@@ -74,6 +87,7 @@ int playShow(const Options& options)
         clock.start();
 
         bool quit = false;
+        bool first = true;
         while (!quit) {
             quit = endRequested(options.windowed) || Mix_PlayingMusic() == 0;
             // The frame that ends the show is still drawn, as it always was.
@@ -82,6 +96,11 @@ int playShow(const Options& options)
             presentation.begin(width, height);
             demo->show(t);
             window.swap();
+            if (first) {
+                first = false;
+                timings.firstFrame();
+                demo->prepareAhead();
+            }
             pacer.frameDone();
         }
         Mix_HaltMusic();
