@@ -1,12 +1,15 @@
 // The application shell: window, GL context, audio, the frame loop.
 
 #include "demo/Christmas.h"
+#include "vornak/FileData.h"
 
 #include <GL/glew.h>
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -29,6 +32,20 @@ void openAudioOrSilence()
     SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 || !openAudio())
         std::fprintf(stderr, "vornak: cannot open silent audio either: %s\n", SDL_GetError());
+}
+
+// True for a regular file; anything else gets its line here.
+bool musicFileOk(const char* path)
+{
+    std::size_t size = 0;
+    std::string error;
+    const int fd = vornak_engine::openRegularFile(path, size, error);
+    if (fd < 0) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    close(fd);
+    return true;
 }
 
 } // namespace
@@ -83,8 +100,9 @@ int main(int, char**)
 
     openAudioOrSilence();
 
-    Mix_Music* music = Mix_LoadMUS(kMusicPath);
-    if (!music)
+    // SDL_mixer would wait forever on a FIFO: only a regular file reaches it.
+    Mix_Music* music = nullptr;
+    if (musicFileOk(kMusicPath) && !(music = Mix_LoadMUS(kMusicPath)))
         std::fprintf(stderr, "%s: cannot load music: %s\n", kMusicPath, Mix_GetError());
 
     int width = 0;

@@ -16,10 +16,14 @@ public:
 
     // The "degree" uniform (in radians) sent at demo time t.
     float angle(double t) const;
+    // True once the angle is held at its ceiling and only the Easter picture shows.
+    bool finished(double t) const;
 
     vornak_engine::Sprite* sprite;
     vornak_engine::Texture* christmasPicture;
     vornak_engine::Texture* easterPicture;
     vornak_engine::ShaderProgram* program;
     double transitionEnd;
+    // Draws the finished wipe: the Easter picture alone, at half the cost.
+    vornak_engine::ShaderProgram* finishedProgram;
 };

@@ -14,15 +14,60 @@ ReligionScene::ReligionScene()
     program = newPictureProgram("data/religion.fs");
     sprite = new Sprite;
     matrix.translate(0, 0, 0);
+    lightProgram = newPictureProgram("data/religion-light.fs");
+}
+
+void ReligionScene::computeLight()
+{
+    GLint drawFramebuffer = 0, readFramebuffer = 0, viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+
+    const int width = texture->getWidth() > 0 ? texture->getWidth() : 1;
+    const int height = texture->getHeight() > 0 ? texture->getHeight() : 1;
+    if (light == 0)
+        glGenTextures(1, &light);
+    glBindTexture(GL_TEXTURE_2D, light);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    // Half floats: the light reaches past 1 and must keep its fine steps.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F, width, height, 0, GL_RGBA, GL_HALF_FLOAT, nullptr);
+
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, light, 0);
+    glViewport(0, 0, width, height);
+    // No depth buffer is attached, so the depth test passes everything here.
+    lightProgram->use();
+    lightProgram->addTexture("img", texture);
+    lightProgram->setUniform("zscore", 0.1f);
+    lightProgram->setUniform("pmatrix", matrix);
+    sprite->draw();
+
+    glDeleteFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawFramebuffer));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readFramebuffer));
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    lightReady = true;
 }
 
 void ReligionScene::show(double t)
 {
+    if (!lightReady)
+        computeLight();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     program->use();
     program->addTexture("img", texture);
+    program->addTexture("light", light);
     program->setUniform("zscore", 0.1f);
     program->setUniform("pmatrix", matrix);
     program->setUniform("mixrate", static_cast<float>((t - start) / (end - start)));
+    // The light texture has the picture's size, so one test covers both.
+    sampleNearest(drawnPixelForPixel(texture) ? 2 : 0);
     sprite->draw();
+    sampleNearest(0);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 // The church window, from 16.7 to 20.3 seconds; its shader gets "mixrate",
-// running from 0 to 1 across the scene.
+// running from 0 to 1 across the scene. The light through the glass does not
+// change with the mix rate, so it is drawn once into a texture of its own and
+// each frame only fades it in.
 
 #include "vornak/Matrix.h"
 #include "vornak/Scene.h"
@@ -14,8 +16,17 @@ public:
     ReligionScene();
     void show(double t) override;
 
+    // Draws the light through the window into `light` from the picture, with
+    // "data/religion-light.fs". Runs on first show unless called before; call
+    // it again after the picture or that shader changed. Leaves the frame
+    // buffer binding and the viewport as it found them.
+    void computeLight();
+
     vornak_engine::Sprite* sprite;
     vornak_engine::Texture* texture;
     vornak_engine::ShaderProgram* program;
     vornak_engine::Matrix matrix;
+    vornak_engine::ShaderProgram* lightProgram;
+    unsigned int light = 0; // GL texture, the picture's size, half floats
+    bool lightReady = false;
 };

@@ -27,5 +27,7 @@ void SpriteTest::show(double)
     program->setUniform("zscore", 0.1f);
     matrix.translate(0, 0, 0);
     program->setUniform("pmatrix", matrix);
+    sampleNearest(drawnPixelForPixel(picture) && drawnPixelForPixel(title) ? 2 : 0);
     sprite->draw();
+    sampleNearest(0);
 }

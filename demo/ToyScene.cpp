@@ -23,5 +23,7 @@ void ToyScene::show(double)
     program->addTexture("img", texture);
     program->setUniform("zscore", 0.1f);
     program->setUniform("pmatrix", matrix);
+    sampleNearest(drawnPixelForPixel(texture) ? 1 : 0);
     sprite->draw();
+    sampleNearest(0);
 }

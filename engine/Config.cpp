@@ -1,11 +1,13 @@
 #include "vornak/Config.h"
 
+#include "vornak/FileData.h"
 #include "vornak/Texture.h"
 
 #include <GL/glew.h>
+#include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
+#include <sstream>
 
 namespace vornak_engine {
 
@@ -27,9 +29,15 @@ std::vector<std::string> fieldsOf(const char* line)
     return fields;
 }
 
-bool readable(const std::string& path)
+// A regular file that opens; anything else gives the reason, "PATH: what it is".
+bool readable(const std::string& path, std::string& error)
 {
-    return std::ifstream(path).is_open();
+    std::size_t size = 0;
+    const int fd = openRegularFile(path.c_str(), size, error);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
 }
 
 void report(const std::string& where, const std::string& reason)
@@ -58,7 +66,13 @@ Config::Config(const char* path)
 {
     if (!path)
         return;
-    std::ifstream in(path);
+    // A file that cannot be read (missing, a directory, a FIFO) is the empty
+    // registry, as before, and never a wait.
+    std::vector<unsigned char> bytes;
+    std::string error;
+    if (!readFileData(path, bytes, error))
+        return;
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
     char buffer[200];
     int line = 0;
     while (in.good()) {
@@ -66,10 +80,8 @@ Config::Config(const char* path)
         ++line;
         const std::string where = std::string(path) + ":" + std::to_string(line);
         if (in.fail() && !in.eof()) {
-            // A full buffer on a line that goes on may hold a cut path; anything else
-            // is a file that cannot be read (a directory), which is not reported.
-            if (in.gcount() == static_cast<std::streamsize>(sizeof buffer - 1))
-                report(where, "line longer than 199 characters; reading stops");
+            // A full buffer on a line that goes on may hold a cut path.
+            report(where, "line longer than 199 characters; reading stops");
             break;
         }
         const std::vector<std::string> fields = fieldsOf(buffer);
@@ -86,9 +98,10 @@ void Config::readEntry(const std::vector<std::string>& fields, const std::string
             return report(where, "expected: shader NAME VERTEX_PATH FRAGMENT_PATH");
         if (shaders.count(fields[1]))
             return report(where, "shader '" + fields[1] + "' given twice; the first is kept");
+        std::string error;
         for (int i = 2; i < 4; ++i) {
-            if (!readable(fields[i]))
-                return report(where, "cannot open " + fields[i]);
+            if (!readable(fields[i], error))
+                return report(where, error);
         }
         ShaderProgram program;
         program.addShader(fields[2].c_str(), GL_VERTEX_SHADER);
@@ -103,8 +116,9 @@ void Config::readEntry(const std::vector<std::string>& fields, const std::string
             return report(where, "unknown texture kind '" + fields[3] + "' (jpeg, png, tga or 0, 1, 2)");
         if (textures.count(fields[1]))
             return report(where, "texture '" + fields[1] + "' given twice; the first is kept");
-        if (!readable(fields[2]))
-            return report(where, "cannot open " + fields[2]);
+        std::string error;
+        if (!readable(fields[2], error))
+            return report(where, error);
         Texture texture(fields[2].c_str(), type);
         textures.emplace(fields[1], texture.getTexID());
     } else if (kind == "music") {

@@ -1,16 +1,21 @@
 #include "vornak/ImageDecoder.h"
 
+#include "vornak/FileData.h"
+
 #include <GL/glew.h>
 #include <png.h>
 #include <turbojpeg.h>
+// After stdio: jpeglib.h needs FILE and size_t declared.
+#include <cstdio>
+#include <jpeglib.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <csetjmp>
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
+#include <vector>
 
 namespace vornak_engine {
 
@@ -41,37 +46,6 @@ __attribute__((format(printf, 2, 3))) void report(const char* name, const char* 
     std::fprintf(stderr, "%s: %s\n", name ? name : "(memory)", reason);
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-File openFile(const char* path)
-{
-    File file(std::fopen(path, "rb"));
-    if (!file)
-        report(path, "cannot open: %s", std::strerror(errno));
-    return file;
-}
-
-// Size of an open file, its position put back at the start; -1 after a report.
-long fileSize(std::FILE* file, const char* path)
-{
-    errno = 0;
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        size = std::ftell(file);
-    if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        report(path, "cannot read: %s", std::strerror(errno ? errno : EIO));
-        return -1;
-    }
-    if (size == 0) {
-        report(path, "empty file");
-        return -1;
-    }
-    return size;
-}
-
 Bytes allocate(std::uint64_t bytes, const char* name)
 {
     Bytes buffer(new (std::nothrow) std::uint8_t[bytes]);
@@ -80,28 +54,14 @@ Bytes allocate(std::uint64_t bytes, const char* name)
     return buffer;
 }
 
-// The whole file in one read.
-bool readWholeFile(const char* path, Bytes& bytes, std::size_t& size)
+// The whole file, or false after one line naming it.
+bool readWholeFile(const char* path, std::vector<unsigned char>& bytes)
 {
-    File file = openFile(path);
-    if (!file)
-        return false;
-    const long length = fileSize(file.get(), path);
-    if (length < 0)
-        return false;
-    bytes = allocate(static_cast<std::uint64_t>(length), path);
-    if (!bytes)
-        return false;
-    size = std::fread(bytes.get(), 1, static_cast<std::size_t>(length), file.get());
-    if (size != static_cast<std::size_t>(length)) {
-        if (std::ferror(file.get()))
-            report(path, "cannot read: %s", std::strerror(errno ? errno : EIO));
-        else
-            report(path, "file ends early: read %zu of %ld bytes", size, length);
-        bytes.reset();
-        return false;
-    }
-    return true;
+    std::string error;
+    if (readFileData(path, bytes, error))
+        return true;
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return false;
 }
 
 bool fitsLimit(std::uint64_t bytes, int width, int height, std::size_t maxBytes, const char* name)
@@ -138,6 +98,193 @@ void adopt(DecodedImage& out, Bytes storage, const std::uint8_t* pixels, std::si
 struct TjDestroyer {
     void operator()(void* handle) const { tjDestroy(handle); }
 };
+
+// The same bound on progressive scans as TurboJPEG's TJFLAG_LIMITSCANS, so a
+// file of endless tiny scans is refused on either path.
+constexpr int kMaxJpegScans = 500;
+
+// Everything one libjpeg read takes lives here, outside the frame that holds
+// the recovery point, as for PNG.
+struct JpegJob {
+    jpeg_decompress_struct info;
+    jpeg_error_mgr errors;
+    jpeg_progress_mgr progress;
+    std::jmp_buf recovery;
+    bool created = false;
+    bool headerRead = false;
+    Bytes pixels;
+    Bytes row;
+    char error[JMSG_LENGTH_MAX] = {};
+    char warning[JMSG_LENGTH_MAX] = {};
+    int width = 0;
+    int height = 0;
+    std::size_t bytes = 0;
+    std::size_t maxBytes = 0;
+
+    ~JpegJob()
+    {
+        if (created)
+            jpeg_destroy_decompress(&info);
+    }
+};
+
+JpegJob& jobOf(j_common_ptr info)
+{
+    return *static_cast<JpegJob*>(info->client_data);
+}
+
+[[noreturn]] void jpegError(j_common_ptr info)
+{
+    JpegJob& job = jobOf(info);
+    info->err->format_message(info, job.error);
+    std::longjmp(job.recovery, 1);
+}
+
+// Level -1 is a warning about damaged data that libjpeg decodes past; the
+// first one is kept. Higher levels are trace messages.
+void jpegMessage(j_common_ptr info, int level)
+{
+    JpegJob& job = jobOf(info);
+    if (level < 0 && !job.warning[0])
+        info->err->format_message(info, job.warning);
+}
+
+void jpegProgress(j_common_ptr info)
+{
+    const j_decompress_ptr decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number > kMaxJpegScans) {
+        JpegJob& job = jobOf(info);
+        std::snprintf(job.error, sizeof job.error, "Progressive JPEG image has more than %d scans", kMaxJpegScans);
+        std::longjmp(job.recovery, 1);
+    }
+}
+
+// Four-colour pixels to RGB. Adobe's files store inverted inks (255 = none),
+// which is also what libjpeg's YCCK conversion gives; plain files store ink.
+void cmykToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, std::size_t count, bool inverted)
+{
+    for (std::size_t i = 0; i < count; ++i, cmyk += 4, rgb += 3) {
+        const unsigned flip = inverted ? 0 : 255;
+        const unsigned k = cmyk[3] ^ flip;
+        for (int c = 0; c < 3; ++c)
+            rgb[c] = static_cast<std::uint8_t>(((cmyk[c] ^ flip) * k + 127) / 255);
+    }
+}
+
+// Runs under the recovery point: no object here may need a destructor, since
+// libjpeg leaves this frame by longjmp on any error.
+bool readJpegBody(JpegJob& job, const std::uint8_t* data, std::size_t size)
+{
+    j_decompress_ptr info = &job.info;
+    jpeg_mem_src(info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(info, TRUE);
+    job.headerRead = true;
+    const bool fourColour = info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK;
+    info->out_color_space = fourColour ? JCS_CMYK : JCS_RGB;
+    job.width = static_cast<int>(info->image_width);
+    job.height = static_cast<int>(info->image_height);
+    const std::uint64_t rowBytes = static_cast<std::uint64_t>(info->image_width) * 3;
+    const std::uint64_t bytes = rowBytes * info->image_height;
+    if (bytes > job.maxBytes) {
+        std::snprintf(job.error, sizeof job.error, "%dx%d picture needs %llu bytes, more than the %zu-byte limit",
+                      job.width, job.height, static_cast<unsigned long long>(bytes), job.maxBytes);
+        return false;
+    }
+    job.bytes = static_cast<std::size_t>(bytes);
+    job.pixels.reset(new (std::nothrow) std::uint8_t[job.bytes]);
+    job.row.reset(new (std::nothrow) std::uint8_t[info->image_width * 4]);
+    if (!job.pixels || !job.row) {
+        std::snprintf(job.error, sizeof job.error, "out of memory for %zu bytes", job.bytes);
+        return false;
+    }
+    jpeg_start_decompress(info);
+    while (info->output_scanline < info->output_height) {
+        // The file's top row goes to the buffer's last row: GL gets the bottom row first.
+        std::uint8_t* to = job.pixels.get() + (info->output_height - 1 - info->output_scanline) * rowBytes;
+        JSAMPROW target = fourColour ? job.row.get() : to;
+        jpeg_read_scanlines(info, &target, 1);
+        if (fourColour)
+            cmykToRgb(job.row.get(), to, info->output_width, info->saw_Adobe_marker);
+    }
+    jpeg_finish_decompress(info);
+    return true;
+}
+
+bool readJpeg(JpegJob& job, const std::uint8_t* data, std::size_t size)
+{
+    if (setjmp(job.recovery))
+        return false;
+    return readJpegBody(job, data, size);
+}
+
+// libjpeg's own interface: for what TurboJPEG's header call refuses (unusual
+// sampling, a warning before the frame) and for four-colour files, whose
+// Adobe marker TurboJPEG does not show.
+bool decodeWithLibjpeg(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
+                       std::size_t maxBytes)
+{
+    JpegJob job;
+    job.maxBytes = maxBytes;
+    job.info.err = jpeg_std_error(&job.errors);
+    job.errors.error_exit = jpegError;
+    job.errors.emit_message = jpegMessage;
+    job.info.client_data = &job;
+    jpeg_create_decompress(&job.info);
+    job.created = true;
+    job.progress.progress_monitor = jpegProgress;
+    job.info.progress = &job.progress;
+    if (!readJpeg(job, data, size)) {
+        report(name, job.headerRead ? "cannot decode JPEG: %s" : "cannot read JPEG header: %s", job.error);
+        return false;
+    }
+    if (job.warning[0])
+        report(name, "libjpeg warning: %s", job.warning);
+    const std::uint8_t* pixels = job.pixels.get();
+    adopt(out, std::move(job.pixels), pixels, job.bytes, job.width, job.height, GL_RGB);
+    return true;
+}
+
+bool decodeJpegBytes(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
+                     std::size_t maxBytes)
+{
+    std::unique_ptr<void, TjDestroyer> decoder(tjInitDecompress());
+    if (!decoder) {
+        report(name, "cannot start the JPEG decoder: %s", tjGetErrorStr2(nullptr));
+        return false;
+    }
+    int width = 0;
+    int height = 0;
+    int subsampling = 0;
+    int colourSpace = 0;
+    if (tjDecompressHeader3(decoder.get(), data, static_cast<unsigned long>(size), &width, &height, &subsampling,
+                            &colourSpace) != 0 ||
+        colourSpace == TJCS_CMYK || colourSpace == TJCS_YCCK)
+        return decodeWithLibjpeg(data, size, name, out, maxBytes);
+    if (width <= 0 || height <= 0) {
+        report(name, "unusable size %dx%d", width, height);
+        return false;
+    }
+    const std::uint64_t bytes = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 3;
+    if (!fitsLimit(bytes, width, height, maxBytes, name))
+        return false;
+    Bytes pixels = allocate(bytes, name);
+    if (!pixels)
+        return false;
+    // Bottom-up from the decoder itself, so no row is moved afterwards. A
+    // file with an absurd number of progressive scans is refused, not ground through.
+    if (tjDecompress2(decoder.get(), data, static_cast<unsigned long>(size), pixels.get(), width, 0, height,
+                      TJPF_RGB, TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS) != 0) {
+        // Damage that libjpeg decodes past is a warning: the whole picture is there.
+        if (tjGetErrorCode(decoder.get()) != TJERR_WARNING) {
+            report(name, "cannot decode JPEG: %s", tjGetErrorStr2(decoder.get()));
+            return false;
+        }
+        report(name, "libjpeg warning: %s", tjGetErrorStr2(decoder.get()));
+    }
+    const std::uint8_t* start = pixels.get();
+    adopt(out, std::move(pixels), start, static_cast<std::size_t>(bytes), width, height, GL_RGB);
+    return true;
+}
 
 // ---- PNG ----
 
@@ -195,13 +342,6 @@ void pngReadMemory(png_structp png, png_bytep into, std::size_t count)
         png_error(png, "file ends early");
     std::memcpy(into, source->data + source->at, count);
     source->at += count;
-}
-
-void pngReadFile(png_structp png, png_bytep into, std::size_t count)
-{
-    std::FILE* file = static_cast<std::FILE*>(png_get_io_ptr(png));
-    if (std::fread(into, 1, count, file) != count)
-        png_error(png, std::ferror(file) ? "read error" : "file ends early");
 }
 
 // Runs under the recovery point: no object here may need a destructor, since
@@ -276,8 +416,7 @@ bool readPng(PngJob& job)
     return readPngBody(job);
 }
 
-bool decodePngFrom(void* source, png_rw_ptr readFunction, const char* name, DecodedImage& out,
-                   std::size_t maxBytes)
+bool decodePngFrom(MemorySource& source, const char* name, DecodedImage& out, std::size_t maxBytes)
 {
     PngJob job;
     job.name = name;
@@ -293,7 +432,7 @@ bool decodePngFrom(void* source, png_rw_ptr readFunction, const char* name, Deco
         report(name, "out of memory");
         return false;
     }
-    png_set_read_fn(job.png, source, readFunction);
+    png_set_read_fn(job.png, &source, pngReadMemory);
     if (!readPng(job)) {
         report(name, "cannot decode PNG: %s", job.error);
         return false;
@@ -321,6 +460,7 @@ struct TgaLayout {
     int height;
     int pixelBytes;
     bool topFirst;
+    bool rightFirst;
     std::size_t rowBytes;
 
     // Offset in the bottom-up buffer of the file's row-th row.
@@ -373,10 +513,24 @@ bool decodeTgaRle(const std::uint8_t* in, const std::uint8_t* end, const TgaLayo
     return true;
 }
 
-// whole, when given, owns data: uncompressed bottom-first pixels are then
-// used where they lie, without a second buffer.
+// Right-to-left files (descriptor bit 4) store each row's last pixel first.
+void mirrorRows(std::uint8_t* buffer, const TgaLayout& layout)
+{
+    const std::size_t pixelBytes = static_cast<std::size_t>(layout.pixelBytes);
+    std::uint8_t swap[4];
+    for (int row = 0; row < layout.height; ++row) {
+        std::uint8_t* left = buffer + static_cast<std::size_t>(row) * layout.rowBytes;
+        std::uint8_t* right = left + layout.rowBytes - pixelBytes;
+        for (; left < right; left += pixelBytes, right -= pixelBytes) {
+            std::memcpy(swap, left, pixelBytes);
+            std::memcpy(left, right, pixelBytes);
+            std::memcpy(right, swap, pixelBytes);
+        }
+    }
+}
+
 bool decodeTgaBytes(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
-                    std::size_t maxBytes, Bytes whole)
+                    std::size_t maxBytes)
 {
     enum { kHeaderBytes = 18 };
     if (size == 0) {
@@ -427,7 +581,7 @@ bool decodeTgaBytes(const std::uint8_t* data, std::size_t size, const char* name
         return false;
     }
 
-    const TgaLayout layout{width, height, depth / 8, (descriptor & 0x20) != 0,
+    const TgaLayout layout{width, height, depth / 8, (descriptor & 0x20) != 0, (descriptor & 0x10) != 0,
                            static_cast<std::size_t>(width) * static_cast<std::size_t>(depth / 8)};
     const std::uint64_t pixelCount = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     const std::uint64_t bytes = pixelCount * static_cast<std::uint64_t>(layout.pixelBytes);
@@ -449,25 +603,23 @@ bool decodeTgaBytes(const std::uint8_t* data, std::size_t size, const char* name
         return false;
     }
 
-    if (!rle && !layout.topFirst && whole) {
-        adopt(out, std::move(whole), in, static_cast<std::size_t>(bytes), width, height, format);
-    } else {
-        Bytes buffer = allocate(bytes, name);
-        if (!buffer)
+    Bytes buffer = allocate(bytes, name);
+    if (!buffer)
+        return false;
+    if (rle) {
+        if (!decodeTgaRle(in, data + size, layout, buffer.get(), name))
             return false;
-        if (rle) {
-            if (!decodeTgaRle(in, data + size, layout, buffer.get(), name))
-                return false;
-        } else if (!layout.topFirst) {
-            std::memcpy(buffer.get(), in, static_cast<std::size_t>(bytes));
-        } else {
-            for (int row = 0; row < height; ++row)
-                std::memcpy(buffer.get() + layout.rowStart(static_cast<std::size_t>(row)),
-                            in + static_cast<std::size_t>(row) * layout.rowBytes, layout.rowBytes);
-        }
-        const std::uint8_t* pixels = buffer.get();
-        adopt(out, std::move(buffer), pixels, static_cast<std::size_t>(bytes), width, height, format);
+    } else if (!layout.topFirst) {
+        std::memcpy(buffer.get(), in, static_cast<std::size_t>(bytes));
+    } else {
+        for (int row = 0; row < height; ++row)
+            std::memcpy(buffer.get() + layout.rowStart(static_cast<std::size_t>(row)),
+                        in + static_cast<std::size_t>(row) * layout.rowBytes, layout.rowBytes);
     }
+    if (layout.rightFirst)
+        mirrorRows(buffer.get(), layout);
+    const std::uint8_t* pixels = buffer.get();
+    adopt(out, std::move(buffer), pixels, static_cast<std::size_t>(bytes), width, height, format);
     if (grey)
         setGreySwizzle(out, false);
     return true;
@@ -483,49 +635,7 @@ bool decodeJPEG(const std::uint8_t* data, std::size_t size, const char* name, De
         report(name, "empty file");
         return false;
     }
-    std::unique_ptr<void, TjDestroyer> decoder(tjInitDecompress());
-    if (!decoder) {
-        report(name, "cannot start the JPEG decoder: %s", tjGetErrorStr2(nullptr));
-        return false;
-    }
-    int width = 0;
-    int height = 0;
-    int subsampling = 0;
-    if (tjDecompressHeader2(decoder.get(), const_cast<std::uint8_t*>(data), static_cast<unsigned long>(size), &width,
-                            &height, &subsampling) != 0) {
-        report(name, "cannot read JPEG header: %s", tjGetErrorStr2(decoder.get()));
-        return false;
-    }
-    if (width <= 0 || height <= 0) {
-        report(name, "unusable size %dx%d", width, height);
-        return false;
-    }
-    const std::uint64_t bytes = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 3;
-    if (!fitsLimit(bytes, width, height, maxBytes, name))
-        return false;
-    Bytes pixels = allocate(bytes, name);
-    if (!pixels)
-        return false;
-    // Bottom-up from the decoder itself, so no row is moved afterwards. A
-    // file with an absurd number of progressive scans is refused, not ground through.
-    if (tjDecompress2(decoder.get(), data, static_cast<unsigned long>(size), pixels.get(), width, 0, height,
-                      TJPF_RGB, TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS) != 0) {
-        report(name, "cannot decode JPEG: %s", tjGetErrorStr2(decoder.get()));
-        return false;
-    }
-    const std::uint8_t* start = pixels.get();
-    adopt(out, std::move(pixels), start, static_cast<std::size_t>(bytes), width, height, GL_RGB);
-    return true;
-}
-
-bool decodeJPEG(const char* path, DecodedImage& out, std::size_t maxBytes)
-{
-    out.release();
-    Bytes file;
-    std::size_t size = 0;
-    if (!readWholeFile(path, file, size))
-        return false;
-    return decodeJPEG(file.get(), size, path, out, maxBytes);
+    return decodeJpegBytes(data, size, name, out, maxBytes);
 }
 
 bool decodePNG(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
@@ -537,34 +647,43 @@ bool decodePNG(const std::uint8_t* data, std::size_t size, const char* name, Dec
         return false;
     }
     MemorySource source{data, size, 0};
-    return decodePngFrom(&source, pngReadMemory, name, out, maxBytes);
-}
-
-bool decodePNG(const char* path, DecodedImage& out, std::size_t maxBytes)
-{
-    out.release();
-    File file = openFile(path);
-    if (!file || fileSize(file.get(), path) < 0)
-        return false;
-    return decodePngFrom(file.get(), pngReadFile, path, out, maxBytes);
+    return decodePngFrom(source, name, out, maxBytes);
 }
 
 bool decodeTGA(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
                std::size_t maxBytes)
 {
     out.release();
-    return decodeTgaBytes(data, size, name, out, maxBytes, nullptr);
+    return decodeTgaBytes(data, size, name, out, maxBytes);
+}
+
+namespace {
+
+bool decodeFile(const char* path, DecodedImage& out, std::size_t maxBytes,
+                bool (*decode)(const std::uint8_t*, std::size_t, const char*, DecodedImage&, std::size_t))
+{
+    out.release();
+    std::vector<unsigned char> file;
+    if (!readWholeFile(path, file))
+        return false;
+    return decode(file.data(), file.size(), path, out, maxBytes);
+}
+
+} // namespace
+
+bool decodeJPEG(const char* path, DecodedImage& out, std::size_t maxBytes)
+{
+    return decodeFile(path, out, maxBytes, decodeJPEG);
+}
+
+bool decodePNG(const char* path, DecodedImage& out, std::size_t maxBytes)
+{
+    return decodeFile(path, out, maxBytes, decodePNG);
 }
 
 bool decodeTGA(const char* path, DecodedImage& out, std::size_t maxBytes)
 {
-    out.release();
-    Bytes file;
-    std::size_t size = 0;
-    if (!readWholeFile(path, file, size))
-        return false;
-    const std::uint8_t* data = file.get();
-    return decodeTgaBytes(data, size, path, out, maxBytes, std::move(file));
+    return decodeFile(path, out, maxBytes, decodeTGA);
 }
 
 } // namespace vornak_engine

@@ -36,7 +36,10 @@ struct DecodedImage {
 };
 
 // Each returns true with out filled, or false after one line on standard error
-// that names `name` (or `path`) and the reason, with out left empty. Pictures
+// that names `name` (or `path`) and the reason, with out left empty. Damage the
+// library decodes past (a PNG's bad ancillary chunk, a JPEG's stray bytes or
+// missing end) still gives the picture, with one warning line. JPEGs in CMYK
+// or YCCK come out as RGB. Pictures
 // whose pixel buffer would exceed maxBytes are refused before it is allocated.
 bool decodeJPEG(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
                 std::size_t maxBytes = kMaxDecodedBytes);
@@ -45,8 +48,7 @@ bool decodePNG(const std::uint8_t* data, std::size_t size, const char* name, Dec
 bool decodeTGA(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
                std::size_t maxBytes = kMaxDecodedBytes);
 
-// The same from a file: JPEG and TGA files are read with one read, PNG files
-// are streamed through libpng.
+// The same from a file, read whole with readFileData: only regular files.
 bool decodeJPEG(const char* path, DecodedImage& out, std::size_t maxBytes = kMaxDecodedBytes);
 bool decodePNG(const char* path, DecodedImage& out, std::size_t maxBytes = kMaxDecodedBytes);
 bool decodeTGA(const char* path, DecodedImage& out, std::size_t maxBytes = kMaxDecodedBytes);

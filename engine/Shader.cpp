@@ -1,12 +1,12 @@
 #include "vornak/Shader.h"
 
+#include "vornak/FileData.h"
 #include "vornak/ShaderError.h"
 
 #include <GL/glew.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <string>
 #include <vector>
 
 namespace vornak_engine {
@@ -15,31 +15,15 @@ namespace {
 
 // The file's text, NUL-terminated; an unreadable file gives an empty source
 // after one line on standard error, so the compiler still reports it.
-std::vector<char> readSource(const char* path)
+std::vector<char> readSource(const char* path, bool& read)
 {
-    std::vector<char> text(1, '\0');
-    std::FILE* file = std::fopen(path, "r");
-    if (!file) {
-        std::fprintf(stderr, "%s: cannot open: %s\n", path, std::strerror(errno));
-        return text;
-    }
-    long length = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        length = std::ftell(file);
-    if (length < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fprintf(stderr, "%s: cannot read: %s\n", path, std::strerror(errno ? errno : EIO));
-        std::fclose(file);
-        return text;
-    }
-    text.assign(static_cast<std::size_t>(length) + 1, '\0');
-    const std::size_t got = std::fread(text.data(), 1, static_cast<std::size_t>(length), file);
-    if (got != static_cast<std::size_t>(length)) {
-        if (std::ferror(file))
-            std::fprintf(stderr, "%s: cannot read: %s\n", path, std::strerror(errno ? errno : EIO));
-        text.resize(got + 1);
-        text[got] = '\0';
-    }
-    std::fclose(file);
+    std::vector<unsigned char> bytes;
+    std::string error;
+    read = readFileData(path, bytes, error);
+    if (!read)
+        std::fprintf(stderr, "%s\n", error.c_str());
+    std::vector<char> text(bytes.begin(), bytes.end());
+    text.push_back('\0');
     return text;
 }
 
@@ -49,7 +33,8 @@ Shader::Shader(char* path, unsigned int type) : Shader(static_cast<const char*>(
 
 Shader::Shader(const char* path, unsigned int type)
 {
-    std::vector<char> source = readSource(path);
+    bool read = false;
+    std::vector<char> source = readSource(path, read);
     shaderId = glCreateShader(type);
     const GLchar* text = source.data();
     const GLint length = static_cast<GLint>(source.size() - 1);
@@ -58,6 +43,10 @@ Shader::Shader(const char* path, unsigned int type)
     GLint status = GL_FALSE;
     glGetShaderiv(shaderId, GL_COMPILE_STATUS, &status);
     if (status == GL_FALSE) {
+        // The block on standard output does not say which file it is about; an
+        // unreadable file has had its line already.
+        if (read)
+            std::fprintf(stderr, "%s: does not compile (\"Shader error\" on standard output)\n", path);
         std::puts("Shader error");
         std::puts(text);
         ShaderError::errorStr(shaderId, SHADER_LOG);

@@ -307,4 +307,89 @@ TEST_F(ChristmasShow, CandyZoomGrowsOnEveryFrame)
     }
 }
 
+TEST_F(ChristmasShow, PicturesMetTexelForTexelShowTheirOwnTexels)
+{
+    // A 1920x1080 viewport puts the show's pictures texel for texel on the
+    // window, which then holds its bottom-left corner.
+    glViewport(0, 0, 1920, 1080);
+    struct Case {
+        double t;
+        std::function<Rgba(int, int)> expected;
+    };
+    const Case cases[] = {
+        {1.0, [](int x, int y) {
+             Rgba out{0, 0, 0, 255};
+             const int a = titlePicture->texel(x, y, 3);
+             for (int c = 0; c < 3; ++c)
+                 out[c] = (christmas->texel(x, y, c) * (255 - a) + titlePicture->texel(x, y, c) * a + 127) / 255;
+             return out;
+         }},
+        {9.0, [](int x, int y) { return Rgba{easter->texel(x, y, 0), easter->texel(x, y, 1), easter->texel(x, y, 2), 255}; }},
+        {11.0, [](int x, int y) {
+             return Rgba{toysPicture->texel(x, y, 0), toysPicture->texel(x, y, 1), toysPicture->texel(x, y, 2), 255};
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.t);
+        showAt(c.t);
+        for (auto [x, y] : {std::pair{0, 0}, {1, 0}, {0, 1}, {17, 33}, {320, 200}, {639, 359}})
+            EXPECT_TRUE(near(pixel(x, y), c.expected(x, y), 1)) << "pixel " << x << ", " << y;
+        // Whatever draws next samples as its textures say.
+        for (GLenum unit : {GL_TEXTURE0, GL_TEXTURE1}) {
+            GLint sampler = -1;
+            glActiveTexture(unit);
+            glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
+            EXPECT_EQ(sampler, 0) << "unit " << unit - GL_TEXTURE0;
+        }
+        glActiveTexture(GL_TEXTURE0);
+    }
+    glViewport(0, 0, kWidth, kHeight);
+}
+
+TEST_F(ChristmasShow, ChurchLightIsDrawnIntoItsTextureAndFadedIn)
+{
+    glViewport(3, 4, 100, 50);
+    religion->computeLight();
+    GLint viewport[4] = {0, 0, 0, 0}, framebuffer = -1;
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{3, 4, 100, 50}));
+    EXPECT_EQ(framebuffer, 0);
+    glViewport(0, 0, kWidth, kHeight);
+
+    int width = 0, height = 0;
+    glBindTexture(GL_TEXTURE_2D, religion->light);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    ASSERT_EQ(width, religionPicture->width);
+    ASSERT_EQ(height, religionPicture->height);
+    std::vector<float> light(static_cast<std::size_t>(width) * height * 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, light.data());
+    const auto lightAt = [&](double u, double v, int c) {
+        // Linear filtering, clamped at the edges.
+        const double x = std::clamp(u * width - 0.5, 0.0, width - 1.0), y = std::clamp(v * height - 0.5, 0.0, height - 1.0);
+        const int x0 = static_cast<int>(x), y0 = static_cast<int>(y);
+        const int x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
+        const auto at = [&](int xx, int yy) { return light[(static_cast<std::size_t>(yy) * width + xx) * 4 + c]; };
+        const double fx = x - x0, fy = y - y0;
+        return (at(x0, y0) * (1 - fx) + at(x1, y0) * fx) * (1 - fy) + (at(x0, y1) * (1 - fx) + at(x1, y1) * fx) * fy;
+    };
+    double peak = 0;
+    for (float value : light)
+        peak = std::max(peak, static_cast<double>(value));
+    EXPECT_GT(peak, 0.3) << "bright glass must cast light";
+
+    // Near the end the picture is in full colour with all of its light added.
+    const double t = 20.29, m = (t - 16.7) / 3.6, fade = (m - 0.2) / 0.8;
+    const double weight = fade * fade * (3 - 2 * fade);
+    showAt(t);
+    EXPECT_LT(meanError([&](double u, double v) {
+        const Rgba c = religionPicture->sample(u, v);
+        Rgba out{0, 0, 0, 255};
+        for (int k = 0; k < 3; ++k)
+            out[k] = std::min(255, static_cast<int>(std::lround(c[k] + 255 * lightAt(u, v, k) * weight)));
+        return out;
+    }, 0.02, 0.2, 0.98, 0.98), 2.0);
+}
+
 } // namespace

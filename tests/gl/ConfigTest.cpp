@@ -2,6 +2,8 @@
 #include "support/GLTest.h"
 #include "support/TempDir.h"
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -34,7 +36,10 @@ protected:
 
 TEST_F(ConfigTest, FilesWithoutEntriesGiveTheEmptyRegistry)
 {
-    const std::string paths[] = {dir.path() + "/missing.cfg", dir.path(), dir.write("empty.cfg", ""),
+    const std::string fifo = dir.path() + "/fifo.cfg";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // None of these is reported, and the FIFO, which has no writer, is not waited on.
+    const std::string paths[] = {dir.path() + "/missing.cfg", dir.path(), fifo, dir.write("empty.cfg", ""),
                                  dir.write("comments.cfg", "# nothing here\n\n   \n\t# indented comment\r\n")};
     for (const std::string& path : paths) {
         SCOPED_TRACE(path);
@@ -52,6 +57,8 @@ TEST_F(ConfigTest, FilesWithoutEntriesGiveTheEmptyRegistry)
 TEST_F(ConfigTest, BadLinesAreReportedAndSkipped)
 {
     const std::string no = dir.path() + "/no";
+    const std::string fifo = dir.path() + "/fifo.tga";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string path = dir.write("bad.cfg", "# the track\n"                          // 1
                                                   "\t music \t data/a.mp3   \r\n"          // 2
                                                   "music b.mp3\n"                          // 3
@@ -62,7 +69,9 @@ TEST_F(ConfigTest, BadLinesAreReportedAndSkipped)
                                                   "texture toys data/toys.jpg\n"           // 8
                                                   "shader s " + no + ".vs " + no + ".fs\n" // 9
                                                   "texture t " + no + ".png png\n"         // 10
-                                                  "music a.mp3 b.mp3\n");                  // 11
+                                                  "music a.mp3 b.mp3\n"                    // 11
+                                                  "shader d " + dir.path() + " " + no + "\n" // 12
+                                                  "texture f " + fifo + " tga\n");         // 13
     std::string music;
     const std::string p = path + ":";
     EXPECT_EQ(errorsOf(path, &music), p + "3: music given twice; the first is kept\n" +
@@ -71,9 +80,11 @@ TEST_F(ConfigTest, BadLinesAreReportedAndSkipped)
                                           p + "6: expected: shader NAME VERTEX_PATH FRAGMENT_PATH\n" +
                                           p + "7: unknown texture kind 'gif' (jpeg, png, tga or 0, 1, 2)\n" +
                                           p + "8: expected: texture NAME PATH KIND\n" +
-                                          p + "9: cannot open " + no + ".vs\n" +
-                                          p + "10: cannot open " + no + ".png\n" +
-                                          p + "11: expected: music PATH\n");
+                                          p + "9: " + no + ".vs: cannot open: No such file or directory\n" +
+                                          p + "10: " + no + ".png: cannot open: No such file or directory\n" +
+                                          p + "11: expected: music PATH\n" +
+                                          p + "12: " + dir.path() + ": is a directory\n" +
+                                          p + "13: " + fifo + ": is a FIFO\n");
     EXPECT_EQ(music, "data/a.mp3");
 
     // 199 characters are one whole line and the next is read too; a longer line ends the

@@ -7,6 +7,9 @@
 #include "support/DrawHelpers.h"
 #include "support/GLTest.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -70,8 +73,16 @@ TEST_F(ShaderTest, ValidSourcesPrintNothing)
 TEST_F(ShaderTest, FailedFragmentShaderPrintsShaderLinkAndValidateBlocks)
 {
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     ShaderProgram program = draw::makeProgram(dir, draw::kSpriteVS, kBrokenFS);
     const std::string out = testing::internal::GetCapturedStdout();
+    const std::string err = testing::internal::GetCapturedStderr();
+    // One line on standard error says which file the block is about.
+    EXPECT_EQ(err.rfind(dir.path() + "/", 0), 0u) << err;
+    const std::string tail = ".fs: does not compile (\"Shader error\" on standard output)\n";
+    ASSERT_GT(err.size(), tail.size());
+    EXPECT_EQ(err.substr(err.size() - tail.size()), tail) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 
     GLuint attached[4] = {};
     GLsizei count = 0;
@@ -86,15 +97,28 @@ TEST_F(ShaderTest, FailedFragmentShaderPrintsShaderLinkAndValidateBlocks)
     EXPECT_EQ(out.substr(validate), "\nValidate error\n" + infoLog(program.getProgramID(), true) + "\n");
 }
 
+// Whatever stands in the file's place, one line names it and why; nothing
+// waits on a FIFO and nothing tries to read a directory's size.
 TEST_F(ShaderTest, UnreadableFileCompilesAnEmptySource)
 {
-    const std::string path = dir.path() + "/absent.fs";
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    Shader shader(path.c_str(), GL_FRAGMENT_SHADER);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), path + ": cannot open: No such file or directory\n");
-    // A core context refuses an empty source, so the usual block follows.
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Shader error\n\n" + infoLog(shader.getShaderId(), false) + "\n");
+    const std::string fifo = dir.path() + "/fifo.fs";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.path() + "/absent.fs", "cannot open: No such file or directory"},
+        {dir.path(), "is a directory"},
+        {fifo, "is a FIFO"},
+        {"/dev/null", "is a device"},
+    };
+    for (const auto& [path, reason] : cases) {
+        SCOPED_TRACE(path);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        Shader shader(path.c_str(), GL_FRAGMENT_SHADER);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), path + ": " + reason + "\n");
+        // A core context refuses an empty source, so the usual block follows.
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "Shader error\n\n" + infoLog(shader.getShaderId(), false) + "\n");
+    }
 }
 
 TEST_F(ShaderTest, EmptyInfoLogPrintsAnEmptyLine)

@@ -5,8 +5,13 @@
 
 #include <png.h>
 #include <turbojpeg.h>
+// After stdio: jpeglib.h needs FILE and size_t declared.
+#include <cstdio>
+#include <jpeglib.h>
 
+#include <csetjmp>
 #include <cstdint>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -61,6 +66,75 @@ inline std::string encodeJPEG(int width, int height, const Pixels& rgb)
     tjDestroy(encoder);
     if (status != 0)
         throw std::runtime_error("test JPEG encoder failed");
+    return bytes;
+}
+
+// What libjpeg's own encoder can be asked for beyond TurboJPEG's choices.
+struct JpegLayout {
+    J_COLOR_SPACE input = JCS_RGB;          // JCS_RGB, JCS_GRAYSCALE or JCS_CMYK, as the pixels are
+    J_COLOR_SPACE stored = JCS_UNKNOWN;     // the file's colour space; JCS_UNKNOWN: libjpeg's default
+    bool adobeMarker = true;                // for four-colour files
+    std::vector<int> sampling;              // h,v per component; empty: 1x1 each
+    int scansPerCoefficient = 0;            // > 0: progressive, each AC coefficient refined this many times
+};
+
+// pixels: top row first. Quality 100 and no chroma subsampling unless asked.
+inline std::string encodeJPEGWith(int width, int height, const Pixels& pixels, const JpegLayout& layout)
+{
+    struct Failure {
+        jpeg_error_mgr base;
+        std::jmp_buf jump;
+    } failure;
+    jpeg_compress_struct info;
+    info.err = jpeg_std_error(&failure.base);
+    failure.base.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<Failure*>(c->err)->jump, 1); };
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    std::vector<jpeg_scan_info> scans;
+    jpeg_create_compress(&info);
+    if (setjmp(failure.jump)) {
+        jpeg_destroy_compress(&info);
+        std::free(out);
+        throw std::runtime_error("test JPEG encoder failed");
+    }
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = layout.input == JCS_GRAYSCALE ? 1 : layout.input == JCS_CMYK ? 4 : 3;
+    info.in_color_space = layout.input;
+    jpeg_set_defaults(&info);
+    if (layout.stored != JCS_UNKNOWN)
+        jpeg_set_colorspace(&info, layout.stored);
+    info.write_Adobe_marker = layout.adobeMarker && info.num_components == 4;
+    jpeg_set_quality(&info, 100, TRUE);
+    for (int c = 0; c < info.num_components; ++c) {
+        const bool given = layout.sampling.size() >= 2 * static_cast<std::size_t>(c) + 2;
+        info.comp_info[c].h_samp_factor = given ? layout.sampling[2 * c] : 1;
+        info.comp_info[c].v_samp_factor = given ? layout.sampling[2 * c + 1] : 1;
+    }
+    if (layout.scansPerCoefficient > 0) {
+        // DC first, then every AC coefficient of every component on its own,
+        // one bit at a time: a valid script with very many scans.
+        const int steps = layout.scansPerCoefficient;
+        jpeg_scan_info dc{info.num_components, {0, 1, 2, 3}, 0, 0, 0, 0};
+        scans.push_back(dc);
+        for (int c = 0; c < info.num_components; ++c)
+            for (int k = 1; k < 64; ++k)
+                for (int step = 0; step < steps; ++step)
+                    scans.push_back({1, {c, 0, 0, 0}, k, k, step == 0 ? 0 : steps - step, steps - 1 - step});
+        info.scan_info = scans.data();
+        info.num_scans = static_cast<int>(scans.size());
+    }
+    jpeg_start_compress(&info, TRUE);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(info.input_components);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(pixels.data() + info.next_scanline * rowBytes);
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    const std::string bytes(reinterpret_cast<const char*>(out), size);
+    std::free(out);
     return bytes;
 }
 

@@ -5,8 +5,10 @@
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,57 @@ struct Good {
     Pixels expected;  // bottom row first
 };
 
+// The pixels of a top-first picture in the order a TGA with this descriptor stores them.
+Pixels inTgaOrder(const Pixels& topFirst, int width, int height, int channels, int descriptor)
+{
+    Pixels out;
+    for (int i = 0; i < height; ++i) {
+        const int row = descriptor & 0x20 ? i : height - 1 - i;
+        for (int j = 0; j < width; ++j) {
+            const int column = descriptor & 0x10 ? width - 1 - j : j;
+            const auto at = topFirst.begin() + (row * width + column) * channels;
+            out.insert(out.end(), at, at + channels);
+        }
+    }
+    return out;
+}
+
+// Run-length packets over the whole pixel stream, so runs cross row ends.
+Pixels runLength(const Pixels& stream, int channels)
+{
+    Pixels out;
+    const std::size_t n = stream.size() / static_cast<std::size_t>(channels);
+    auto same = [&](std::size_t a, std::size_t b) {
+        return std::equal(stream.begin() + a * channels, stream.begin() + (a + 1) * channels,
+                          stream.begin() + b * channels);
+    };
+    for (std::size_t i = 0; i < n;) {
+        std::size_t run = 1;
+        while (i + run < n && run < 128 && same(i, i + run))
+            ++run;
+        if (run > 1) {
+            out.push_back(static_cast<std::uint8_t>(0x80 | (run - 1)));
+            out.insert(out.end(), stream.begin() + i * channels, stream.begin() + (i + 1) * channels);
+        } else {
+            while (i + run < n && run < 128 && !same(i + run - 1, i + run))
+                ++run;
+            out.push_back(static_cast<std::uint8_t>(run - 1));
+            out.insert(out.end(), stream.begin() + i * channels, stream.begin() + (i + run) * channels);
+        }
+        i += run;
+    }
+    return out;
+}
+
+// A picture with repeats that cross row ends, top row first.
+Pixels patchy(int width, int height, int channels)
+{
+    Pixels p = distinct(width, height, channels);
+    for (int i = 2 * channels; i < 6 * channels; ++i)
+        p[i] = p[i % channels + 2 * channels];
+    return p;
+}
+
 TEST(Decoders, EveryKindDecodesToItsTruePictureBottomUp)
 {
     const Pixels rgb = distinct(3, 2, 3), rgba = distinct(3, 2, 4), grey = distinct(3, 2, 1), ga = distinct(3, 2, 2);
@@ -53,7 +106,7 @@ TEST(Decoders, EveryKindDecodesToItsTruePictureBottomUp)
     // Width 3: the first run of 4 crosses into the second row.
     const Pixels rle = {0x83, 1, 2, 3, 0x01, 7, 8, 9, 4, 5, 6};
 
-    const std::vector<Good> cases = {
+    std::vector<Good> cases = {
         {"png rgb", &kPng, encodePNG(3, 2, rgb), 3, 2, GL_RGB, 0, flipRows(rgb, 9)},
         {"png rgba", &kPng, encodePNG(3, 2, rgba, PNG_COLOR_TYPE_RGBA), 3, 2, GL_RGBA, 0, flipRows(rgba, 12)},
         {"png grey", &kPng, encodePNG(3, 2, grey, PNG_COLOR_TYPE_GRAY), 3, 2, GL_RED, GL_ONE, flipRows(grey, 3)},
@@ -83,6 +136,28 @@ TEST(Decoders, EveryKindDecodesToItsTruePictureBottomUp)
         {"tga run-length grey, top first", &kTga, tga(11, 3, 2, 8, {0x02, 10, 20, 30, 0x82, 99}, 0x20), 3, 2, GL_RED,
          GL_ONE, {99, 99, 99, 10, 20, 30}},
     };
+    // Every origin corner, raw and run-length: the picture comes out the same.
+    static const char* const kOrigins[] = {"bottom-left", "bottom-right", "top-left", "top-right"};
+    std::deque<std::string> labels; // stable addresses for the labels
+    const int w = 5, h = 3;
+    for (int corner = 0; corner < 4; ++corner) {
+        const int descriptor = corner << 4;
+        for (int channels : {3, 1}) {
+            const Pixels picture = patchy(w, h, channels);
+            const Pixels stream = inTgaOrder(picture, w, h, channels, descriptor);
+            const int depth = channels * 8;
+            const unsigned format = channels == 3 ? GL_BGR : GL_RED;
+            const int alpha = channels == 3 ? 0 : GL_ONE;
+            const std::string kind = std::string(channels == 3 ? "24-bit " : "grey ") + kOrigins[corner];
+            labels.push_back("tga raw " + kind);
+            cases.push_back({labels.back().c_str(), &kTga, tga(channels == 3 ? 2 : 3, w, h, depth, stream, descriptor),
+                             w, h, format, alpha, flipRows(picture, static_cast<std::size_t>(w * channels))});
+            labels.push_back("tga run-length " + kind);
+            cases.push_back({labels.back().c_str(), &kTga,
+                             tga(channels == 3 ? 10 : 11, w, h, depth, runLength(stream, channels), descriptor), w, h,
+                             format, alpha, flipRows(picture, static_cast<std::size_t>(w * channels))});
+        }
+    }
     TempDir dir;
     for (const Good& c : cases) {
         SCOPED_TRACE(c.label);
@@ -156,11 +231,14 @@ TEST(Decoders, DamagedInputIsRefusedWithOneLine)
     TempDir dir;
     const std::string missing = dir.path() + "/missing.img";
     const std::string empty = dir.write("empty.img", "");
+    const std::string fifo = dir.path() + "/fifo.img";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string jpeg = encodeJPEG(16, 16, distinct(16, 16, 3));
     const std::string png = encodePNG(16, 16, distinct(16, 16, 3));
     const std::string bigJpeg = encodeJPEG(64, 64, distinct(64, 64, 3));
-    // Cut inside the scan data: the header reads, the pixels do not.
-    const std::string cutJpeg = dir.write("cut.jpg", bigJpeg.substr(0, bigJpeg.size() * 3 / 4));
+    // Cut before the first scan: there is no picture at all.
+    const std::string cutJpeg = dir.write("cut.jpg", bigJpeg.substr(0, bigJpeg.find("\xFF\xDA")));
+    const Pixels grey64 = distinct(64, 64, 1);
     const std::string cutPng = dir.write("cut.png", png.substr(0, png.size() - 20));
     const std::string cutTga = dir.write("cut.tga", tga(2, 3, 2, 24, Pixels(17, 7)));
     std::string badCrc = png;
@@ -170,14 +248,23 @@ TEST(Decoders, DamagedInputIsRefusedWithOneLine)
     const std::vector<Refusal> cases = {
         {"jpeg missing", &kJpeg, true, missing, "cannot open: No such file or directory"},
         {"jpeg empty file", &kJpeg, true, empty, "empty file"},
-        {"jpeg cut short", &kJpeg, true, cutJpeg, "cannot decode JPEG"},
+        {"jpeg cut before its scans", &kJpeg, true, cutJpeg, "cannot read JPEG header"},
+        // The bound on progressive scans holds on both decoding paths.
+        {"jpeg 631 scans", &kJpeg, false,
+         encodeJPEGWith(64, 64, grey64, {JCS_GRAYSCALE, JCS_UNKNOWN, true, {}, 10}),
+         "cannot decode JPEG: Progressive JPEG image has more than 500 scans"},
+        {"jpeg 631 scans, odd sampling", &kJpeg, false,
+         encodeJPEGWith(64, 64, distinct(64, 64, 3), {JCS_RGB, JCS_UNKNOWN, true, {2, 1, 1, 1, 2, 1}, 4}),
+         "cannot decode JPEG: Progressive JPEG image has more than 500 scans"},
         {"jpeg not a jpeg", &kJpeg, false, png, "cannot read JPEG header"},
         {"jpeg empty bytes", &kJpeg, false, "", "empty file"},
         {"jpeg over 2^31 bytes", &kJpeg, false, jpegClaiming(60000, 60000),
          "60000x60000 picture needs 10800000000 bytes"},
         {"jpeg over the caller's limit", &kJpeg, false, jpeg, "more than the 100-byte limit", 100},
 
+        {"jpeg a directory", &kJpeg, true, dir.path(), "is a directory"},
         {"png missing", &kPng, true, missing, "cannot open: No such file or directory"},
+        {"png a FIFO", &kPng, true, fifo, "is a FIFO"},
         {"png empty file", &kPng, true, empty, "empty file"},
         {"png cut short", &kPng, true, cutPng, "file ends early"},
         {"png not a png", &kPng, false, jpeg, "cannot decode PNG: Not a PNG file"},
@@ -188,6 +275,7 @@ TEST(Decoders, DamagedInputIsRefusedWithOneLine)
         {"png over the caller's limit", &kPng, false, png, "more than the 100-byte limit", 100},
 
         {"tga missing", &kTga, true, missing, "cannot open: No such file or directory"},
+        {"tga a device", &kTga, true, "/dev/zero", "is a device"},
         {"tga empty file", &kTga, true, empty, "empty file"},
         {"tga pixels cut short", &kTga, true, cutTga, "file ends early: 17 of 18 pixel bytes"},
         {"tga header cut short", &kTga, false, tga(2, 3, 2, 24, px).substr(0, 10),
@@ -238,6 +326,132 @@ TEST(PngDecoder, WarningsMakeOneLine)
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     EXPECT_EQ(err.rfind("w.png: libpng warning: ", 0), 0u) << err;
     EXPECT_EQ(pixelsOf(image), flipRows(distinct(2, 2, 3), 6));
+}
+
+} // namespace
+
+namespace {
+
+// A 16x16 picture, top half one colour, bottom half another, as the given pixels.
+Pixels halves(const Pixels& top, const Pixels& bottom)
+{
+    Pixels p;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            p.insert(p.end(), (y < 8 ? top : bottom).begin(), (y < 8 ? top : bottom).end());
+    return p;
+}
+
+// Compares rows 0-3 and 12-15 of 16x16 RGB pictures: subsampled chroma blurs the rows
+// next to the colour edge, which no reader can help.
+void expectHalvesNear(const Pixels& got, const Pixels& want, int tolerance)
+{
+    ASSERT_EQ(got.size(), want.size());
+    int worst = 0;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        const std::size_t row = i / 48;
+        if (row < 4 || row >= 12)
+            worst = std::max(worst, std::abs(int(got[i]) - int(want[i])));
+    }
+    EXPECT_LE(worst, tolerance);
+}
+
+struct FourColour {
+    const char* label;
+    JpegLayout layout;
+    Pixels top, bottom; // as stored
+};
+
+// Print files store inks. Adobe's (and libjpeg's YCCK) store them inverted,
+// 255 meaning no ink; a file without the Adobe marker stores plain ink amounts.
+TEST(JpegDecoder, FourColourFilesShowTheirColours)
+{
+    const Pixels red = {200, 100, 50}, darkOrange = {128, 64, 0};
+    // Inverted: R = C * K / 255.
+    const Pixels invertedRed = {200, 100, 50, 255}, invertedDark = {255, 128, 0, 128};
+    const Pixels inkRed = {55, 155, 205, 0}, inkDark = {0, 127, 255, 127};
+    const std::vector<FourColour> cases = {
+        {"Adobe CMYK", {JCS_CMYK, JCS_CMYK, true, {}, 0}, invertedRed, invertedDark},
+        {"Adobe YCCK", {JCS_CMYK, JCS_YCCK, true, {}, 0}, invertedRed, invertedDark},
+        {"Adobe YCCK, 2x2 sampled black and luma", {JCS_CMYK, JCS_YCCK, true, {2, 2, 1, 1, 1, 1, 2, 2}, 0},
+         invertedRed, invertedDark},
+        {"CMYK without Adobe marker", {JCS_CMYK, JCS_CMYK, false, {}, 0}, inkRed, inkDark},
+        {"progressive Adobe CMYK", {JCS_CMYK, JCS_CMYK, true, {}, 1}, invertedRed, invertedDark},
+    };
+    for (const FourColour& c : cases) {
+        SCOPED_TRACE(c.label);
+        const std::string file = encodeJPEGWith(16, 16, halves(c.top, c.bottom), c.layout);
+        DecodedImage image;
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(decodeJPEG(bytesOf(file), file.size(), "k.jpg", image));
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(image.width, 16);
+        EXPECT_EQ(image.height, 16);
+        EXPECT_EQ(image.format, unsigned(GL_RGB));
+        // Bottom row first: the dark half comes first.
+        expectHalvesNear(pixelsOf(image), halves(darkOrange, red), 3);
+    }
+}
+
+// Damage that libjpeg decodes past shows the whole picture with one warning
+// line, on the TurboJPEG path and on libjpeg's own.
+TEST(JpegDecoder, WarningsShowThePictureWithOneLine)
+{
+    const Pixels picture = distinct(32, 32, 3);
+    const std::string clean = encodeJPEG(32, 32, picture);
+    DecodedImage reference;
+    ASSERT_TRUE(decodeJPEG(bytesOf(clean), clean.size(), "clean", reference));
+    const std::string oddSampled =
+        encodeJPEGWith(32, 32, picture, {JCS_RGB, JCS_UNKNOWN, true, {2, 1, 1, 1, 2, 1}, 0});
+
+    struct Case {
+        const char* label;
+        std::string file;
+        const char* warning;
+        bool sameAsClean;
+    };
+    std::string beforeScan = clean, beforeFrame = clean;
+    beforeScan.insert(beforeScan.find("\xFF\xDA"), "\x12\x34", 2);
+    beforeFrame.insert(beforeFrame.find("\xFF\xC0"), "\x12\x34\x56", 3);
+    const std::vector<Case> cases = {
+        {"extraneous bytes before the scan", beforeScan, "2 extraneous bytes before marker 0xda", true},
+        {"extraneous bytes before the frame header", beforeFrame, "3 extraneous bytes before marker 0xc0", true},
+        {"data cut short", clean.substr(0, clean.size() * 2 / 3), "Premature end of JPEG file", false},
+        {"odd sampling cut short", oddSampled.substr(0, oddSampled.size() * 3 / 4), "Premature end of JPEG file",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        DecodedImage image;
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(decodeJPEG(bytesOf(c.file), c.file.size(), "w.jpg", image));
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(err.rfind("w.jpg: libjpeg warning: ", 0), 0u) << err;
+        EXPECT_NE(err.find(c.warning), std::string::npos) << err;
+        EXPECT_EQ(image.width * image.height * 3, int(image.size));
+        if (c.sameAsClean) {
+            EXPECT_EQ(pixelsOf(image), pixelsOf(reference));
+        }
+    }
+}
+
+// Sampling that TurboJPEG's header call cannot name still reads, through
+// libjpeg, bottom row first like every other picture.
+TEST(JpegDecoder, UnusualSamplingReadsTrue)
+{
+    const Pixels top = {10, 200, 30}, bottom = {250, 40, 90};
+    const std::string file = encodeJPEGWith(16, 16, halves(top, bottom), {JCS_RGB, JCS_UNKNOWN, true, {2, 1, 1, 1, 2, 1}, 0});
+    int width = 0, height = 0, sampling = 0, space = 0;
+    tjhandle probe = tjInitDecompress();
+    const int header = tjDecompressHeader3(probe, bytesOf(file), file.size(), &width, &height, &sampling, &space);
+    tjDestroy(probe);
+    ASSERT_NE(header, 0) << "TurboJPEG now reads this header; the case no longer reaches the fallback";
+    DecodedImage image;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(decodeJPEG(bytesOf(file), file.size(), "s.jpg", image));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    expectHalvesNear(pixelsOf(image), halves(bottom, top), 4);
 }
 
 } // namespace
