@@ -1,7 +1,7 @@
 #include "vornak/ObjReader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
+#include "vornak/FileData.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,25 +21,6 @@ namespace {
 
 // Whole lines are at most 199 characters, so the reader must see up to 200 to decide.
 constexpr std::size_t kLineBuffer = 200;
-
-// Opens path read-only without blocking and refuses anything but a regular file.
-int openRegularFile(const char* path, std::size_t& size, std::string& error)
-{
-    size = 0;
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        error = std::string(path) + ": cannot open: " + std::strerror(errno);
-        return -1;
-    }
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        error = std::string(path) + ": " + (S_ISDIR(info.st_mode) ? "is a directory" : "is not a regular file");
-        ::close(fd);
-        return -1;
-    }
-    size = static_cast<std::size_t>(info.st_size);
-    return fd;
-}
 
 inline bool isSeparator(char c)
 {
@@ -67,6 +48,28 @@ inline double scale(std::uint64_t mantissa, int exponent)
 {
     const double m = static_cast<double>(mantissa);
     return exponent < 0 ? m / kPowers[-exponent] : m * kPowers[exponent];
+}
+
+const double kInversePowers[] = {1e0,   1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
+                                 1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15,
+                                 1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21, 1e-22};
+
+// scale() narrowed to float, with a multiply where scale() divides. The product is
+// within 3 units in the last place of the quotient scale() gives, so it narrows to the
+// same float unless it lies that close to a point halfway between two floats; then
+// the division decides.
+inline float scaleToFloat(std::uint64_t mantissa, int exponent)
+{
+    if (exponent >= 0)
+        return static_cast<float>(static_cast<double>(mantissa) * kPowers[exponent]);
+    const double product = static_cast<double>(mantissa) * kInversePowers[-exponent];
+    std::uint64_t bits;
+    std::memcpy(&bits, &product, sizeof bits);
+    // The 29 bits a float drops; 2^28 is the halfway point.
+    const std::uint64_t dropped = bits & ((std::uint64_t(1) << 29) - 1);
+    if (dropped - ((std::uint64_t(1) << 28) - 4) <= 8)
+        return static_cast<float>(scale(mantissa, exponent));
+    return static_cast<float>(product);
 }
 
 float slowFloat(const char* begin, const char* end)
@@ -218,13 +221,13 @@ inline bool fastFloat(const char*& p, float& out)
         if (!skipToken(q)) // strtod ignores the rest of the token
             return false;
     }
-    double value = 0.0;
+    float value = 0.0f;
     if (mantissa != 0) {
         if (mantissa > kExactMantissa || exponent < -22 || exponent > 22)
             return false;
-        value = scale(mantissa, static_cast<int>(exponent));
+        value = scaleToFloat(mantissa, static_cast<int>(exponent));
     }
-    out = static_cast<float>(negative ? -value : value);
+    out = negative ? -value : value;
     p = q;
     return true;
 }
