@@ -205,13 +205,13 @@ inline bool fastFloat(const char*& p, float& out)
         const bool negativeExponent = *e == '-';
         e += *e == '-' || *e == '+';
         if (isDigit(*e)) {
-            long written = 0;
+            unsigned long written = 0; // wraps past 4 digits, which are refused below
             const char* first = e;
             for (; isDigit(*e); ++e)
-                written = written * 10 + (*e - '0');
+                written = written * 10 + static_cast<unsigned>(*e - '0');
             if (e - first > 4)
                 return false;
-            exponent += negativeExponent ? -written : written;
+            exponent += negativeExponent ? -static_cast<long>(written) : static_cast<long>(written);
             q = e;
         }
     }
@@ -557,7 +557,11 @@ struct ObjReader::Chunks {
     static void readRange(const Source& source, std::size_t from, std::size_t to, std::size_t chunk,
                           std::vector<char>& buffer, ObjReader& out, bool reserve)
     {
-        buffer.resize(chunk + kLineBuffer + 1); // + the 0 that ends the bytes held
+        // A chunk, a line's worth more and the 0 that ends the bytes held; no more than
+        // the input needs, so that small inputs stay cheap.
+        const std::size_t size = std::min(chunk, source.size - from) + kLineBuffer + 1;
+        if (buffer.size() < size)
+            buffer.resize(size);
         char* const data = buffer.data();
         std::size_t at = from; // file offset of data[0]
         if (from > 0) {
