@@ -39,6 +39,10 @@ void ShaderProgram::addShader(const char* path, unsigned int type)
     // holds it and frees it with the program.
     Shader shader(path, type);
     glAttachShader(getProgramID(), shader.getShaderId());
+    GLint compiled = GL_FALSE;
+    glGetShaderiv(shader.getShaderId(), GL_COMPILE_STATUS, &compiled);
+    shaderFailed = shaderFailed || compiled == GL_FALSE;
+    files += (files.empty() ? "" : ", ") + std::string(path);
 }
 
 void ShaderProgram::compile()
@@ -48,6 +52,10 @@ void ShaderProgram::compile()
     glLinkProgram(id);
     glGetProgramiv(id, GL_LINK_STATUS, &status);
     if (status == GL_FALSE) {
+        // A shader that failed has named its file; otherwise say which files these are.
+        if (!shaderFailed)
+            std::fprintf(stderr, "%s: program does not link (\"Link error\" on standard output)\n",
+                         files.empty() ? "(no shaders)" : files.c_str());
         std::puts("Link error");
         ShaderError::errorStr(id, PROGRAM_LOG);
     }
@@ -59,6 +67,16 @@ void ShaderProgram::compile()
         std::puts("Validate error");
         ShaderError::errorStr(id, PROGRAM_LOG);
     }
+}
+
+bool ShaderProgram::isLinked()
+{
+    const unsigned int id = getProgramID();
+    if (id == 0)
+        return false;
+    GLint status = GL_FALSE;
+    glGetProgramiv(id, GL_LINK_STATUS, &status);
+    return status == GL_TRUE;
 }
 
 unsigned int ShaderProgram::getProgramID()

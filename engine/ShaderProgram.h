@@ -8,6 +8,7 @@
 // program, which goes when the last copy does; each copy counts units alone.
 
 #include <memory>
+#include <string>
 
 namespace vornak_engine {
 
@@ -28,7 +29,12 @@ public:
     void addShader(char* path, unsigned int type);
     void addShader(const char* path, unsigned int type);
     // Links and validates, printing "Link error"/"Validate error" with the log.
+    // A link failure that no shader's own failure explains also gets one line
+    // on standard error naming the program's files.
     void compile();
+    // Whether the last link succeeded: false before compile() and after any
+    // failed compile or link. Asks GL; changes nothing.
+    bool isLinked();
 
     // 0 only for a moved-from object.
     unsigned int getProgramID();
@@ -56,6 +62,9 @@ public:
 private:
     std::shared_ptr<const unsigned int> program;
     unsigned int textureCount = 0;
+    // For the link failure's line: the files added, and whether one of them failed already.
+    std::string files;
+    bool shaderFailed = false;
 };
 
 } // namespace vornak_engine

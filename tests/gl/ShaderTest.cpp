@@ -121,6 +121,24 @@ TEST_F(ShaderTest, UnreadableFileCompilesAnEmptySource)
     }
 }
 
+// Shaders that compile but do not make a program (a fragment shader cut
+// before its main) are named together on standard error, once.
+TEST_F(ShaderTest, LinkFailureNamesTheFilesOnce)
+{
+    const std::string vs = dir.write("cut.vs", draw::kSpriteVS);
+    const std::string fs = dir.write("cut.fs", "#version 410 core\nout vec4 colour;\n");
+    ShaderProgram program;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    program.addShader(vs.c_str(), GL_VERTEX_SHADER);
+    program.addShader(fs.c_str(), GL_FRAGMENT_SHADER);
+    program.compile();
+    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(err, vs + ", " + fs + ": program does not link (\"Link error\" on standard output)\n");
+    EXPECT_EQ(out.rfind("Link error\n", 0), 0u) << out;
+}
+
 TEST_F(ShaderTest, EmptyInfoLogPrintsAnEmptyLine)
 {
     const GLuint shader = glCreateShader(GL_VERTEX_SHADER), program = glCreateProgram();
@@ -235,6 +253,33 @@ void main() { colour = vec4(f + float(i) + v2.x + v3.y + v4.w) + m[1]; }
     target.setUniform("absent", 1.0f);
     target.setUniform("absent", m);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ShaderTest, IsLinkedFollowsTheLastLink)
+{
+    ShaderProgram unlinked;
+    EXPECT_FALSE(unlinked.isLinked()) << "before compile()";
+    struct Case {
+        const char* name;
+        const char* fs;
+        bool linked;
+    } cases[] = {{"valid", draw::kTextureFS, true}, {"syntax error", kBrokenFS, false}, {"empty file", "", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::internal::CaptureStdout();
+        ShaderProgram program = draw::makeProgram(dir, draw::kSpriteVS, c.fs);
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(program.isLinked(), c.linked);
+        // The query only asks: it prints nothing and leaves the program as compile() did.
+        testing::internal::CaptureStdout();
+        program.isLinked();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(printed.empty(), c.linked) << printed;
+    }
 }
 
 } // namespace
