@@ -88,6 +88,7 @@ int playShow(const Options& options)
 
         bool quit = false;
         bool first = true;
+        bool preparing = true;
         while (!quit) {
             quit = endRequested(options.windowed) || Mix_PlayingMusic() == 0;
             // The frame that ends the show is still drawn, as it always was.
@@ -99,8 +100,10 @@ int playShow(const Options& options)
             if (first) {
                 first = false;
                 timings.firstFrame();
-                demo->prepareAhead();
             }
+            // A little of what init() left for later after each frame, none before the first.
+            else if (preparing)
+                preparing = demo->prepareAhead();
             pacer.frameDone();
         }
         Mix_HaltMusic();

@@ -65,10 +65,12 @@ void Christmas::queuePictures(vornak_engine::DecodeQueue& queue)
         queue.add(dataFile(name).c_str(), type);
 }
 
-void Christmas::prepareAhead()
+bool Christmas::prepareAhead()
 {
+    bool left = false;
     for (vornak_engine::Scene* scene : scenes) {
-        if (auto* church = dynamic_cast<ReligionScene*>(scene); church && !church->lightReady)
-            church->computeLight();
+        if (auto* church = dynamic_cast<ReligionScene*>(scene))
+            left = !church->computeLightPart() || left;
     }
+    return left;
 }

@@ -23,9 +23,10 @@ public:
     static void queuePictures(vornak_engine::DecodeQueue& queue);
 
     // Work init() leaves for later, so the first frame comes sooner: the
-    // church window's light. Call once the first frame is on screen; a scene
-    // shown before that does its own part on its first frame.
-    void prepareAhead();
+    // church window's light. Call once per frame after the first frame is on
+    // screen; each call does a small part, and it returns false once nothing
+    // is left. A scene shown before that finishes its part on its first frame.
+    bool prepareAhead();
 
     // Gives every scene that can reload the files of this reload. Needs the
     // GL context; a file that fails leaves its scenes drawing what they had.
