@@ -57,6 +57,7 @@ public:
     void buildMesh();
     void createOpenGLBinding();
     // Expects a program taking position at location 0, normal at 1, texture coordinate at 2.
+    // Leaves the mesh's vertex array bound.
     void draw();
 
     // Face k with each relative index replaced by the 1-based entry it names, counted
