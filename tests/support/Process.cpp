@@ -18,7 +18,8 @@ double monotonicSeconds()
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
-Process::Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env)
+Process::Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env,
+                 const std::vector<std::string>& args)
 {
     outPath_ = captures_.path() + "/out";
     errPath_ = captures_.path() + "/err";
@@ -38,7 +39,11 @@ Process::Process(const std::string& program, const std::string& workdir, const s
             else
                 setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
         }
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
 }

@@ -20,8 +20,9 @@ struct ProcessResult {
 
 class Process {
 public:
-    // env: NAME=VALUE sets a variable, NAME alone removes it.
-    Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env = {});
+    // env: NAME=VALUE sets a variable, NAME alone removes it; args follow the program's name.
+    Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env = {},
+            const std::vector<std::string>& args = {});
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
