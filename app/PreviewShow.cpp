@@ -1,0 +1,128 @@
+#include "app/PreviewShow.h"
+
+#include "app/Audio.h"
+#include "app/FileWatcher.h"
+#include "app/FramePacer.h"
+#include "app/Presentation.h"
+#include "app/Preview.h"
+#include "app/ShowWindow.h"
+#include "app/StopSignals.h"
+#include "demo/Christmas.h"
+#include "demo/DataFolder.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace {
+
+double wallSeconds()
+{
+    return static_cast<double>(SDL_GetPerformanceCounter()) / static_cast<double>(SDL_GetPerformanceFrequency());
+}
+
+// Frames a second over the last half second or so, for the title.
+class FrameRate {
+public:
+    void frameDone(double now)
+    {
+        ++frames_;
+        if (now - since_ >= 0.5) {
+            rate_ = frames_ / (now - since_);
+            frames_ = 0;
+            since_ = now;
+        }
+    }
+    double rate() const { return rate_; }
+
+private:
+    double since_ = 0;
+    int frames_ = 0;
+    double rate_ = 0;
+};
+
+// Esc, the close button, SIGINT and SIGTERM end the preview; keys go to it.
+bool handleEvents(Preview& preview)
+{
+    SDL_Event event;
+    bool keepGoing = true;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT)
+            keepGoing = false;
+        else if (event.type == SDL_KEYDOWN && !preview.key(event.key.keysym.sym, event.key.keysym.mod, wallSeconds()))
+            keepGoing = false;
+    }
+    return keepGoing && !stopRequested();
+}
+
+} // namespace
+
+int playPreview(const Options& options)
+{
+    installStopSignals();
+    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0 && SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "vornak: cannot initialise SDL video: %s\n", SDL_GetError());
+        return 1;
+    }
+    Mix_Music* music = nullptr;
+    {
+        ShowWindow window(options.windowed ? WindowKind::Resizable : WindowKind::FullScreen, options.window.width,
+                          options.window.height);
+        if (!window.ok()) {
+            SDL_Quit();
+            return 1;
+        }
+        openAudioOrSilence();
+        music = loadMusic(dataFile("zararorad.mp3"));
+
+        int width = 0;
+        int height = 0;
+        window.size(width, height);
+        Christmas* demo = new Christmas(width, height);
+        demo->init();
+        FramePacer pacer(window.window());
+        const Presentation presentation(options.stretch);
+        // Nothing is watched, and nothing polled, unless asked for.
+        std::unique_ptr<FileWatcher> watcher;
+        if (options.watch)
+            watcher = std::make_unique<FileWatcher>(dataFolder());
+
+        Preview preview(*demo, music, options.at.value_or(0), wallSeconds());
+        FrameRate rate;
+        std::string title;
+        double titleDue = 0;
+        while (handleEvents(preview)) {
+            const double now = wallSeconds();
+            if (watcher) {
+                const std::vector<std::string> changed = watcher->poll(now);
+                if (!changed.empty())
+                    preview.reload(changed);
+            }
+            window.drawableSize(width, height);
+            presentation.begin(width, height);
+            preview.frame(now);
+            window.swap();
+            pacer.frameDone();
+            rate.frameDone(now);
+            // A few title changes a second: each is a round trip to the window system.
+            if (now >= titleDue) {
+                char fps[32];
+                std::snprintf(fps, sizeof fps, " | %.0f fps", rate.rate());
+                const std::string next = "Vornak preview | " + preview.status() + fps;
+                if (next != title) {
+                    title = next;
+                    SDL_SetWindowTitle(window.window(), title.c_str());
+                }
+                titleDue = now + 0.2;
+            }
+        }
+        Mix_HaltMusic();
+    }
+    Mix_FreeMusic(music);
+    Mix_Quit();
+    SDL_Quit();
+    return 0;
+}
