@@ -45,11 +45,14 @@ private:
 };
 
 // Esc, the close button, SIGINT and SIGTERM end the preview; keys go to it.
-bool handleEvents(Preview& preview)
+// Returns false to end; `any` tells whether anything at all happened.
+bool handleEvents(Preview& preview, bool& any)
 {
     SDL_Event event;
     bool keepGoing = true;
+    any = false;
     while (SDL_PollEvent(&event)) {
+        any = true;
         if (event.type == SDL_QUIT)
             keepGoing = false;
         else if (event.type == SDL_KEYDOWN && !preview.key(event.key.keysym.sym, event.key.keysym.mod, wallSeconds()))
@@ -94,19 +97,30 @@ int playPreview(const Options& options)
         FrameRate rate;
         std::string title;
         double titleDue = 0;
-        while (handleEvents(preview)) {
+        bool any = true;
+        bool drawn = false;
+        while (handleEvents(preview, any)) {
             const double now = wallSeconds();
+            bool reloaded = false;
             if (watcher) {
                 const std::vector<std::string> changed = watcher->poll(now);
-                if (!changed.empty())
+                reloaded = !changed.empty();
+                if (reloaded)
                     preview.reload(changed);
             }
-            window.drawableSize(width, height);
-            presentation.begin(width, height);
-            preview.frame(now);
-            window.swap();
-            pacer.frameDone();
-            rate.frameDone(now);
+            // Paused with nothing new, the frame on screen is still right: wait
+            // for an event (or the next look at the files) instead of redrawing.
+            if (drawn && preview.clock().paused() && !any && !reloaded) {
+                SDL_WaitEventTimeout(nullptr, 50);
+            } else {
+                window.drawableSize(width, height);
+                presentation.begin(width, height);
+                preview.frame(now);
+                window.swap();
+                pacer.frameDone();
+                rate.frameDone(now);
+                drawn = true;
+            }
             // A few title changes a second: each is a round trip to the window system.
             if (now >= titleDue) {
                 char fps[32];
