@@ -103,7 +103,7 @@ protected:
 
 TEST_F(PreviewKeys, SpaceArrowsPageDownHomeAndEsc)
 {
-    Process vornak(kBinary, dir.path(), {}, {"--preview", "--window", "640x360", "--at", "11"});
+    Process vornak(kBinary, {"--preview", "--window", "640x360", "--at", "11"}, dir.path());
     window = waitForWindow(vornak);
     ASSERT_FALSE(window.empty()) << "no preview window";
     ASSERT_NE(waitForTitle([](const std::string& t) { return t.find("playing") != std::string::npos; })
@@ -146,7 +146,7 @@ TEST_F(PreviewKeys, SpaceArrowsPageDownHomeAndEsc)
 
 TEST_F(PreviewKeys, AWatchedShaderEditReachesTheScreenAndABrokenOneIsKeptOut)
 {
-    Process vornak(kBinary, dir.path(), {}, {"--preview", "--watch", "--window", "640x360", "--at", "19"});
+    Process vornak(kBinary, {"--preview", "--watch", "--window", "640x360", "--at", "19"}, dir.path());
     window = waitForWindow(vornak);
     ASSERT_FALSE(window.empty()) << "no preview window";
     press("space");

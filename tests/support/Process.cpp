@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 double monotonicSeconds()
 {
@@ -18,9 +19,19 @@ double monotonicSeconds()
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
-Process::Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env,
-                 const std::vector<std::string>& args)
+Process::Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env)
+    : Process(program, std::vector<std::string>{}, workdir, env)
 {
+}
+
+Process::Process(const std::string& program, const std::vector<std::string>& args, const std::string& workdir,
+                 const std::vector<std::string>& env)
+{
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     outPath_ = captures_.path() + "/out";
     errPath_ = captures_.path() + "/err";
     startTime_ = monotonicSeconds();
@@ -39,10 +50,6 @@ Process::Process(const std::string& program, const std::string& workdir, const s
             else
                 setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
         }
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
         execv(program.c_str(), argv.data());
         _exit(127);
     }
@@ -54,6 +61,12 @@ Process::~Process()
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
+}
+
+void Process::signal(int number)
+{
+    if (!reaped_)
+        kill(pid_, number);
 }
 
 bool Process::running()
