@@ -79,10 +79,11 @@ protected:
         return std::regex_search(title, m, std::regex("frame ([0-9]+)")) ? std::stol(m[1]) : -1;
     }
 
+    // Through the focused window, not --window: a key that closes the window
+    // would leave xdotool unable to release it, stuck down for later tests.
     void press(const std::string& key)
     {
-        shell("xdotool windowactivate --sync " + window + " >/dev/null 2>&1; xdotool key --window " + window + " " +
-              key);
+        shell("xdotool windowactivate --sync " + window + " >/dev/null 2>&1; xdotool key " + key);
     }
 
     // The frame number the title settles on after a key (titles follow a few times a second).
