@@ -161,9 +161,6 @@ void Preview::reload(const std::vector<std::string>& changed)
 {
     Reload reload(changed);
     demo_.reload(reload);
-    if (reload.failures() > 0)
-        std::fprintf(stderr, "vornak: reload kept %d previous program%s or picture%s\n", reload.failures(),
-                     reload.failures() == 1 ? "" : "s", reload.failures() == 1 ? "" : "s");
 }
 
 void Preview::syncMusic()
