@@ -1,18 +1,14 @@
 #include "app/PreviewShow.h"
 
-#include "app/Audio.h"
 #include "app/FileWatcher.h"
 #include "app/FramePacer.h"
 #include "app/Presentation.h"
 #include "app/Preview.h"
-#include "app/ShowWindow.h"
+#include "app/ShowStage.h"
 #include "app/StopSignals.h"
-#include "demo/Christmas.h"
 #include "demo/DataFolder.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
-
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -65,78 +61,58 @@ bool handleEvents(Preview& preview, bool& any)
 
 int playPreview(const Options& options)
 {
-    installStopSignals();
-    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0 && SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "vornak: cannot initialise SDL video: %s\n", SDL_GetError());
+    ShowStage stage(options.windowed ? WindowKind::Resizable : WindowKind::FullScreen, options.window);
+    if (!stage.ok())
         return 1;
-    }
-    Mix_Music* music = nullptr;
-    {
-        ShowWindow window(options.windowed ? WindowKind::Resizable : WindowKind::FullScreen, options.window.width,
-                          options.window.height);
-        if (!window.ok()) {
-            SDL_Quit();
-            return 1;
-        }
-        openAudioOrSilence();
-        music = loadMusic(dataFile("zararorad.mp3"));
+    ShowWindow& window = stage.window();
+    FramePacer pacer(window.window());
+    const Presentation presentation(options.stretch);
+    // Nothing is watched, and nothing polled, unless asked for.
+    std::unique_ptr<FileWatcher> watcher;
+    if (options.watch)
+        watcher = std::make_unique<FileWatcher>(dataFolder());
 
-        int width = 0;
-        int height = 0;
-        window.size(width, height);
-        Christmas* demo = new Christmas(width, height);
-        demo->init();
-        FramePacer pacer(window.window());
-        const Presentation presentation(options.stretch);
-        // Nothing is watched, and nothing polled, unless asked for.
-        std::unique_ptr<FileWatcher> watcher;
-        if (options.watch)
-            watcher = std::make_unique<FileWatcher>(dataFolder());
-
-        Preview preview(*demo, music, options.at.value_or(0), wallSeconds());
-        FrameRate rate;
-        std::string title;
-        double titleDue = 0;
-        bool any = true;
-        bool drawn = false;
-        while (handleEvents(preview, any)) {
-            const double now = wallSeconds();
-            bool reloaded = false;
-            if (watcher) {
-                const std::vector<std::string> changed = watcher->poll(now);
-                reloaded = !changed.empty();
-                if (reloaded)
-                    preview.reload(changed);
-            }
-            // Paused with nothing new, the frame on screen is still right: wait
-            // for an event (or the next look at the files) instead of redrawing.
-            if (drawn && preview.clock().paused() && !any && !reloaded) {
-                SDL_WaitEventTimeout(nullptr, 50);
-            } else {
-                window.drawableSize(width, height);
-                presentation.begin(width, height);
-                preview.frame(now);
-                window.swap();
-                pacer.frameDone();
-                rate.frameDone(now);
-                drawn = true;
-            }
-            // A few title changes a second: each is a round trip to the window system.
-            if (now >= titleDue) {
-                char fps[32];
-                std::snprintf(fps, sizeof fps, " | %.0f fps", rate.rate());
-                const std::string next = "Vornak preview | " + preview.status() + fps;
-                if (next != title) {
-                    title = next;
-                    SDL_SetWindowTitle(window.window(), title.c_str());
-                }
-                titleDue = now + 0.2;
-            }
+    Preview preview(stage.demo(), stage.music(), options.at.value_or(0), wallSeconds());
+    FrameRate rate;
+    std::string title;
+    double titleDue = 0;
+    int width = 0;
+    int height = 0;
+    bool any = true;
+    bool drawn = false;
+    while (handleEvents(preview, any)) {
+        const double now = wallSeconds();
+        bool reloaded = false;
+        if (watcher) {
+            const std::vector<std::string> changed = watcher->poll(now);
+            reloaded = !changed.empty();
+            if (reloaded)
+                preview.reload(changed);
         }
-        Mix_HaltMusic();
+        // Paused with nothing new, the frame on screen is still right: wait
+        // for an event (or the next look at the files) instead of redrawing.
+        if (drawn && preview.clock().paused() && !any && !reloaded) {
+            SDL_WaitEventTimeout(nullptr, 50);
+        } else {
+            window.drawableSize(width, height);
+            presentation.begin(width, height);
+            preview.frame(now);
+            window.swap();
+            pacer.frameDone();
+            rate.frameDone(now);
+            drawn = true;
+        }
+        // A few title changes a second: each is a round trip to the window system.
+        if (now >= titleDue) {
+            char fps[32];
+            std::snprintf(fps, sizeof fps, " | %.0f fps", rate.rate());
+            const std::string next = "Vornak preview | " + preview.status() + fps;
+            if (next != title) {
+                title = next;
+                SDL_SetWindowTitle(window.window(), title.c_str());
+            }
+            titleDue = now + 0.2;
+        }
     }
-    Mix_FreeMusic(music);
-    Mix_Quit();
-    SDL_Quit();
     return 0;
 }
