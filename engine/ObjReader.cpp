@@ -528,7 +528,8 @@ void ObjReader::append(ObjReader&& later)
     add(textCoords, later.textCoords);
     add(normals, later.normals);
     add(faces, later.faces);
-    faceLines.reserve(faceLines.size() + later.faceLines.size());
+    if (faceLines.capacity() < faces.capacity())
+        faceLines.reserve(faces.capacity());
     for (int line : later.faceLines)
         faceLines.push_back(line + lines);
     for (const ListCounts& counts : later.relativeFaces)
