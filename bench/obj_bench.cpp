@@ -151,9 +151,11 @@ bool identical()
         std::fprintf(stderr, "%s differ: sizes %zu/%zu, first at %zu\n", what, a.size(), b.size(), i);
         return false;
     };
-    bool ok = sameFloats(ours->vertices, attrib.vertices, "positions") &
-              sameFloats(ours->textCoords, attrib.texcoords, "texture coordinates") &
-              sameFloats(ours->normals, attrib.normals, "normals");
+    // Each list is compared, so every one that differs is reported.
+    const bool positions = sameFloats(ours->vertices, attrib.vertices, "positions");
+    const bool coordinates = sameFloats(ours->textCoords, attrib.texcoords, "texture coordinates");
+    const bool normals = sameFloats(ours->normals, attrib.normals, "normals");
+    bool ok = positions && coordinates && normals;
     std::size_t corner = 0;
     for (const tinyobj::shape_t& shape : shapes) {
         for (const tinyobj::index_t& index : shape.mesh.indices) {
