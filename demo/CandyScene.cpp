@@ -1,18 +1,26 @@
 #include "demo/CandyScene.h"
 
 #include "demo/PictureProgram.h"
+#include "demo/Reload.h"
 
 #include <GL/glew.h>
 
 using namespace vornak_engine;
 
+namespace {
+
+const char* const kPicture = "data/candy.jpg";
+const char* const kShader = "data/default.fs";
+
+} // namespace
+
 CandyScene::CandyScene()
 {
     start = 13;
     end = 16.7;
-    program = newPictureProgram("data/default.fs");
+    program = newPictureProgram(kShader);
     matrix.translate(0, 0, 0);
-    texture = new Texture("data/candy.jpg", IMG_JPEG);
+    texture = new Texture(kPicture, IMG_JPEG);
     sprite = new Sprite;
 }
 
@@ -31,4 +39,10 @@ void CandyScene::show(double t)
     program->setUniform("pmatrix", matrix);
     program->setUniform("zscore", 0.1f);
     sprite->draw();
+}
+
+void CandyScene::reload(Reload& r)
+{
+    r.picture(texture, kPicture, IMG_JPEG);
+    r.program(program, kShader);
 }

@@ -3,16 +3,19 @@
 // The candy picture with a slow zoom into its centre, from 13 to 16.7 seconds.
 // The zoom accumulates frame by frame, so its total depends on the frame rate.
 
+#include "demo/Reloadable.h"
+
 #include "vornak/Matrix.h"
 #include "vornak/Scene.h"
 #include "vornak/ShaderProgram.h"
 #include "vornak/Sprite.h"
 #include "vornak/Texture.h"
 
-class CandyScene : public vornak_engine::Scene {
+class CandyScene : public vornak_engine::Scene, public Reloadable {
 public:
     CandyScene();
     void show(double t) override;
+    void reload(Reload& reload) override;
 
     vornak_engine::Texture* texture;
     vornak_engine::ShaderProgram* program;

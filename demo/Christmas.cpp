@@ -2,6 +2,8 @@
 
 #include "demo/CandyScene.h"
 #include "demo/CircleTrans.h"
+#include "demo/Reload.h"
+#include "demo/Reloadable.h"
 #include "demo/ReligionScene.h"
 #include "demo/SkipAdOverlay.h"
 #include "demo/SpriteTest.h"
@@ -26,4 +28,12 @@ void Christmas::init()
     scenes.push_back(new CircleTrans(20.3, 22, 22));
     scenes.push_back(new ReligionScene);
     scenes.push_back(new SkipAdOverlay);
+}
+
+void Christmas::reload(Reload& reload)
+{
+    for (vornak_engine::Scene* scene : scenes) {
+        if (auto* reloadable = dynamic_cast<Reloadable*>(scene))
+            reloadable->reload(reload);
+    }
 }

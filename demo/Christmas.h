@@ -4,10 +4,16 @@
 
 #include "vornak/Demo.h"
 
+class Reload;
+
 class Christmas : public vornak_engine::Demo {
 public:
     // Needs a current GL context: sets the clear colour and the depth test.
     Christmas(int width, int height);
 
     void init() override;
+
+    // Gives every scene that can reload the files of this reload. Needs the
+    // GL context; a file that fails leaves its scenes drawing what they had.
+    void reload(Reload& reload);
 };

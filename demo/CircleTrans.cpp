@@ -3,20 +3,30 @@
 #include "vornak/Matrix.h"
 
 #include "demo/PictureProgram.h"
+#include "demo/Reload.h"
 
 #include <GL/glew.h>
 
 using namespace vornak_engine;
+
+namespace {
+
+const char* const kChristmas = "data/christmas.jpg";
+const char* const kEaster = "data/easter.jpg";
+const char* const kShader = "data/circle.fs";
+const char* const kFinishedShader = "data/default.fs";
+
+} // namespace
 
 CircleTrans::CircleTrans(double start, double end, double transitionEnd) : transitionEnd(transitionEnd)
 {
     this->start = start;
     this->end = end;
     sprite = new Sprite;
-    christmasPicture = new Texture("data/christmas.jpg", IMG_JPEG);
-    easterPicture = new Texture("data/easter.jpg", IMG_JPEG);
-    program = newPictureProgram("data/circle.fs");
-    finishedProgram = newPictureProgram("data/default.fs");
+    christmasPicture = new Texture(kChristmas, IMG_JPEG);
+    easterPicture = new Texture(kEaster, IMG_JPEG);
+    program = newPictureProgram(kShader);
+    finishedProgram = newPictureProgram(kFinishedShader);
 }
 
 namespace {
@@ -61,4 +71,12 @@ void CircleTrans::show(double t)
     sampleNearest(drawnPixelForPixel(christmasPicture) && drawnPixelForPixel(easterPicture) ? 2 : 0);
     sprite->draw();
     sampleNearest(0);
+}
+
+void CircleTrans::reload(Reload& r)
+{
+    r.picture(christmasPicture, kChristmas, IMG_JPEG);
+    r.picture(easterPicture, kEaster, IMG_JPEG);
+    r.program(program, kShader);
+    r.program(finishedProgram, kFinishedShader);
 }

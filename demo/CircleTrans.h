@@ -4,15 +4,18 @@
 // angle grows from start to transitionEnd and is then held just short of a
 // full turn until end.
 
+#include "demo/Reloadable.h"
+
 #include "vornak/Scene.h"
 #include "vornak/ShaderProgram.h"
 #include "vornak/Sprite.h"
 #include "vornak/Texture.h"
 
-class CircleTrans : public vornak_engine::Scene {
+class CircleTrans : public vornak_engine::Scene, public Reloadable {
 public:
     CircleTrans(double start, double end, double transitionEnd);
     void show(double t) override;
+    void reload(Reload& reload) override;
 
     // The "degree" uniform (in radians) sent at demo time t.
     float angle(double t) const;

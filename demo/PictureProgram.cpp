@@ -8,10 +8,15 @@ using vornak_engine::ShaderProgram;
 
 ShaderProgram* newPictureProgram(const char* fragmentShader)
 {
-    ShaderProgram* program = new ShaderProgram;
-    program->addShader("data/sprite.vs", GL_VERTEX_SHADER);
-    program->addShader(fragmentShader, GL_FRAGMENT_SHADER);
-    program->compile();
+    return new ShaderProgram(buildPictureProgram(fragmentShader));
+}
+
+ShaderProgram buildPictureProgram(const char* fragmentShader)
+{
+    ShaderProgram program;
+    program.addShader(kSpriteShader, GL_VERTEX_SHADER);
+    program.addShader(fragmentShader, GL_FRAGMENT_SHADER);
+    program.compile();
     return program;
 }
 

@@ -7,8 +7,13 @@
 #include "vornak/ShaderProgram.h"
 #include "vornak/Texture.h"
 
-// Compiles "data/sprite.vs" with the given fragment shader into a new program.
+// The quad's vertex shader, shared by every picture scene.
+inline const char* const kSpriteShader = "data/sprite.vs";
+
+// Compiles kSpriteShader with the given fragment shader into a new program.
 vornak_engine::ShaderProgram* newPictureProgram(const char* fragmentShader);
+// The same as a value; failures print and leave it unlinked (see isLinked()).
+vornak_engine::ShaderProgram buildPictureProgram(const char* fragmentShader);
 
 
 // True when the picture, placed by the identity, meets the viewport texel for

@@ -1,20 +1,29 @@
 #include "demo/ReligionScene.h"
 
 #include "demo/PictureProgram.h"
+#include "demo/Reload.h"
 
 #include <GL/glew.h>
 
 using namespace vornak_engine;
 
+namespace {
+
+const char* const kPicture = "data/religion.jpg";
+const char* const kShader = "data/religion.fs";
+const char* const kLightShader = "data/religion-light.fs";
+
+} // namespace
+
 ReligionScene::ReligionScene()
 {
     start = 16.7;
     end = 20.3;
-    texture = new Texture("data/religion.jpg", IMG_JPEG);
-    program = newPictureProgram("data/religion.fs");
+    texture = new Texture(kPicture, IMG_JPEG);
+    program = newPictureProgram(kShader);
     sprite = new Sprite;
     matrix.translate(0, 0, 0);
-    lightProgram = newPictureProgram("data/religion-light.fs");
+    lightProgram = newPictureProgram(kLightShader);
 }
 
 void ReligionScene::computeLight()
@@ -70,4 +79,14 @@ void ReligionScene::show(double t)
     sampleNearest(drawnPixelForPixel(texture) ? 2 : 0);
     sprite->draw();
     sampleNearest(0);
+}
+
+void ReligionScene::reload(Reload& r)
+{
+    bool lightChanged = r.picture(texture, kPicture, IMG_JPEG);
+    lightChanged = r.program(lightProgram, kLightShader) || lightChanged;
+    r.program(program, kShader);
+    // The light is drawn from the picture by its own shader: redrawn when either changed.
+    if (lightChanged)
+        computeLight();
 }

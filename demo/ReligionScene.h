@@ -5,16 +5,19 @@
 // change with the mix rate, so it is drawn once into a texture of its own and
 // each frame only fades it in.
 
+#include "demo/Reloadable.h"
+
 #include "vornak/Matrix.h"
 #include "vornak/Scene.h"
 #include "vornak/ShaderProgram.h"
 #include "vornak/Sprite.h"
 #include "vornak/Texture.h"
 
-class ReligionScene : public vornak_engine::Scene {
+class ReligionScene : public vornak_engine::Scene, public Reloadable {
 public:
     ReligionScene();
     void show(double t) override;
+    void reload(Reload& reload) override;
 
     // Draws the light through the window into `light` from the picture, with
     // "data/religion-light.fs". Runs on first show unless called before; call

@@ -1,17 +1,25 @@
 #include "demo/SkipAdOverlay.h"
 
 #include "demo/PictureProgram.h"
+#include "demo/Reload.h"
 
 #include <GL/glew.h>
 
 using namespace vornak_engine;
 
+namespace {
+
+const char* const kPicture = "data/skipad.jpg";
+const char* const kShader = "data/default.fs";
+
+} // namespace
+
 SkipAdOverlay::SkipAdOverlay()
 {
     start = 8;
     end = 22;
-    program = newPictureProgram("data/default.fs");
-    texture = new Texture("data/skipad.jpg", IMG_JPEG);
+    program = newPictureProgram(kShader);
+    texture = new Texture(kPicture, IMG_JPEG);
     sprite = new Sprite;
     // Scale first, then move: a 0.25 x 0.18 rectangle centred at (0.89, -0.8).
     matrix.scale(0.125, 0.09, 0.125);
@@ -29,4 +37,10 @@ void SkipAdOverlay::show(double)
     program->setUniform("zscore", 0.09f);
     program->setUniform("pmatrix", matrix);
     sprite->draw();
+}
+
+void SkipAdOverlay::reload(Reload& r)
+{
+    r.picture(texture, kPicture, IMG_JPEG);
+    r.program(program, kShader);
 }

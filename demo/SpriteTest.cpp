@@ -1,19 +1,28 @@
 #include "demo/SpriteTest.h"
 
 #include "demo/PictureProgram.h"
+#include "demo/Reload.h"
 
 #include <GL/glew.h>
 
 using namespace vornak_engine;
+
+namespace {
+
+const char* const kPicture = "data/christmas.jpg";
+const char* const kTitle = "data/title.png";
+const char* const kShader = "data/doubletex.fs";
+
+} // namespace
 
 SpriteTest::SpriteTest()
 {
     start = 0;
     end = 2.6;
     // The JPEG goes first: its reader leaves the unpack alignment at 1 for the PNG.
-    picture = new Texture("data/christmas.jpg", IMG_JPEG);
-    title = new Texture("data/title.png", IMG_PNG);
-    program = newPictureProgram("data/doubletex.fs");
+    picture = new Texture(kPicture, IMG_JPEG);
+    title = new Texture(kTitle, IMG_PNG);
+    program = newPictureProgram(kShader);
     sprite = new Sprite;
     matrix.translate(0, 0, 0);
 }
@@ -30,4 +39,11 @@ void SpriteTest::show(double)
     sampleNearest(drawnPixelForPixel(picture) && drawnPixelForPixel(title) ? 2 : 0);
     sprite->draw();
     sampleNearest(0);
+}
+
+void SpriteTest::reload(Reload& r)
+{
+    r.picture(picture, kPicture, IMG_JPEG);
+    r.picture(title, kTitle, IMG_PNG);
+    r.program(program, kShader);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+// Needs: no GL context: pure CPU.
+//
 // The one place where the engine opens files. Only regular files are read:
 // a directory, FIFO, device or socket is refused at once, never waited on, and
 // a file is read for exactly the size fstat gives. Errors come back as one

@@ -37,7 +37,8 @@ public:
     Mesh3D& operator=(const Mesh3D&) = delete;
 
     // An empty mesh with no GL objects, for loadOBJ/parseOBJ and buildMesh without a
-    // context. It must not be bound or drawn.
+    // context. It must not be drawn until createOpenGLBinding() has uploaded it, which
+    // needs a current context: a file can be read and checked before any window opens.
     static std::unique_ptr<Mesh3D> withoutGL();
 
     // The reading step: the whole file through parseOBJ.

@@ -69,6 +69,16 @@ void ShaderProgram::compile()
     }
 }
 
+bool ShaderProgram::isLinked()
+{
+    const unsigned int id = getProgramID();
+    if (id == 0)
+        return false;
+    GLint status = GL_FALSE;
+    glGetProgramiv(id, GL_LINK_STATUS, &status);
+    return status == GL_TRUE;
+}
+
 unsigned int ShaderProgram::getProgramID()
 {
     return program ? *program : 0;

@@ -32,6 +32,9 @@ public:
     // A link failure that no shader's own failure explains also gets one line
     // on standard error naming the program's files.
     void compile();
+    // Whether the last link succeeded: false before compile() and after any
+    // failed compile or link. Asks GL; changes nothing.
+    bool isLinked();
 
     // 0 only for a moved-from object.
     unsigned int getProgramID();

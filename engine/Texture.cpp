@@ -84,7 +84,40 @@ void Texture::loadTGA(const char* path, unsigned int tex)
         upload(path, image, tex, false);
 }
 
-void Texture::upload(const char* path, const DecodedImage& image, unsigned int tex, bool jpegStore)
+bool Texture::decode(const char* path, ImgType type, DecodedImage& out)
+{
+    switch (type) {
+    case IMG_JPEG:
+        return decodeJPEG(path, out);
+    case IMG_PNG:
+        return decodePNG(path, out);
+    case IMG_TGA:
+        return decodeTGA(path, out);
+    }
+    std::fprintf(stderr, "%s: unknown picture kind %d\n", path, static_cast<int>(type));
+    return false;
+}
+
+bool Texture::replace(const char* path, const DecodedImage& image)
+{
+    if (image.empty())
+        return false;
+    const int oldWidth = width, oldHeight = height;
+    // Full store state: a reload comes after the demo has run and others may have changed it.
+    if (upload(path, image, texID, true))
+        return true;
+    width = oldWidth;
+    height = oldHeight;
+    return false;
+}
+
+bool Texture::reload(const char* path, ImgType type)
+{
+    DecodedImage image;
+    return decode(path, type, image) && replace(path, image);
+}
+
+bool Texture::upload(const char* path, const DecodedImage& image, unsigned int tex, bool jpegStore)
 {
     width = image.width;
     height = image.height;
@@ -93,7 +126,7 @@ void Texture::upload(const char* path, const DecodedImage& image, unsigned int t
     if (image.width > maxSize || image.height > maxSize) {
         std::fprintf(stderr, "%s: %dx%d picture is larger than this GL's %d-pixel texture limit\n", path,
                      image.width, image.height, static_cast<int>(maxSize));
-        return;
+        return false;
     }
     glBindTexture(GL_TEXTURE_2D, tex);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -114,6 +147,7 @@ void Texture::upload(const char* path, const DecodedImage& image, unsigned int t
         glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, image.swizzle);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, image.format, GL_UNSIGNED_BYTE,
                  image.pixels);
+    return true;
 }
 
 } // namespace vornak_engine

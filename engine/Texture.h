@@ -35,8 +35,18 @@ public:
     void loadTGA(char* path, unsigned int tex);
     void loadTGA(const char* path, unsigned int tex);
 
+    // Decodes the file with the reader for its kind (no GL); false after one
+    // line on standard error naming the file.
+    static bool decode(const char* path, ImgType type, DecodedImage& out);
+    // Puts a decoded picture in place of the current one, keeping the GL name.
+    // A picture GL cannot hold leaves the old one and returns false.
+    bool replace(const char* path, const DecodedImage& image);
+    // Reads the file again; only a picture that decodes and fits replaces the
+    // old one, so a damaged or missing file leaves it as it was.
+    bool reload(const char* path, ImgType type);
+
 private:
-    void upload(const char* path, const DecodedImage& image, unsigned int tex, bool jpegStore);
+    bool upload(const char* path, const DecodedImage& image, unsigned int tex, bool jpegStore);
 
     unsigned int texID = 0;
     int width = 0;

@@ -256,3 +256,30 @@ void main() { colour = vec4(f + float(i) + v2.x + v3.y + v4.w) + m[1]; }
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ShaderTest, IsLinkedFollowsTheLastLink)
+{
+    ShaderProgram unlinked;
+    EXPECT_FALSE(unlinked.isLinked()) << "before compile()";
+    struct Case {
+        const char* name;
+        const char* fs;
+        bool linked;
+    } cases[] = {{"valid", draw::kTextureFS, true}, {"syntax error", kBrokenFS, false}, {"empty file", "", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::internal::CaptureStdout();
+        ShaderProgram program = draw::makeProgram(dir, draw::kSpriteVS, c.fs);
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(program.isLinked(), c.linked);
+        // The query only asks: it prints nothing and leaves the program as compile() did.
+        testing::internal::CaptureStdout();
+        program.isLinked();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(printed.empty(), c.linked) << printed;
+    }
+}
+
+} // namespace

@@ -1,0 +1,32 @@
+# The installed layout: lib/ the engine, include/vornak/ its headers, lib/cmake/Vornak/
+# the package, lib/pkgconfig/vornak.pc, and with the demo bin/vornak and
+# share/vornak/data/, where the installed program looks for its data.
+include(CMakePackageConfigHelpers)
+
+install(TARGETS vornak_engine EXPORT VornakTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# The same include lines as in the build: <vornak/Name.h>. Internal headers stay home.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/engine/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vornak
+  FILES_MATCHING PATTERN "*.h" PATTERN "*internal*" EXCLUDE)
+
+set(VORNAK_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Vornak)
+install(EXPORT VornakTargets NAMESPACE Vornak:: DESTINATION ${VORNAK_CMAKE_DIR})
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/VornakConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/VornakConfig.cmake INSTALL_DESTINATION ${VORNAK_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/VornakConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/VornakConfig.cmake ${PROJECT_BINARY_DIR}/VornakConfigVersion.cmake
+  DESTINATION ${VORNAK_CMAKE_DIR})
+
+# vornak.pc finds its prefix from where it lies, so `cmake --install --prefix` may move it.
+file(RELATIVE_PATH VORNAK_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+string(REGEX REPLACE "/$" "" VORNAK_PC_TO_PREFIX "${VORNAK_PC_TO_PREFIX}")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/vornak.pc.in ${PROJECT_BINARY_DIR}/vornak.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/vornak.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+if(VORNAK_BUILD_DEMO)
+  install(TARGETS vornak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vornak/data)
+endif()
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vornak)

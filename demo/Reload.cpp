@@ -1,0 +1,84 @@
+#include "demo/Reload.h"
+
+#include "demo/PictureProgram.h"
+
+#include "vornak/ImageDecoder.h"
+
+#include <filesystem>
+#include <system_error>
+
+using namespace vornak_engine;
+
+namespace {
+
+// The same file however it is spelled ("data/x.fs", "./data/x.fs", an absolute
+// path); a deleted file still has a name to compare.
+std::string sameFile(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::weakly_canonical(path, error);
+    return error ? std::filesystem::path(path).lexically_normal().string() : full.string();
+}
+
+} // namespace
+
+Reload::Reload(const std::vector<std::string>& changed) : everything_(changed.empty())
+{
+    for (const std::string& path : changed)
+        changed_.push_back(sameFile(path));
+}
+
+Reload::~Reload() = default;
+
+bool Reload::touches(const char* path) const
+{
+    if (everything_)
+        return true;
+    const std::string name = sameFile(path);
+    for (const std::string& changed : changed_) {
+        if (changed == name)
+            return true;
+    }
+    return false;
+}
+
+bool Reload::program(ShaderProgram* program, const char* fragmentShader)
+{
+    if (!touches(kSpriteShader) && !touches(fragmentShader))
+        return false;
+    auto found = programs_.find(fragmentShader);
+    if (found == programs_.end()) {
+        auto fresh = std::make_unique<ShaderProgram>(buildPictureProgram(fragmentShader));
+        // The shader has said what failed and where; the scenes just keep what they had.
+        if (!fresh->isLinked())
+            fresh.reset();
+        found = programs_.emplace(fragmentShader, std::move(fresh)).first;
+    }
+    if (!found->second) {
+        ++failures_;
+        return false;
+    }
+    // Copies share the GL program; the old one goes with its last user.
+    *program = *found->second;
+    ++replaced_;
+    return true;
+}
+
+bool Reload::picture(Texture* texture, const char* path, ImgType type)
+{
+    if (!touches(path))
+        return false;
+    auto found = pictures_.find(path);
+    if (found == pictures_.end()) {
+        auto image = std::make_unique<DecodedImage>();
+        if (!Texture::decode(path, type, *image))
+            image.reset();
+        found = pictures_.emplace(path, std::move(image)).first;
+    }
+    if (found->second && texture->replace(path, *found->second)) {
+        ++replaced_;
+        return true;
+    }
+    ++failures_;
+    return false;
+}

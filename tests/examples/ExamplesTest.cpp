@@ -1,0 +1,247 @@
+// The three example programs run as a person runs them, under the virtual display,
+// for a few frames; the frame each saves is read back and checked.
+
+#include "vornak/ImageDecoder.h"
+
+#include "support/ImageFiles.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using vornak_engine::DecodedImage;
+
+constexpr int kW = 320;
+constexpr int kH = 180;
+const std::string kData = VORNAK_SOURCE_DIR "/data/";
+
+struct Outcome {
+    int status = -1; // -1: killed by a signal or by the time limit
+    std::string err;
+    DecodedImage frame; // RGB, rows bottom-up
+};
+
+std::string quoted(const std::string& s) { return "'" + s + "'"; }
+
+// Runs an example in dir with a time limit, its standard error kept apart.
+Outcome run(const std::string& program, const std::string& args, const TempDir& dir, bool wantFrame = true)
+{
+    const std::string shot = dir.path() + "/frame.png", err = dir.path() + "/stderr";
+    std::remove(shot.c_str());
+    Outcome r;
+    shell("cd " + quoted(dir.path()) + " && exec timeout 60 " + quoted(program) + " --size " + std::to_string(kW) +
+              "x" + std::to_string(kH) + (wantFrame ? " --screenshot " + quoted(shot) : std::string()) + " " + args +
+              " 2>" + quoted(err),
+          &r.status);
+    r.err = readFile(err);
+    if (wantFrame && r.status == 0)
+        vornak_engine::decodePNG(shot.c_str(), r.frame);
+    return r;
+}
+
+// Mean colour of a block of the frame, the block given in fractions from the bottom-left.
+std::array<double, 3> mean(const DecodedImage& image, double fx, double fy, double size)
+{
+    const int x0 = static_cast<int>(fx * image.width), y0 = static_cast<int>(fy * image.height);
+    const int w = std::max(1, static_cast<int>(size * image.width)), h = std::max(1, static_cast<int>(size * image.height));
+    const int channels = image.format == GL_RGBA ? 4 : 3;
+    std::array<double, 3> sum = {0, 0, 0};
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x)
+            for (int c = 0; c < 3; ++c)
+                sum[c] += image.pixels[(static_cast<std::size_t>(y) * image.width + x) * channels + c];
+    for (double& s : sum)
+        s /= w * h;
+    return sum;
+}
+
+// The frame against a picture block by block; the picture must fill the frame.
+void expectShows(const DecodedImage& frame, const std::string& picture, double tolerance)
+{
+    DecodedImage expected;
+    ASSERT_TRUE(vornak_engine::decodeJPEG(picture.c_str(), expected));
+    for (double fy = 0.05; fy < 0.9; fy += 0.2)
+        for (double fx = 0.05; fx < 0.9; fx += 0.2) {
+            SCOPED_TRACE("block at " + std::to_string(fx) + ", " + std::to_string(fy));
+            const auto got = mean(frame, fx, fy, 0.1), want = mean(expected, fx, fy, 0.1);
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(got[c], want[c], tolerance) << "channel " << c;
+        }
+}
+
+bool isBackground(const DecodedImage& f, int x, int y)
+{
+    // The model example clears to (0.05, 0.06, 0.09).
+    const std::uint8_t* p = f.pixels + (static_cast<std::size_t>(y) * f.width + x) * 3;
+    return std::abs(p[0] - 13) <= 3 && std::abs(p[1] - 15) <= 3 && std::abs(p[2] - 23) <= 3;
+}
+
+double coverage(const DecodedImage& f)
+{
+    long covered = 0;
+    for (int y = 0; y < f.height; ++y)
+        for (int x = 0; x < f.width; ++x)
+            covered += !isBackground(f, x, y);
+    return static_cast<double>(covered) / (f.width * f.height);
+}
+
+// A UV sphere of radius 2 around (5, -1, 0), with or without normals.
+std::string sphere(bool normals)
+{
+    const int rings = 48, segments = 96;
+    std::string obj = "# sphere\n";
+    for (int i = 0; i <= rings; ++i)
+        for (int j = 0; j < segments; ++j) {
+            const double a = M_PI * i / rings, b = 2 * M_PI * j / segments;
+            const double x = std::sin(a) * std::cos(b), y = std::cos(a), z = std::sin(a) * std::sin(b);
+            obj += "v " + std::to_string(5 + 2 * x) + " " + std::to_string(-1 + 2 * y) + " " + std::to_string(2 * z) + "\n";
+            if (normals)
+                obj += "vn " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(z) + "\n";
+        }
+    auto at = [&](int i, int j) { return std::to_string(i * segments + j % segments + 1); };
+    auto corner = [&](int i, int j) { return normals ? at(i, j) + "//" + at(i, j) : at(i, j); };
+    for (int i = 0; i < rings; ++i)
+        for (int j = 0; j < segments; ++j) {
+            obj += "f " + corner(i, j) + " " + corner(i + 1, j) + " " + corner(i + 1, j + 1) + "\n";
+            obj += "f " + corner(i, j) + " " + corner(i + 1, j + 1) + " " + corner(i, j + 1) + "\n";
+        }
+    return obj;
+}
+
+TEST(Examples, QuadShowsThePictureFittedToTheWindow)
+{
+    TempDir dir;
+    {
+        SCOPED_TRACE("a 16:9 picture fills the 16:9 window, the right way up");
+        Outcome r = run(VORNAK_QUAD, "--frames 3", dir);
+        ASSERT_EQ(r.status, 0) << r.err;
+        ASSERT_EQ(r.frame.width, kW);
+        ASSERT_EQ(r.frame.height, kH);
+        expectShows(r.frame, kData + "christmas.jpg", 14);
+    }
+    {
+        SCOPED_TRACE("a square PNG keeps its shape between black bars");
+        testimg::Pixels white(64 * 64 * 3, 255);
+        const std::string square = dir.write("square.png", testimg::encodePNG(64, 64, white));
+        Outcome r = run(VORNAK_QUAD, "--picture " + quoted(square), dir);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const double bar = (kW - kH) / 2.0 / kW; // fraction of the width on each side
+        for (double fx : {0.02, bar - 0.03, 1 - bar + 0.01, 0.97})
+            EXPECT_LT(mean(r.frame, fx, 0.45, 0.02)[0], 2) << "bar at " << fx;
+        for (double fx : {bar + 0.01, 0.5, 1 - bar - 0.03})
+            EXPECT_GT(mean(r.frame, fx, 0.45, 0.02)[0], 253) << "picture at " << fx;
+    }
+    {
+        SCOPED_TRACE("a missing picture: the reader's line, status 1");
+        Outcome r = run(VORNAK_QUAD, "--picture nowhere.jpg", dir, false);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("nowhere.jpg"), std::string::npos) << r.err;
+    }
+}
+
+// The example scales a model's bounding sphere to radius 1 and looks at it from 3.6
+// units with a 35 degree field of view: a sphere's outline is a circle whose radius is
+// tan(asin(1 / 3.6)) / tan(17.5 degrees) of half the window's height.
+TEST(Examples, ModelFramesAnyModelLitAndTurning)
+{
+    TempDir dir;
+    const double radius = std::tan(std::asin(1 / 3.6)) / std::tan(17.5 * M_PI / 180) * kH / 2;
+    const double expected = M_PI * radius * radius / (kW * kH);
+    for (bool normals : {true, false}) {
+        SCOPED_TRACE(normals ? "sphere with normals" : "sphere without normals");
+        const std::string obj = dir.write("sphere.obj", sphere(normals));
+        Outcome r = run(VORNAK_MODEL, "--obj " + quoted(obj) + " --frames 2", dir);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NEAR(coverage(r.frame), expected, expected * 0.03);
+        // Lit: bright where the key light falls (upper left), darker lower right.
+        const auto lit = mean(r.frame, 0.40, 0.62, 0.03), shade = mean(r.frame, 0.58, 0.36, 0.03);
+        EXPECT_GT(lit[0], 150);
+        EXPECT_GT(lit[0], shade[0] + 40);
+    }
+    {
+        SCOPED_TRACE("the example's own model turns");
+        Outcome first = run(VORNAK_MODEL, "--frames 1", dir);
+        ASSERT_EQ(first.status, 0) << first.err;
+        const double early = coverage(first.frame);
+        EXPECT_GT(early, 0.08);
+        EXPECT_LT(early, 0.6);
+        Outcome later = run(VORNAK_MODEL, "--frames 90", dir);
+        ASSERT_EQ(later.status, 0);
+        long changed = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x)
+                changed += isBackground(first.frame, x, y) != isBackground(later.frame, x, y);
+        EXPECT_GT(changed, kW * kH / 50);
+    }
+}
+
+TEST(Examples, ModelRefusesABadFileWithOneLine)
+{
+    TempDir dir;
+    const std::string missing = dir.path() + "/absent.obj";
+    const std::string notes = dir.write("notes.obj", "shopping list\nmilk\n");
+    const std::string broken = dir.write("broken.obj", "v 0 0 0\nf 1 2 3\n");
+    const struct {
+        const char* label;
+        std::string path;
+        std::string line;
+    } cases[] = {
+        {"missing", missing, missing + ": cannot open: No such file or directory"},
+        {"not a model", notes, notes + ": no triangles to draw"},
+        {"a directory", dir.path(), dir.path() + ": is a directory"},
+        // The engine's own summary says it all; the example adds nothing.
+        {"every face out of range", broken, broken + ": 1 face with a position index out of range dropped (first at line 2)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        Outcome r = run(VORNAK_MODEL, "--obj " + quoted(c.path), dir, false);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, c.line + "\n");
+    }
+}
+
+TEST(Examples, RegistryDrawsItsSlidesInTurn)
+{
+    TempDir dir;
+    const struct {
+        int frames;
+        const char* picture;
+        bool sepia;
+    } slides[] = {{1, "christmas.jpg", false}, {151, "toys.jpg", true}, {241, "candy.jpg", false}};
+    for (const auto& s : slides) {
+        SCOPED_TRACE(s.picture);
+        Outcome r = run(VORNAK_REGISTRY, "--frames " + std::to_string(s.frames), dir);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        if (!s.sepia) {
+            // The ripple moves texels by at most 1.2 % of the picture and shades them by 6 %.
+            expectShows(r.frame, kData + s.picture, s.frames == 1 ? 14 : 30);
+            continue;
+        }
+        // Half a second in, the sepia slide has faded in from white: red over green over blue.
+        for (double fx : {0.1, 0.5, 0.8}) {
+            const auto c = mean(r.frame, fx, 0.5, 0.1);
+            EXPECT_GT(c[0], c[1]);
+            EXPECT_GT(c[1], c[2]);
+        }
+    }
+    {
+        SCOPED_TRACE("a registry without the slides' names: one line, status 1");
+        const std::string cfg = dir.write("empty.cfg", "# nothing here\n");
+        Outcome r = run(VORNAK_REGISTRY, "--config " + quoted(cfg), dir, false);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, cfg + ": no shader 'plain' or picture 'christmas'\n");
+    }
+}
+
+} // namespace

@@ -1,0 +1,206 @@
+// Reloading the show's files while it runs, on a copy of data/: what loads
+// replaces what was drawn, what fails leaves the previous frame untouched.
+
+#include "demo/Christmas.h"
+#include "demo/Reload.h"
+#include "demo/ReligionScene.h"
+#include "support/GLTest.h"
+#include "support/TempDir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> frame()
+{
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(GLTest::kWidth) * GLTest::kHeight * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, GLTest::kWidth, GLTest::kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+int count(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+struct Output {
+    std::string out, err;
+};
+
+class ReloadTest : public GLTest {
+protected:
+    void SetUp() override
+    {
+        GLTest::SetUp();
+        // Everything but the music, which the demo never reads.
+        for (const auto& entry : fs::directory_iterator(std::string(VORNAK_SOURCE_DIR) + "/data")) {
+            if (entry.path().extension() != ".mp3")
+                dir.copy(entry.path().string(), "data/" + entry.path().filename().string());
+        }
+        ASSERT_EQ(chdir(dir.path().c_str()), 0);
+        demo = new Christmas(kWidth, kHeight);
+        demo->init();
+    }
+
+    void TearDown() override { ASSERT_EQ(chdir(VORNAK_SOURCE_DIR), 0); }
+
+    std::vector<std::uint8_t> drawAt(double t)
+    {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        demo->show(t);
+        return frame();
+    }
+
+    Output reload(const std::vector<std::string>& changed)
+    {
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        Reload r(changed);
+        demo->reload(r);
+        Output o;
+        o.out = testing::internal::GetCapturedStdout();
+        o.err = testing::internal::GetCapturedStderr();
+        return o;
+    }
+
+    void edit(const std::string& name, const std::string& text) { dir.write("data/" + name, text); }
+
+    TempDir dir;
+    Christmas* demo = nullptr; // lives as long as the process, as in the show
+};
+
+TEST_F(ReloadTest, ReloadingUnchangedFilesKeepsEveryFrame)
+{
+    // One frame per scene kind: PNG and JPEG pictures, every shader.
+    for (double t : {1.0, 3.8, 9.0, 11.0, 18.5, 21.0}) {
+        SCOPED_TRACE(t);
+        const auto before = drawAt(t);
+        const Output o = reload({});
+        EXPECT_EQ(o.out, "");
+        EXPECT_EQ(o.err, "");
+        EXPECT_TRUE(drawAt(t) == before) << "a full reload of the same files changed the frame";
+    }
+}
+
+TEST_F(ReloadTest, BrokenShaderKeepsItsProgramAndAFixIsTakenAtOnce)
+{
+    const std::string good = readFile("data/religion.fs");
+    const auto before = drawAt(19);
+
+    edit("religion.fs", good + "\nthis is not glsl;\n");
+    Output o = reload({"data/religion.fs"});
+    EXPECT_EQ(count(o.out, "Shader error"), 1) << o.out;
+    EXPECT_NE(o.err.find("data/religion.fs"), std::string::npos) << o.err;
+    EXPECT_TRUE(drawAt(19) == before) << "the scene lost its previous program";
+    EXPECT_TRUE(drawAt(11) != before) << "comparing frames that cannot differ";
+
+    // A working edit: the church drawn in its negative.
+    std::string fixed = good;
+    const auto close = fixed.rfind('}');
+    ASSERT_NE(close, std::string::npos);
+    fixed.insert(close, "    color.rgb = vec3(1.0) - color.rgb;\n");
+    edit("religion.fs", fixed);
+    o = reload({"./data/religion.fs"});
+    ASSERT_EQ(o.out, "") << "the fixed shader should compile; does religion.fs still write color at the end of main?";
+    const auto after = drawAt(19);
+    int changed = 0;
+    for (std::size_t i = 0; i < after.size(); i += 4)
+        changed += after[i] != before[i] ? 1 : 0;
+    EXPECT_GT(changed, kWidth * kHeight / 2) << "the fixed shader did not reach the screen";
+}
+
+TEST_F(ReloadTest, ASharedShaderIsBuiltAndReportedOncePerReload)
+{
+    // default.fs draws the toys, the candy and the overlay.
+    const std::string good = readFile("data/default.fs");
+    const auto toys = drawAt(11);
+    edit("default.fs", good + "\n}}\n");
+    const Output o = reload({"data/default.fs"});
+    EXPECT_EQ(count(o.out, "Shader error"), 1) << o.out;
+    EXPECT_EQ(count(o.err, "data/default.fs"), 1) << o.err;
+    EXPECT_TRUE(drawAt(11) == toys);
+}
+
+TEST_F(ReloadTest, MissingOrDamagedPictureKeepsThePreviousOne)
+{
+    struct Case {
+        const char* name;
+        double t;
+        bool remove;
+    } cases[] = {{"toys.jpg", 11, true}, {"title.png", 1, false}, {"easter.jpg", 9, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = "data/" + std::string(c.name);
+        const auto before = drawAt(c.t);
+        if (c.remove)
+            fs::remove(path);
+        else
+            edit(c.name, "not a picture");
+        const Output o = reload({path});
+        EXPECT_EQ(o.out, "");
+        EXPECT_EQ(count(o.err, "\n"), 1) << "one line: " << o.err;
+        EXPECT_NE(o.err.find(path), std::string::npos) << o.err;
+        EXPECT_TRUE(drawAt(c.t) == before) << "the previous picture was lost";
+    }
+}
+
+TEST_F(ReloadTest, TheChurchLightIsRedrawnFromANewPictureOrLightShader)
+{
+    // The light is drawn once from the picture; a reload must draw it again,
+    // so the frame equals that of a scene built from the edited files.
+    struct Case {
+        const char* what;
+        std::function<void()> edit;
+        const char* changed;
+    } cases[] = {
+        {"picture", [&] { dir.copy("data/toys.jpg", "data/religion.jpg"); }, "data/religion.jpg"},
+        {"light shader",
+         [&] {
+             std::string light = readFile("data/religion-light.fs");
+             const auto close = light.rfind('}');
+             light.insert(close, "    color.rgb = color.bgr;\n");
+             edit("religion-light.fs", light);
+         },
+         "data/religion-light.fs"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto before = drawAt(19);
+        c.edit();
+        const Output o = reload({c.changed});
+        ASSERT_EQ(o.out, "") << o.err;
+        const auto after = drawAt(19);
+        EXPECT_TRUE(after != before) << "the edit did not reach the screen";
+        ReligionScene* fresh = new ReligionScene; // scenes live as long as the process
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        fresh->show(19);
+        demo->scenes.back()->show(19); // the corner overlay, last in the schedule
+        EXPECT_TRUE(frame() == after) << "the reloaded scene differs from one built from the same files";
+    }
+}
+
+TEST_F(ReloadTest, OnlyTheTouchedFilesAreRead)
+{
+    // A broken picture that no reload names is never read, so nothing is printed.
+    edit("toys.jpg", "not a picture");
+    Output o = reload({"data/religion.fs", "data/easter.jpg"});
+    EXPECT_EQ(o.err, "");
+    // The shared vertex shader touches every program.
+    edit("sprite.vs", readFile("data/sprite.vs") + "\nbroken\n");
+    o = reload({"data/sprite.vs"});
+    EXPECT_EQ(count(o.out, "Shader error"), 5) << "one per fragment shader: default, doubletex, circle, religion, religion-light";
+}
+
+} // namespace
