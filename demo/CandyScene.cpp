@@ -1,5 +1,6 @@
 #include "demo/CandyScene.h"
 
+#include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
 #include "demo/Reload.h"
 
@@ -9,8 +10,8 @@ using namespace vornak_engine;
 
 namespace {
 
-const char* const kPicture = "data/candy.jpg";
-const char* const kShader = "data/default.fs";
+const char* const kPicture = "candy.jpg";
+const char* const kShader = "default.fs";
 
 } // namespace
 
@@ -18,9 +19,9 @@ CandyScene::CandyScene()
 {
     start = 13;
     end = 16.7;
-    program = newPictureProgram(kShader);
+    program = newPictureProgram(dataFile(kShader).c_str());
     matrix.translate(0, 0, 0);
-    texture = new Texture(kPicture, IMG_JPEG);
+    texture = new Texture(dataFile(kPicture).c_str(), IMG_JPEG);
     sprite = new Sprite;
 }
 
@@ -30,12 +31,7 @@ void CandyScene::show(double t)
     program->use();
     program->addTexture("img", texture);
 
-    // Each frame grows the picture a little more than the one before.
-    const double s = 1 + (t - start) / 3000;
-    Matrix step;
-    step.scale(s, s, 1);
-    matrix = matrix * step;
-
+    grow(t);
     program->setUniform("pmatrix", matrix);
     program->setUniform("zscore", 0.1f);
     sprite->draw();
@@ -43,6 +39,29 @@ void CandyScene::show(double t)
 
 void CandyScene::reload(Reload& r)
 {
-    r.picture(texture, kPicture, IMG_JPEG);
-    r.program(program, kShader);
+    r.picture(texture, dataFile(kPicture).c_str(), IMG_JPEG);
+    r.program(program, dataFile(kShader).c_str());
+}
+
+void CandyScene::replayTo(double t, double fps)
+{
+    matrix.translate(0, 0, 0);
+    // Frame times are k / fps exactly as the fixed-step clock computes them,
+    // so the replayed steps are bit for bit those of the run itself.
+    for (long k = static_cast<long>(start * fps);; ++k) {
+        const double tk = static_cast<double>(k) / fps;
+        if (tk >= t || tk >= end)
+            break;
+        if (tk > start)
+            grow(tk);
+    }
+}
+
+void CandyScene::grow(double t)
+{
+    // Each frame grows the picture a little more than the one before.
+    const double s = 1 + (t - start) / 3000;
+    Matrix step;
+    step.scale(s, s, 1);
+    matrix = matrix * step;
 }

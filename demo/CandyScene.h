@@ -17,8 +17,16 @@ public:
     void show(double t) override;
     void reload(Reload& reload) override;
 
+    // Brings the zoom to where an uninterrupted run at fps frames a second
+    // (frame k drawn at k / fps) has it when it is about to draw time t:
+    // every earlier frame's step is applied, nothing is drawn.
+    void replayTo(double t, double fps);
+
     vornak_engine::Texture* texture;
     vornak_engine::ShaderProgram* program;
     vornak_engine::Matrix matrix;
     vornak_engine::Sprite* sprite;
+
+private:
+    void grow(double t);
 };

@@ -37,3 +37,12 @@ void Christmas::reload(Reload& reload)
             reloadable->reload(reload);
     }
 }
+
+void Christmas::replayTo(double t, double fps)
+{
+    // Only the candy zoom remembers earlier frames.
+    for (vornak_engine::Scene* scene : scenes) {
+        if (auto* candy = dynamic_cast<CandyScene*>(scene))
+            candy->replayTo(t, fps);
+    }
+}

@@ -16,4 +16,10 @@ public:
     // Gives every scene that can reload the files of this reload. Needs the
     // GL context; a file that fails leaves its scenes drawing what they had.
     void reload(Reload& reload);
+
+    // Puts every scene that carries state from frame to frame where an
+    // uninterrupted run at fps frames a second (frame k at k / fps) has it
+    // just before drawing time t. Draws nothing. Used to start a fixed-step
+    // run, or to jump, anywhere in the show.
+    void replayTo(double t, double fps);
 };

@@ -2,6 +2,7 @@
 
 #include "vornak/Matrix.h"
 
+#include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
 #include "demo/Reload.h"
 
@@ -11,10 +12,10 @@ using namespace vornak_engine;
 
 namespace {
 
-const char* const kChristmas = "data/christmas.jpg";
-const char* const kEaster = "data/easter.jpg";
-const char* const kShader = "data/circle.fs";
-const char* const kFinishedShader = "data/default.fs";
+const char* const kChristmas = "christmas.jpg";
+const char* const kEaster = "easter.jpg";
+const char* const kShader = "circle.fs";
+const char* const kFinishedShader = "default.fs";
 
 } // namespace
 
@@ -23,10 +24,10 @@ CircleTrans::CircleTrans(double start, double end, double transitionEnd) : trans
     this->start = start;
     this->end = end;
     sprite = new Sprite;
-    christmasPicture = new Texture(kChristmas, IMG_JPEG);
-    easterPicture = new Texture(kEaster, IMG_JPEG);
-    program = newPictureProgram(kShader);
-    finishedProgram = newPictureProgram(kFinishedShader);
+    christmasPicture = new Texture(dataFile(kChristmas).c_str(), IMG_JPEG);
+    easterPicture = new Texture(dataFile(kEaster).c_str(), IMG_JPEG);
+    program = newPictureProgram(dataFile(kShader).c_str());
+    finishedProgram = newPictureProgram(dataFile(kFinishedShader).c_str());
 }
 
 namespace {
@@ -75,8 +76,8 @@ void CircleTrans::show(double t)
 
 void CircleTrans::reload(Reload& r)
 {
-    r.picture(christmasPicture, kChristmas, IMG_JPEG);
-    r.picture(easterPicture, kEaster, IMG_JPEG);
-    r.program(program, kShader);
-    r.program(finishedProgram, kFinishedShader);
+    r.picture(christmasPicture, dataFile(kChristmas).c_str(), IMG_JPEG);
+    r.picture(easterPicture, dataFile(kEaster).c_str(), IMG_JPEG);
+    r.program(program, dataFile(kShader).c_str());
+    r.program(finishedProgram, dataFile(kFinishedShader).c_str());
 }

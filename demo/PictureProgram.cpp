@@ -1,10 +1,17 @@
 #include "demo/PictureProgram.h"
 
+#include "demo/DataFolder.h"
+
 #include <GL/glew.h>
 
 #include <algorithm>
 
 using vornak_engine::ShaderProgram;
+
+std::string spriteShader()
+{
+    return dataFile("sprite.vs");
+}
 
 ShaderProgram* newPictureProgram(const char* fragmentShader)
 {
@@ -14,7 +21,7 @@ ShaderProgram* newPictureProgram(const char* fragmentShader)
 ShaderProgram buildPictureProgram(const char* fragmentShader)
 {
     ShaderProgram program;
-    program.addShader(kSpriteShader, GL_VERTEX_SHADER);
+    program.addShader(spriteShader().c_str(), GL_VERTEX_SHADER);
     program.addShader(fragmentShader, GL_FRAGMENT_SHADER);
     program.compile();
     return program;

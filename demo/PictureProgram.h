@@ -7,10 +7,12 @@
 #include "vornak/ShaderProgram.h"
 #include "vornak/Texture.h"
 
-// The quad's vertex shader, shared by every picture scene.
-inline const char* const kSpriteShader = "data/sprite.vs";
+#include <string>
 
-// Compiles kSpriteShader with the given fragment shader into a new program.
+// The quad's vertex shader, shared by every picture scene: "sprite.vs" in the data folder.
+std::string spriteShader();
+
+// Compiles spriteShader() with the given fragment shader file into a new program.
 vornak_engine::ShaderProgram* newPictureProgram(const char* fragmentShader);
 // The same as a value; failures print and leave it unlinked (see isLinked()).
 vornak_engine::ShaderProgram buildPictureProgram(const char* fragmentShader);

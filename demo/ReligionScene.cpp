@@ -1,5 +1,6 @@
 #include "demo/ReligionScene.h"
 
+#include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
 #include "demo/Reload.h"
 
@@ -9,9 +10,9 @@ using namespace vornak_engine;
 
 namespace {
 
-const char* const kPicture = "data/religion.jpg";
-const char* const kShader = "data/religion.fs";
-const char* const kLightShader = "data/religion-light.fs";
+const char* const kPicture = "religion.jpg";
+const char* const kShader = "religion.fs";
+const char* const kLightShader = "religion-light.fs";
 
 } // namespace
 
@@ -19,11 +20,11 @@ ReligionScene::ReligionScene()
 {
     start = 16.7;
     end = 20.3;
-    texture = new Texture(kPicture, IMG_JPEG);
-    program = newPictureProgram(kShader);
+    texture = new Texture(dataFile(kPicture).c_str(), IMG_JPEG);
+    program = newPictureProgram(dataFile(kShader).c_str());
     sprite = new Sprite;
     matrix.translate(0, 0, 0);
-    lightProgram = newPictureProgram(kLightShader);
+    lightProgram = newPictureProgram(dataFile(kLightShader).c_str());
 }
 
 void ReligionScene::computeLight()
@@ -83,9 +84,9 @@ void ReligionScene::show(double t)
 
 void ReligionScene::reload(Reload& r)
 {
-    bool lightChanged = r.picture(texture, kPicture, IMG_JPEG);
-    lightChanged = r.program(lightProgram, kLightShader) || lightChanged;
-    r.program(program, kShader);
+    bool lightChanged = r.picture(texture, dataFile(kPicture).c_str(), IMG_JPEG);
+    lightChanged = r.program(lightProgram, dataFile(kLightShader).c_str()) || lightChanged;
+    r.program(program, dataFile(kShader).c_str());
     // The light is drawn from the picture by its own shader: redrawn when either changed.
     if (lightChanged)
         computeLight();

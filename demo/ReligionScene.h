@@ -20,7 +20,7 @@ public:
     void reload(Reload& reload) override;
 
     // Draws the light through the window into `light` from the picture, with
-    // "data/religion-light.fs". Runs on first show unless called before; call
+    // "religion-light.fs". Runs on first show unless called before; call
     // it again after the picture or that shader changed. Leaves the frame
     // buffer binding and the viewport as it found them.
     void computeLight();

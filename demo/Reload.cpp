@@ -44,7 +44,7 @@ bool Reload::touches(const char* path) const
 
 bool Reload::program(ShaderProgram* program, const char* fragmentShader)
 {
-    if (!touches(kSpriteShader) && !touches(fragmentShader))
+    if (!touches(spriteShader().c_str()) && !touches(fragmentShader))
         return false;
     auto found = programs_.find(fragmentShader);
     if (found == programs_.end()) {

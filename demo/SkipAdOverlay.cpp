@@ -1,5 +1,6 @@
 #include "demo/SkipAdOverlay.h"
 
+#include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
 #include "demo/Reload.h"
 
@@ -9,8 +10,8 @@ using namespace vornak_engine;
 
 namespace {
 
-const char* const kPicture = "data/skipad.jpg";
-const char* const kShader = "data/default.fs";
+const char* const kPicture = "skipad.jpg";
+const char* const kShader = "default.fs";
 
 } // namespace
 
@@ -18,8 +19,8 @@ SkipAdOverlay::SkipAdOverlay()
 {
     start = 8;
     end = 22;
-    program = newPictureProgram(kShader);
-    texture = new Texture(kPicture, IMG_JPEG);
+    program = newPictureProgram(dataFile(kShader).c_str());
+    texture = new Texture(dataFile(kPicture).c_str(), IMG_JPEG);
     sprite = new Sprite;
     // Scale first, then move: a 0.25 x 0.18 rectangle centred at (0.89, -0.8).
     matrix.scale(0.125, 0.09, 0.125);
@@ -41,6 +42,6 @@ void SkipAdOverlay::show(double)
 
 void SkipAdOverlay::reload(Reload& r)
 {
-    r.picture(texture, kPicture, IMG_JPEG);
-    r.program(program, kShader);
+    r.picture(texture, dataFile(kPicture).c_str(), IMG_JPEG);
+    r.program(program, dataFile(kShader).c_str());
 }

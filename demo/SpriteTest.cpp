@@ -1,5 +1,6 @@
 #include "demo/SpriteTest.h"
 
+#include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
 #include "demo/Reload.h"
 
@@ -9,9 +10,9 @@ using namespace vornak_engine;
 
 namespace {
 
-const char* const kPicture = "data/christmas.jpg";
-const char* const kTitle = "data/title.png";
-const char* const kShader = "data/doubletex.fs";
+const char* const kPicture = "christmas.jpg";
+const char* const kTitle = "title.png";
+const char* const kShader = "doubletex.fs";
 
 } // namespace
 
@@ -20,9 +21,9 @@ SpriteTest::SpriteTest()
     start = 0;
     end = 2.6;
     // The JPEG goes first: its reader leaves the unpack alignment at 1 for the PNG.
-    picture = new Texture(kPicture, IMG_JPEG);
-    title = new Texture(kTitle, IMG_PNG);
-    program = newPictureProgram(kShader);
+    picture = new Texture(dataFile(kPicture).c_str(), IMG_JPEG);
+    title = new Texture(dataFile(kTitle).c_str(), IMG_PNG);
+    program = newPictureProgram(dataFile(kShader).c_str());
     sprite = new Sprite;
     matrix.translate(0, 0, 0);
 }
@@ -43,7 +44,7 @@ void SpriteTest::show(double)
 
 void SpriteTest::reload(Reload& r)
 {
-    r.picture(picture, kPicture, IMG_JPEG);
-    r.picture(title, kTitle, IMG_PNG);
-    r.program(program, kShader);
+    r.picture(picture, dataFile(kPicture).c_str(), IMG_JPEG);
+    r.picture(title, dataFile(kTitle).c_str(), IMG_PNG);
+    r.program(program, dataFile(kShader).c_str());
 }

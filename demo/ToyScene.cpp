@@ -1,5 +1,6 @@
 #include "demo/ToyScene.h"
 
+#include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
 #include "demo/Reload.h"
 
@@ -9,8 +10,8 @@ using namespace vornak_engine;
 
 namespace {
 
-const char* const kPicture = "data/toys.jpg";
-const char* const kShader = "data/default.fs";
+const char* const kPicture = "toys.jpg";
+const char* const kShader = "default.fs";
 
 } // namespace
 
@@ -18,8 +19,8 @@ ToyScene::ToyScene()
 {
     start = 10;
     end = 13;
-    texture = new Texture(kPicture, IMG_JPEG);
-    program = newPictureProgram(kShader);
+    texture = new Texture(dataFile(kPicture).c_str(), IMG_JPEG);
+    program = newPictureProgram(dataFile(kShader).c_str());
     sprite = new Sprite;
     matrix.translate(0, 0, 0);
 }
@@ -38,6 +39,6 @@ void ToyScene::show(double)
 
 void ToyScene::reload(Reload& r)
 {
-    r.picture(texture, kPicture, IMG_JPEG);
-    r.program(program, kShader);
+    r.picture(texture, dataFile(kPicture).c_str(), IMG_JPEG);
+    r.program(program, dataFile(kShader).c_str());
 }

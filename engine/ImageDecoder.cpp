@@ -120,6 +120,7 @@ struct JpegJob {
     int height = 0;
     std::size_t bytes = 0;
     std::size_t maxBytes = 0;
+    int pixelBytes = 3; // 4: RGBA with an opaque fourth byte (not for four-colour files)
 
     ~JpegJob()
     {
@@ -180,10 +181,12 @@ bool readJpegBody(JpegJob& job, const std::uint8_t* data, std::size_t size)
     jpeg_read_header(info, TRUE);
     job.headerRead = true;
     const bool fourColour = info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK;
-    info->out_color_space = fourColour ? JCS_CMYK : JCS_RGB;
+    if (fourColour)
+        job.pixelBytes = 3;
+    info->out_color_space = fourColour ? JCS_CMYK : (job.pixelBytes == 4 ? JCS_EXT_RGBA : JCS_RGB);
     job.width = static_cast<int>(info->image_width);
     job.height = static_cast<int>(info->image_height);
-    const std::uint64_t rowBytes = static_cast<std::uint64_t>(info->image_width) * 3;
+    const std::uint64_t rowBytes = static_cast<std::uint64_t>(info->image_width) * job.pixelBytes;
     const std::uint64_t bytes = rowBytes * info->image_height;
     if (bytes > job.maxBytes) {
         std::snprintf(job.error, sizeof job.error, "%dx%d picture needs %llu bytes, more than the %zu-byte limit",
@@ -221,10 +224,11 @@ bool readJpeg(JpegJob& job, const std::uint8_t* data, std::size_t size)
 // sampling, a warning before the frame) and for four-colour files, whose
 // Adobe marker TurboJPEG does not show.
 bool decodeWithLibjpeg(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
-                       std::size_t maxBytes)
+                       std::size_t maxBytes, bool fourBytes)
 {
     JpegJob job;
     job.maxBytes = maxBytes;
+    job.pixelBytes = fourBytes ? 4 : 3;
     job.info.err = jpeg_std_error(&job.errors);
     job.errors.error_exit = jpegError;
     job.errors.emit_message = jpegMessage;
@@ -240,12 +244,13 @@ bool decodeWithLibjpeg(const std::uint8_t* data, std::size_t size, const char* n
     if (job.warning[0])
         report(name, "libjpeg warning: %s", job.warning);
     const std::uint8_t* pixels = job.pixels.get();
-    adopt(out, std::move(job.pixels), pixels, job.bytes, job.width, job.height, GL_RGB);
+    adopt(out, std::move(job.pixels), pixels, job.bytes, job.width, job.height, job.pixelBytes == 4 ? GL_RGBA : GL_RGB);
     return true;
 }
 
+// fourBytes: RGBA with an opaque fourth byte instead of packed RGB.
 bool decodeJpegBytes(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
-                     std::size_t maxBytes)
+                     std::size_t maxBytes, bool fourBytes)
 {
     std::unique_ptr<void, TjDestroyer> decoder(tjInitDecompress());
     if (!decoder) {
@@ -259,12 +264,13 @@ bool decodeJpegBytes(const std::uint8_t* data, std::size_t size, const char* nam
     if (tjDecompressHeader3(decoder.get(), data, static_cast<unsigned long>(size), &width, &height, &subsampling,
                             &colourSpace) != 0 ||
         colourSpace == TJCS_CMYK || colourSpace == TJCS_YCCK)
-        return decodeWithLibjpeg(data, size, name, out, maxBytes);
+        return decodeWithLibjpeg(data, size, name, out, maxBytes, fourBytes);
     if (width <= 0 || height <= 0) {
         report(name, "unusable size %dx%d", width, height);
         return false;
     }
-    const std::uint64_t bytes = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 3;
+    const int pixelBytes = fourBytes ? 4 : 3;
+    const std::uint64_t bytes = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * pixelBytes;
     if (!fitsLimit(bytes, width, height, maxBytes, name))
         return false;
     Bytes pixels = allocate(bytes, name);
@@ -273,7 +279,7 @@ bool decodeJpegBytes(const std::uint8_t* data, std::size_t size, const char* nam
     // Bottom-up from the decoder itself, so no row is moved afterwards. A
     // file with an absurd number of progressive scans is refused, not ground through.
     if (tjDecompress2(decoder.get(), data, static_cast<unsigned long>(size), pixels.get(), width, 0, height,
-                      TJPF_RGB, TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS) != 0) {
+                      fourBytes ? TJPF_RGBA : TJPF_RGB, TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS) != 0) {
         // Damage that libjpeg decodes past is a warning: the whole picture is there.
         if (tjGetErrorCode(decoder.get()) != TJERR_WARNING) {
             report(name, "cannot decode JPEG: %s", tjGetErrorStr2(decoder.get()));
@@ -282,7 +288,7 @@ bool decodeJpegBytes(const std::uint8_t* data, std::size_t size, const char* nam
         report(name, "libjpeg warning: %s", tjGetErrorStr2(decoder.get()));
     }
     const std::uint8_t* start = pixels.get();
-    adopt(out, std::move(pixels), start, static_cast<std::size_t>(bytes), width, height, GL_RGB);
+    adopt(out, std::move(pixels), start, static_cast<std::size_t>(bytes), width, height, fourBytes ? GL_RGBA : GL_RGB);
     return true;
 }
 
@@ -642,7 +648,18 @@ bool decodeJPEG(const std::uint8_t* data, std::size_t size, const char* name, De
         report(name, "empty file");
         return false;
     }
-    return decodeJpegBytes(data, size, name, out, maxBytes);
+    return decodeJpegBytes(data, size, name, out, maxBytes, false);
+}
+
+bool decodeJPEGRgba(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
+                    std::size_t maxBytes)
+{
+    out.release();
+    if (size == 0) {
+        report(name, "empty file");
+        return false;
+    }
+    return decodeJpegBytes(data, size, name, out, maxBytes, true);
 }
 
 bool decodePNG(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
@@ -681,6 +698,11 @@ bool decodeFile(const char* path, DecodedImage& out, std::size_t maxBytes,
 bool decodeJPEG(const char* path, DecodedImage& out, std::size_t maxBytes)
 {
     return decodeFile(path, out, maxBytes, decodeJPEG);
+}
+
+bool decodeJPEGRgba(const char* path, DecodedImage& out, std::size_t maxBytes)
+{
+    return decodeFile(path, out, maxBytes, decodeJPEGRgba);
 }
 
 bool decodePNG(const char* path, DecodedImage& out, std::size_t maxBytes)

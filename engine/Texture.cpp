@@ -1,12 +1,50 @@
 #include "vornak/Texture.h"
 
+#include "vornak/DecodeQueue.h"
 #include "vornak/ImageDecoder.h"
 
 #include <GL/glew.h>
 
+#include <cstddef>
 #include <cstdio>
+#include <memory>
 
 namespace vornak_engine {
+
+namespace {
+
+// Our pixels lie in client memory, rows back to back: for the life of this
+// object the unpack state says exactly that, and the caller's comes back after.
+class TightRows {
+public:
+    TightRows()
+    {
+        glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &buffer);
+        for (std::size_t i = 0; i < kCount; ++i)
+            glGetIntegerv(kNames[i], &saved[i]);
+        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+        for (std::size_t i = 0; i < kCount; ++i)
+            glPixelStorei(kNames[i], kNames[i] == GL_UNPACK_ALIGNMENT ? 1 : 0);
+    }
+    ~TightRows()
+    {
+        for (std::size_t i = 0; i < kCount; ++i)
+            glPixelStorei(kNames[i], saved[i]);
+        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(buffer));
+    }
+    TightRows(const TightRows&) = delete;
+    TightRows& operator=(const TightRows&) = delete;
+
+private:
+    static constexpr std::size_t kCount = 8;
+    static constexpr GLenum kNames[kCount] = {GL_UNPACK_ALIGNMENT,  GL_UNPACK_ROW_LENGTH,   GL_UNPACK_SKIP_PIXELS,
+                                              GL_UNPACK_SKIP_ROWS,  GL_UNPACK_IMAGE_HEIGHT, GL_UNPACK_SKIP_IMAGES,
+                                              GL_UNPACK_SWAP_BYTES, GL_UNPACK_LSB_FIRST};
+    GLint buffer = 0;
+    GLint saved[kCount] = {};
+};
+
+} // namespace
 
 Texture::Texture(char* path, ImgType type) : Texture(static_cast<const char*>(path), type) {}
 
@@ -14,6 +52,14 @@ Texture::Texture(const char* path, ImgType type)
 {
     texID = 0;
     glGenTextures(1, &texID);
+    if (DecodeQueue* queue = DecodeQueue::current()) {
+        std::shared_ptr<const DecodedImage> image;
+        if (queue->take(path, type, image)) {
+            if (image)
+                upload(path, *image, texID, type == IMG_JPEG);
+            return;
+        }
+    }
     switch (type) {
     case IMG_JPEG:
         loadJPEG(path, texID);
@@ -56,7 +102,7 @@ void Texture::loadJPEG(char* path, unsigned int tex)
 void Texture::loadJPEG(const char* path, unsigned int tex)
 {
     DecodedImage image;
-    if (decodeJPEG(path, image))
+    if (decodeJPEGRgba(path, image))
         upload(path, image, tex, true);
 }
 
@@ -88,7 +134,7 @@ bool Texture::decode(const char* path, ImgType type, DecodedImage& out)
 {
     switch (type) {
     case IMG_JPEG:
-        return decodeJPEG(path, out);
+        return decodeJPEGRgba(path, out);
     case IMG_PNG:
         return decodePNG(path, out);
     case IMG_TGA:
@@ -103,8 +149,8 @@ bool Texture::replace(const char* path, const DecodedImage& image)
     if (image.empty())
         return false;
     const int oldWidth = width, oldHeight = height;
-    // Full store state: a reload comes after the demo has run and others may have changed it.
-    if (upload(path, image, texID, true))
+    // The upload sets the unpack state it needs and gives the caller's back.
+    if (upload(path, image, texID, false))
         return true;
     width = oldWidth;
     height = oldHeight;
@@ -133,20 +179,21 @@ bool Texture::upload(const char* path, const DecodedImage& image, unsigned int t
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    // A name reloaded after a grey picture must not keep showing red as grey.
+    static const GLint kNoSwizzle[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
+    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, image.swizzled ? image.swizzle : kNoSwizzle);
+    {
+        const TightRows tight;
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, image.format, GL_UNSIGNED_BYTE,
+                     image.pixels);
+    }
     if (jpegStore) {
+        // What the JPEG reader has always left behind, and callers may count on.
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
         glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
         glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    } else {
-        // Rows are packed tightly; without this a picture loaded before any
-        // JPEG would have GL read past the end of the buffer.
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     }
-    if (image.swizzled)
-        glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, image.swizzle);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, image.format, GL_UNSIGNED_BYTE,
-                 image.pixels);
     return true;
 }
 

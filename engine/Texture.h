@@ -5,7 +5,16 @@
 //
 // One GL 2D texture filled once, at construction, from a JPEG, PNG or TGA
 // file, bottom row first so t = 0 is the picture's bottom edge. It keeps no
-// pixels on the CPU side and never deletes its GL name.
+// pixels on the CPU side and never deletes its GL name. While a DecodeQueue
+// is current, a queued file's pixels come from there instead of the file.
+//
+// GL state a load leaves behind: the texture stays bound to GL_TEXTURE_2D on
+// the active unit; after a JPEG, GL_UNPACK_ALIGNMENT is 1 and
+// GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_PIXELS and GL_UNPACK_SKIP_ROWS are 0.
+// Every other unpack setting and the GL_PIXEL_UNPACK_BUFFER binding are set
+// for the upload and put back as the caller had them (after PNG and TGA, all
+// of them are). The texture's swizzle is set on every load: grey pictures
+// sample as grey, all others as they are.
 
 namespace vornak_engine {
 

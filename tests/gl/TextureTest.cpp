@@ -214,4 +214,107 @@ TEST_F(TextureTest, UnusableFilesLeaveANameWithoutAnImage)
     }
 }
 
+// A caller's unpack state never bends an upload, and comes back afterwards.
+TEST_F(TextureTest, CallersUnpackStateIsNeitherUsedNorLost)
+{
+    const Pixels rgb = distinct(5, 3, 3), rgba = distinct(5, 3, 4);
+    const Pixels smooth(8 * 8 * 3, 128);
+    struct File {
+        const char* label;
+        std::string path;
+        ImgType type;
+        Pixels expected;
+        int tolerance;
+    };
+    const std::vector<File> files = {
+        {"png", file("s.png", encodePNG(5, 3, rgba, PNG_COLOR_TYPE_RGBA)), IMG_PNG, asRgba(rgba, 5, 4), 0},
+        {"tga", file("s.tga", tga(2, 5, 3, 24, tgaOrder(rgb, 5, 3))), IMG_TGA, asRgba(rgb, 5, 3), 0},
+        {"jpeg", file("s.jpg", encodeJPEG(8, 8, smooth)), IMG_JPEG, asRgba(smooth, 8, 3), 2},
+    };
+    // A bound unpack buffer would make GL read the pixel pointer as an offset into it.
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, buffer);
+    glBufferData(GL_PIXEL_UNPACK_BUFFER, 1 << 16, nullptr, GL_STATIC_DRAW);
+    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    struct Setting {
+        GLenum name;
+        GLint value;
+    };
+    const std::vector<std::vector<Setting>> callers = {
+        {{GL_UNPACK_ROW_LENGTH, 4096}},
+        {{GL_UNPACK_SKIP_PIXELS, 3}},
+        {{GL_UNPACK_SKIP_ROWS, 2}, {GL_UNPACK_IMAGE_HEIGHT, 7}},
+        {{GL_UNPACK_ALIGNMENT, 8}},
+        {{GL_PIXEL_UNPACK_BUFFER_BINDING, static_cast<GLint>(buffer)}},
+    };
+    for (const File& f : files) {
+        for (const std::vector<Setting>& caller : callers) {
+            SCOPED_TRACE(std::string(f.label) + ", caller's 0x" + [&] {
+                char hex[16];
+                std::snprintf(hex, sizeof hex, "%x", caller[0].name);
+                return std::string(hex);
+            }());
+            for (const Setting& s : caller) {
+                if (s.name == GL_PIXEL_UNPACK_BUFFER_BINDING)
+                    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(s.value));
+                else
+                    glPixelStorei(s.name, s.value);
+            }
+            Texture texture(f.path.c_str(), f.type);
+            for (const Setting& s : caller) {
+                GLint got = -1;
+                glGetIntegerv(s.name, &got);
+                // A JPEG leaves its own four pixel-store values, as it always has.
+                const bool jpegOwn = f.type == IMG_JPEG && s.name != GL_PIXEL_UNPACK_BUFFER_BINDING &&
+                                     s.name != GL_UNPACK_IMAGE_HEIGHT;
+                EXPECT_EQ(got, jpegOwn ? (s.name == GL_UNPACK_ALIGNMENT ? 1 : 0) : s.value)
+                    << "state 0x" << std::hex << s.name;
+            }
+            glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+            for (GLenum name : {GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_PIXELS, GL_UNPACK_SKIP_ROWS, GL_UNPACK_IMAGE_HEIGHT})
+                glPixelStorei(name, 0);
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+            EXPECT_LE(largestDifference(textureImage(texture.getTexID()), f.expected), f.tolerance);
+        }
+    }
+    glDeleteBuffers(1, &buffer);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// One name loaded again with a colour picture after a grey one shows the colours.
+TEST_F(TextureTest, ColourAfterGreyInOneNameDropsTheGreySwizzle)
+{
+    const std::string grey = file("g.png", encodePNG(1, 1, {90}, PNG_COLOR_TYPE_GRAY));
+    const std::string greyTga = file("g.tga", tga(3, 1, 1, 8, {90}));
+    const std::string colourPng = file("c.png", encodePNG(1, 1, {200, 40, 120}));
+    const std::string colourTga = file("c.tga", tga(2, 1, 1, 24, {120, 40, 200}));
+    const std::string colourJpeg = file("c.jpg", encodeJPEG(8, 8, Pixels(8 * 8 * 3, 0)));
+    struct Case {
+        const char* label;
+        const std::string& first;
+        ImgType firstType;
+        const std::string& second;
+        ImgType secondType;
+        Rgba expected;
+    };
+    const Case cases[] = {
+        {"grey png, then colour png", grey, IMG_PNG, colourPng, IMG_PNG, {200, 40, 120, 255}},
+        {"grey tga, then colour tga", greyTga, IMG_TGA, colourTga, IMG_TGA, {200, 40, 120, 255}},
+        {"grey png, then black jpeg", grey, IMG_PNG, colourJpeg, IMG_JPEG, {0, 0, 0, 255}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        Texture texture(c.first.c_str(), c.firstType);
+        ASSERT_TRUE(near(sample(texture.getTexID()).first, {90, 90, 90, 255}, 1));
+        if (c.secondType == IMG_PNG)
+            texture.loadPNG(c.second.c_str(), texture.getTexID());
+        else if (c.secondType == IMG_TGA)
+            texture.loadTGA(c.second.c_str(), texture.getTexID());
+        else
+            texture.loadJPEG(c.second.c_str(), texture.getTexID());
+        EXPECT_TRUE(near(sample(texture.getTexID()).first, c.expected, 2));
+    }
+}
+
 } // namespace

@@ -462,3 +462,43 @@ TEST(JpegDecoder, UnusualSamplingReadsTrue)
 }
 
 } // namespace
+
+namespace {
+
+// The four-byte layout is the three-byte one with an opaque fourth byte, for
+// every kind of JPEG: plain, grey, progressive and oddly sampled.
+TEST(JpegDecoder, FourByteLayoutIsThreeBytesPlusOpaque)
+{
+    const Pixels rgb = distinct(13, 7, 3);
+    JpegLayout progressive;
+    progressive.scansPerCoefficient = 2;
+    JpegLayout odd;
+    odd.sampling = {2, 1, 1, 2, 1, 1};
+    JpegLayout grey;
+    grey.input = JCS_GRAYSCALE;
+    const struct {
+        const char* label;
+        std::string bytes;
+    } cases[] = {
+        {"plain", encodeJPEG(13, 7, rgb)},
+        {"progressive", encodeJPEGWith(13, 7, rgb, progressive)},
+        {"odd sampling", encodeJPEGWith(13, 7, rgb, odd)},
+        {"grey", encodeJPEGWith(13, 7, distinct(13, 7, 1), grey)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const auto* data = reinterpret_cast<const std::uint8_t*>(c.bytes.data());
+        DecodedImage three, four;
+        ASSERT_TRUE(decodeJPEG(data, c.bytes.size(), "three", three));
+        ASSERT_TRUE(decodeJPEGRgba(data, c.bytes.size(), "four", four));
+        EXPECT_EQ(four.format, unsigned(GL_RGBA));
+        EXPECT_EQ(std::make_pair(four.width, four.height), std::make_pair(three.width, three.height));
+        ASSERT_EQ(four.size, three.size / 3 * 4);
+        Pixels expected;
+        for (std::size_t i = 0; i < three.size; i += 3)
+            expected.insert(expected.end(), {three.pixels[i], three.pixels[i + 1], three.pixels[i + 2], 255});
+        EXPECT_EQ(Pixels(four.pixels, four.pixels + four.size), expected);
+    }
+}
+
+} // namespace

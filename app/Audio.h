@@ -1,0 +1,17 @@
+#pragma once
+
+// The show's sound: the audio device (or SDL's silent driver when there is
+// none, which keeps real-time pace) and its one music track.
+
+#include <SDL_mixer.h>
+
+#include <string>
+
+// Opens the audio device; on failure says so and falls back to silence.
+void openAudioOrSilence();
+
+// Opens SDL's silent driver only: for reading the track without playing it.
+bool openSilentAudio();
+
+// Loads the track; on failure prints one line naming the file and returns null.
+Mix_Music* loadMusic(const std::string& path);

@@ -1,0 +1,41 @@
+#include "app/FramePacer.h"
+
+#include <thread>
+
+namespace {
+
+// Swaps this much faster than the refresh period, several in a row, mean vsync isn't happening.
+constexpr double kFastSwap = 0.8;
+constexpr int kFastSwapsToCap = 8;
+
+} // namespace
+
+FramePacer::FramePacer(SDL_Window* window) : period_(1.0 / 60.0)
+{
+    SDL_DisplayMode mode;
+    if (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0)
+        period_ = std::chrono::duration<double>(1.0 / mode.refresh_rate);
+    const bool vsync = SDL_GL_SetSwapInterval(-1) == 0 || SDL_GL_SetSwapInterval(1) == 0;
+    capping_ = !vsync;
+}
+
+void FramePacer::frameDone()
+{
+    const Clock::time_point now = Clock::now();
+    if (!capping_) {
+        const bool fast = last_ != Clock::time_point{} && now - last_ < period_ * kFastSwap;
+        fastSwaps_ = fast ? fastSwaps_ + 1 : 0;
+        capping_ = fastSwaps_ >= kFastSwapsToCap;
+        last_ = now;
+        next_ = now;
+        if (!capping_)
+            return;
+    }
+    // A fixed grid of frame slots; a late frame starts the grid again rather than racing to catch up.
+    next_ += std::chrono::duration_cast<Clock::duration>(period_);
+    if (next_ < now)
+        next_ = now;
+    else
+        std::this_thread::sleep_until(next_);
+    last_ = Clock::now();
+}

@@ -1,0 +1,122 @@
+#include "vornak/DecodeQueue.h"
+
+#include "vornak/ImageDecoder.h"
+
+#include <algorithm>
+
+namespace vornak_engine {
+
+namespace {
+
+DecodeQueue* currentQueue = nullptr;
+
+// Decodes into the layout Texture uploads fastest.
+std::shared_ptr<const DecodedImage> decode(const std::string& path, ImgType type)
+{
+    auto image = std::make_shared<DecodedImage>();
+    bool ok = false;
+    switch (type) {
+    case IMG_JPEG:
+        ok = decodeJPEGRgba(path.c_str(), *image);
+        break;
+    case IMG_PNG:
+        ok = decodePNG(path.c_str(), *image);
+        break;
+    case IMG_TGA:
+        ok = decodeTGA(path.c_str(), *image);
+        break;
+    }
+    return ok ? image : nullptr;
+}
+
+} // namespace
+
+DecodeQueue::DecodeQueue(unsigned threads)
+{
+    if (threads == 0) {
+        const unsigned cores = std::thread::hardware_concurrency();
+        threads = std::max(1u, cores > 1 ? cores - 1 : 1u);
+    }
+    for (unsigned i = 0; i < threads; ++i)
+        workers.emplace_back([this] { work(); });
+}
+
+DecodeQueue::~DecodeQueue()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        closing = true;
+        jobs.clear();
+    }
+    pending.notify_all();
+    for (std::thread& worker : workers)
+        worker.join();
+    if (currentQueue == this)
+        currentQueue = nullptr;
+}
+
+void DecodeQueue::add(const char* path, ImgType type)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        Key key(path, type);
+        std::shared_ptr<Entry>& entry = entries[key];
+        if (entry) {
+            ++entry->expected;
+            return;
+        }
+        entry = std::make_shared<Entry>();
+        entry->expected = 1;
+        jobs.emplace_back(std::move(key), entry);
+    }
+    pending.notify_one();
+}
+
+bool DecodeQueue::take(const char* path, ImgType type, std::shared_ptr<const DecodedImage>& image)
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    const auto found = entries.find(Key(path, type));
+    if (found == entries.end())
+        return false;
+    const std::shared_ptr<Entry> entry = found->second;
+    ready.wait(lock, [&] { return entry->done; });
+    image = entry->image;
+    // The last Texture of a file takes the queue's hold on its pixels with it.
+    if (--entry->expected == 0)
+        entries.erase(found);
+    return true;
+}
+
+void DecodeQueue::work()
+{
+    for (;;) {
+        std::pair<Key, std::shared_ptr<Entry>> job;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            pending.wait(lock, [&] { return closing || !jobs.empty(); });
+            if (closing)
+                return;
+            job = std::move(jobs.front());
+            jobs.pop_front();
+        }
+        std::shared_ptr<const DecodedImage> image = decode(job.first.first, job.first.second);
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            job.second->image = std::move(image);
+            job.second->done = true;
+        }
+        ready.notify_all();
+    }
+}
+
+DecodeQueue* DecodeQueue::current()
+{
+    return currentQueue;
+}
+
+void DecodeQueue::setCurrent(DecodeQueue* queue)
+{
+    currentQueue = queue;
+}
+
+} // namespace vornak_engine

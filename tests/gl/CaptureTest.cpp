@@ -1,0 +1,236 @@
+// The capture path on a real context: replaying the show to any time, the
+// letterbox on an offscreen frame, and frames read back through the pipeline
+// in order and upright.
+
+#include "app/FramePipeline.h"
+#include "app/OffscreenTarget.h"
+#include "app/PngFrames.h"
+#include "app/Presentation.h"
+#include "demo/CandyScene.h"
+#include "demo/Christmas.h"
+#include "support/GLTest.h"
+#include "support/TempDir.h"
+
+#include "vornak/ImageDecoder.h"
+
+#include <cstring>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+class Capture : public GLTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        GLTest::SetUpTestSuite();
+        ASSERT_EQ(chdir(VORNAK_SOURCE_DIR), 0);
+        demo = new Christmas(kWidth, kHeight);
+        demo->init();
+        for (vornak_engine::Scene* scene : demo->scenes)
+            candy = candy ? candy : dynamic_cast<CandyScene*>(scene);
+        ASSERT_NE(candy, nullptr);
+    }
+
+    void SetUp() override
+    {
+        GLTest::SetUp();
+        glClearColor(0, 0, 0, 0);
+        glEnable(GL_DEPTH_TEST);
+    }
+
+    static std::vector<float> zoom() { return std::vector<float>(candy->matrix.m, candy->matrix.m + 16); }
+
+    static inline Christmas* demo = nullptr;
+    static inline CandyScene* candy = nullptr;
+};
+
+// What the sink is handed, copied as it arrives.
+class Recorder : public FrameSink {
+public:
+    explicit Recorder(std::size_t bytes) : bytes_(bytes) {}
+    bool write(const unsigned char* rgba) override
+    {
+        frames.emplace_back(rgba, rgba + bytes_);
+        return frames.size() < failAfter;
+    }
+    bool finish() override { return true; }
+    void abandon() override {}
+
+    std::vector<std::vector<unsigned char>> frames;
+    std::size_t failAfter = ~std::size_t(0);
+
+private:
+    std::size_t bytes_;
+};
+
+TEST_F(Capture, ReplayEqualsAnUninterruptedRunToTheBit)
+{
+    glViewport(0, 0, 8, 8); // only the zoom's state matters here; keep the rasteriser's work small
+    for (double fps : {24.0, 60.0}) {
+        // The run itself: every frame from the start, drawn through the timeline.
+        demo->replayTo(0, fps);
+        std::vector<std::pair<double, std::vector<float>>> checkpoints;
+        for (long k = 0; static_cast<double>(k) / fps < 17.0; ++k) {
+            const double t = static_cast<double>(k) / fps;
+            if (k % 37 == 0 || t == 13.0 || std::abs(t - 16.7) < 1.0 / fps)
+                checkpoints.emplace_back(t, zoom());
+            demo->show(t);
+        }
+        const std::vector<float> end = zoom();
+        // Jumps in any order, forwards and back, land on the run's state.
+        for (auto it = checkpoints.rbegin(); it != checkpoints.rend(); ++it) {
+            SCOPED_TRACE("fps " + std::to_string(fps) + ", t " + std::to_string(it->first));
+            demo->replayTo(it->first, fps);
+            ASSERT_EQ(zoom(), it->second);
+        }
+        demo->replayTo(30, fps);
+        EXPECT_EQ(zoom(), end) << "after the scene the zoom stays where its last frame left it";
+        EXPECT_GT(end[0], 1.05f);
+    }
+    glViewport(0, 0, kWidth, kHeight);
+}
+
+TEST_F(Capture, LetterboxOnAnOffscreenFrame)
+{
+    struct Case {
+        int width, height;
+        bool stretch;
+        int barLeft, barBottom; // bar widths in pixels
+    };
+    for (const Case& c : {Case{240, 100, false, 31, 0}, Case{160, 120, false, 0, 15}, Case{240, 100, true, 0, 0},
+                          Case{160, 90, false, 0, 0}}) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + (c.stretch ? " stretched" : ""));
+        OffscreenTarget target(c.width, c.height);
+        ASSERT_EQ(target.error(), "");
+        target.bind();
+        glClearColor(1, 0, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(0, 0, 0, 0);
+        Presentation(c.stretch).begin(c.width, c.height);
+        demo->show(11); // the toys: a bright picture with no black in it
+        std::vector<unsigned char> px(static_cast<std::size_t>(c.width) * c.height * 4);
+        glReadPixels(0, 0, c.width, c.height, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(0, 0, kWidth, kHeight);
+        const auto dark = [&](int x, int y) {
+            const unsigned char* p = &px[(static_cast<std::size_t>(y) * c.width + x) * 4];
+            return p[0] + p[1] + p[2] < 10;
+        };
+        // Bars black on both sides, the picture right up to them.
+        for (int y : {0, c.height / 2, c.height - 1}) {
+            for (int x : {0, c.width / 2, c.width - 1}) {
+                const bool inBar = x < c.barLeft || x >= c.width - c.barLeft || y < c.barBottom ||
+                                   y >= c.height - c.barBottom;
+                EXPECT_EQ(dark(x, y), inBar) << x << "," << y;
+            }
+        }
+        if (c.barLeft > 0) {
+            EXPECT_TRUE(dark(c.barLeft - 1, c.height / 2));
+            EXPECT_FALSE(dark(c.barLeft + 1, c.height / 2));
+            EXPECT_FALSE(dark(c.width - c.barLeft - 2, c.height / 2));
+            EXPECT_TRUE(dark(c.width - c.barLeft, c.height / 2));
+        }
+        if (c.barBottom > 0) {
+            EXPECT_TRUE(dark(c.width / 2, c.barBottom - 1));
+            EXPECT_FALSE(dark(c.width / 2, c.barBottom + 1));
+        }
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(Capture, PipelineHandsOverEveryFrameInOrder)
+{
+    const int w = 64, h = 32;
+    OffscreenTarget target(w, h);
+    ASSERT_EQ(target.error(), "");
+    for (Readback mode : {Readback::PixelBuffers, Readback::Plain}) {
+        SCOPED_TRACE(mode == Readback::Plain ? "plain" : "pixel buffers");
+        for (int frames : {1, 2, 3, 7}) {
+            SCOPED_TRACE(frames);
+            Recorder sink(static_cast<std::size_t>(w) * h * 4);
+            {
+                target.bind();
+                glViewport(0, 0, w, h);
+                FramePipeline pipeline(w, h, sink, mode);
+                glEnable(GL_SCISSOR_TEST);
+                for (int k = 0; k < frames; ++k) {
+                    // Frame k: its number in the bottom half's red, 200 in the top half's green.
+                    glScissor(0, 0, w, h / 2);
+                    glClearColor(k / 255.0f, 0, 0, 1);
+                    glClear(GL_COLOR_BUFFER_BIT);
+                    glScissor(0, h / 2, w, h / 2);
+                    glClearColor(0, 200 / 255.0f, 0, 1);
+                    glClear(GL_COLOR_BUFFER_BIT);
+                    ASSERT_TRUE(pipeline.push());
+                }
+                glDisable(GL_SCISSOR_TEST);
+                EXPECT_TRUE(pipeline.finish());
+            }
+            glBindFramebuffer(GL_FRAMEBUFFER, 0);
+            ASSERT_EQ(sink.frames.size(), static_cast<std::size_t>(frames));
+            for (int k = 0; k < frames; ++k) {
+                const auto& f = sink.frames[static_cast<std::size_t>(k)];
+                EXPECT_EQ(f[0], k) << "first row, the bottom one, of frame " << k;
+                EXPECT_EQ(f[(static_cast<std::size_t>(h - 1) * w) * 4 + 1], 200) << "last row, the top one";
+            }
+        }
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(Capture, FailingSinkStopsThePipeline)
+{
+    const int w = 16, h = 16;
+    OffscreenTarget target(w, h);
+    target.bind();
+    Recorder sink(static_cast<std::size_t>(w) * h * 4);
+    sink.failAfter = 2;
+    FramePipeline pipeline(w, h, sink);
+    bool ok = true;
+    for (int k = 0; k < 10 && ok; ++k)
+        ok = pipeline.push();
+    EXPECT_FALSE(ok && pipeline.finish());
+    EXPECT_LE(sink.frames.size(), 2u) << "frames after a failure must not reach the sink";
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+TEST_F(Capture, TooLargeAFrameIsRefusedWithTheLimit)
+{
+    const int limit = OffscreenTarget::maxSize();
+    ASSERT_GT(limit, 1000);
+    for (const auto& [w, h] : {std::pair{limit + 1, 16}, std::pair{16, limit + 1}, std::pair{0, 16}}) {
+        OffscreenTarget target(w, h);
+        EXPECT_NE(target.error().find(std::to_string(limit)), std::string::npos) << target.error();
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(PngFrames, WrittenUprightAndNumbered)
+{
+    TempDir dir;
+    const int w = 3, h = 2;
+    // Bottom row first, as GL reads: bottom red, top blue; alpha is dropped.
+    const unsigned char rgba[] = {255, 0, 0, 7, 255, 0, 0, 7, 255, 0, 0, 7, 0, 0, 255, 9, 0, 0, 255, 9, 0, 0, 255, 9};
+    PngFrames frames(dir.path() + "/f%03d.png", true, w, h);
+    ASSERT_TRUE(frames.write(rgba));
+    ASSERT_TRUE(frames.write(rgba));
+    ASSERT_TRUE(frames.finish());
+    EXPECT_EQ(frames.nameOf(12), dir.path() + "/f012.png");
+    vornak_engine::DecodedImage image;
+    ASSERT_TRUE(vornak_engine::decodePNG((dir.path() + "/f001.png").c_str(), image));
+    ASSERT_EQ(image.format, static_cast<unsigned>(GL_RGB));
+    // The decoder hands rows bottom-up too: the same picture came back.
+    const unsigned char bottomUpRgb[] = {255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 255, 0, 0, 255};
+    ASSERT_EQ(image.size, sizeof bottomUpRgb);
+    EXPECT_EQ(std::memcmp(image.pixels, bottomUpRgb, sizeof bottomUpRgb), 0);
+    EXPECT_NE(access((dir.path() + "/f000.png").c_str(), F_OK), -1);
+    EXPECT_EQ(access((dir.path() + "/f000.png.partial").c_str(), F_OK), -1);
+
+    frames.abandon();
+    EXPECT_EQ(access((dir.path() + "/f000.png").c_str(), F_OK), -1) << "an abandoned sequence leaves nothing";
+    EXPECT_EQ(access((dir.path() + "/f001.png").c_str(), F_OK), -1);
+    EXPECT_EQ(writePng("/nonexistent-folder/x.png", rgba, w, h).find("cannot create"), 0u);
+}
+
+} // namespace

@@ -1,0 +1,271 @@
+// The vornak program's pure parts: its command line, where the show goes on a
+// screen of any shape, the fixed-step clock and the search for the data folder.
+
+#include "app/Clock.h"
+#include "app/DataLocation.h"
+#include "app/Options.h"
+#include "app/Presentation.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::optional<int> parse(std::vector<const char*> args, Options& options)
+{
+    args.insert(args.begin(), "vornak");
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const auto status = parseOptions(static_cast<int>(args.size()), args.data(), options);
+    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+    return status;
+}
+
+TEST(CommandLine, StatusAndMeaningOfEachForm)
+{
+    struct Case {
+        std::vector<const char*> args;
+        std::optional<int> status;
+        std::function<void(const Options&)> check;
+    };
+    const std::vector<Case> cases = {
+        {{}, std::nullopt,
+         [](const Options& o) {
+             EXPECT_FALSE(o.windowed);
+             EXPECT_FALSE(o.stretch);
+             EXPECT_EQ(o.capture, CaptureKind::None);
+         }},
+        {{"--help"}, 0, nullptr},
+        {{"--version"}, 0, nullptr},
+        {{"--bogus"}, 2, nullptr},
+        {{"extra"}, 2, nullptr},
+        {{"--window"}, std::nullopt,
+         [](const Options& o) {
+             EXPECT_TRUE(o.windowed);
+             EXPECT_EQ(o.window.width, 1280);
+             EXPECT_EQ(o.window.height, 720);
+         }},
+        {{"--window", "800x600", "--stretch"}, std::nullopt,
+         [](const Options& o) {
+             EXPECT_EQ(o.window.width, 800);
+             EXPECT_EQ(o.window.height, 600);
+             EXPECT_TRUE(o.stretch);
+         }},
+        {{"--window", "0x0"}, 2, nullptr},
+        {{"--window", "800"}, 2, nullptr},
+        {{"--window", "--fullscreen"}, 2, nullptr},
+        {{"--fullscreen", "--data", "/x"}, std::nullopt, [](const Options& o) { EXPECT_EQ(o.dataFolder, "/x"); }},
+        {{"--capture", "show.mp4"}, std::nullopt,
+         [](const Options& o) {
+             EXPECT_EQ(o.capture, CaptureKind::Video);
+             EXPECT_EQ(o.captureSize.width, 1920);
+             EXPECT_EQ(o.captureSize.height, 1080);
+             EXPECT_EQ(o.fps, 60);
+             EXPECT_EQ(o.from, 0);
+             EXPECT_FALSE(o.to);
+         }},
+        {{"--capture", "f/%05d.png", "--size", "320x180", "--fps", "30", "--from", "1.5", "--to", "3"}, std::nullopt,
+         [](const Options& o) {
+             EXPECT_EQ(o.capture, CaptureKind::PngSequence);
+             EXPECT_EQ(o.captureSize.width, 320);
+             EXPECT_EQ(o.fps, 30);
+             EXPECT_EQ(o.from, 1.5);
+             EXPECT_EQ(*o.to, 3);
+         }},
+        {{"--capture", "one.png", "--at", "11"}, std::nullopt, [](const Options& o) { EXPECT_EQ(*o.at, 11); }},
+        {{"--capture", "one.png"}, 2, nullptr},            // a single frame needs its time
+        {{"--capture", "show.mp4", "--at", "3"}, 2, nullptr},
+        {{"--capture", "show.mp4", "--size", "321x180"}, 2, nullptr}, // yuv420p needs even sizes
+        {{"--capture", "f/%05d.png", "--size", "321x181"}, std::nullopt, nullptr},
+        {{"--capture", "show.avi"}, 2, nullptr},
+        {{"--capture", "show.mp4", "--from", "5", "--to", "5"}, 2, nullptr},
+        {{"--capture", "show.mp4", "--from", "-1"}, 2, nullptr},
+        {{"--capture", "show.mp4", "--fps", "0"}, 2, nullptr},
+        {{"--capture", "show.mp4", "--window"}, 2, nullptr},
+        {{"--fps", "30"}, 2, nullptr},                     // capture settings without a capture
+        {{"--timings"}, std::nullopt, [](const Options& o) { EXPECT_TRUE(o.timings); }},
+    };
+    for (const Case& c : cases) {
+        std::string line;
+        for (const char* a : c.args)
+            line += std::string(a) + " ";
+        SCOPED_TRACE(line);
+        Options options;
+        EXPECT_EQ(parse(c.args, options), c.status);
+        if (c.check && !c.status)
+            c.check(options);
+    }
+}
+
+TEST(CommandLine, BadArgumentIsOneLineNamingIt)
+{
+    for (const std::vector<const char*>& args : {std::vector<const char*>{"vornak", "--bogus"},
+                                                 std::vector<const char*>{"vornak", "--window", "0x0"}}) {
+        SCOPED_TRACE(args[1]);
+        Options options;
+        testing::internal::CaptureStderr();
+        parseOptions(static_cast<int>(args.size()), args.data(), options);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find(args[1]), std::string::npos) << err;
+        EXPECT_NE(err.find("--help"), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
+}
+
+TEST(CommandLine, CaptureNamesAndSizes)
+{
+    const std::vector<std::pair<std::string, CaptureKind>> names = {
+        {"show.mp4", CaptureKind::Video},          {"a/b.mkv", CaptureKind::Video},
+        {"frames/%05d.png", CaptureKind::PngSequence}, {"f%d.png", CaptureKind::PngSequence},
+        {"100%%-%3d.png", CaptureKind::PngSequence}, {"shot.png", CaptureKind::SinglePng},
+        {"%s.png", CaptureKind::None},             {"%d-%d.png", CaptureKind::None},
+        {"%n.png", CaptureKind::None},             {"50%.png", CaptureKind::None},
+        {"%05d.mp4", CaptureKind::None},           {".mp4x", CaptureKind::None},
+        {"show", CaptureKind::None},
+    };
+    for (const auto& [name, kind] : names) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(captureKindOf(name), kind);
+    }
+    const std::vector<std::pair<std::string, bool>> sizes = {
+        {"1920x1080", true}, {"2X2", true}, {"0x10", false}, {"10x0", false}, {"-4x4", false},
+        {"4x", false},       {"x4", false}, {"4x4x4", false}, {" 4x4", false}, {"9999999x1", false},
+    };
+    for (const auto& [text, ok] : sizes) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(parseFrameSize(text).has_value(), ok);
+    }
+}
+
+TEST(Letterbox, ShowKeepsItsShapeCentredOnAnyTarget)
+{
+    struct Case {
+        int width, height;
+        bool stretch;
+        Viewport expected;
+    };
+    const std::vector<Case> cases = {
+        {1920, 1080, false, {0, 0, 1920, 1080}},
+        {1366, 768, false, {0, 0, 1366, 768}},   // nominally 16:9: no one-pixel bars
+        {2400, 1000, false, {311, 0, 1778, 1000}}, // 2.4:1: bars left and right
+        {3840, 1600, false, {498, 0, 2844, 1600}},
+        {1024, 768, false, {0, 96, 1024, 576}},  // 4:3: bars above and below
+        {3840, 1600, true, {0, 0, 3840, 1600}},
+        {1, 1000, false, {0, 499, 1, 1}},
+        {0, 0, false, {0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + (c.stretch ? " stretched" : ""));
+        const Viewport v = fitShow(c.width, c.height, c.stretch);
+        EXPECT_EQ(v.x, c.expected.x);
+        EXPECT_EQ(v.y, c.expected.y);
+        EXPECT_EQ(v.width, c.expected.width);
+        EXPECT_EQ(v.height, c.expected.height);
+    }
+}
+
+TEST(FixedStepClock, FramesFallOnTheGridOfAnUninterruptedRun)
+{
+    for (double fps : {24.0, 30.0, 60.0, 144.0}) {
+        SCOPED_TRACE(fps);
+        const FixedStepClock fromStart(0, fps);
+        const FixedStepClock fromMiddle(13.5, fps);
+        const long first = std::lround(13.5 * fps);
+        for (long k = 0; k < 500; ++k) {
+            ASSERT_EQ(fromStart.timeOf(k), static_cast<double>(k) / fps) << k;
+            // Bit for bit the run's own frame times, though begun half way.
+            ASSERT_EQ(fromMiddle.timeOf(k), static_cast<double>(first + k) / fps) << k;
+        }
+    }
+    const FixedStepClock between(0.005, 60);
+    EXPECT_EQ(between.timeOf(0), 0.005);
+    EXPECT_DOUBLE_EQ(between.timeOf(60), 1.005);
+}
+
+TEST(FixedStepClock, FrameCountOfAStretch)
+{
+    struct Case {
+        double from, fps, to;
+        long frames;
+    };
+    const std::vector<Case> cases = {
+        {0, 60, 2.5, 150}, {13, 60, 15.5, 150}, {0, 60, 2.51, 151}, {0, 30, 24.0, 720},
+        {0.1, 10, 0.3, 2}, {5, 60, 5, 0},       {5, 60, 4, 0},      {0, 60, 1.0 / 60, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.from) + " to " + std::to_string(c.to) + " at " + std::to_string(c.fps));
+        EXPECT_EQ(FixedStepClock(c.from, c.fps).framesBefore(c.to), c.frames);
+    }
+}
+
+class DataSearchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        namespace fs = std::filesystem;
+        previous = fs::current_path();
+        fs::create_directories(root.path() + "/elsewhere");
+        fs::current_path(root.path() + "/elsewhere");
+    }
+    void TearDown() override { std::filesystem::current_path(previous); }
+
+    std::string show(const std::string& folder) const { return root.write(folder + "/sprite.vs", "x"); }
+
+    TempDir root;
+    std::filesystem::path previous;
+};
+
+TEST_F(DataSearchTest, CandidatesInOrder)
+{
+    const std::string r = root.path();
+    show("repo/data");
+    show("prefix/share/vornak/data");
+    root.write("repo/build/release/data/readme", "no shaders: not the show's folder");
+    root.write("other/data/readme", "");
+    struct Case {
+        std::string explicitFolder, exe, found;
+    };
+    const std::vector<Case> cases = {
+        {"", r + "/repo/build/release/vornak", r + "/repo/data"},
+        {"", r + "/repo/vornak", r + "/repo/data"},
+        {"", r + "/prefix/bin/vornak", r + "/prefix/share/vornak/data"},
+        {"", r + "/other/bin/vornak", ""},
+        {"", "", ""},
+        {r + "/prefix/share/vornak/data", r + "/repo/vornak", r + "/prefix/share/vornak/data"},
+        {r + "/other/data", r + "/repo/vornak", ""}, // named, so nothing else is tried
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.explicitFolder + " | " + c.exe);
+        const DataSearch search = findDataFolder(c.explicitFolder, c.exe);
+        EXPECT_EQ(search.folder, c.found);
+        ASSERT_FALSE(search.looked.empty());
+        if (c.explicitFolder.empty())
+            EXPECT_EQ(search.looked.front(), "data");
+        else
+            EXPECT_EQ(search.looked.size(), 1u);
+        if (c.found.empty()) {
+            const std::string line = describeFailedSearch(search, !c.explicitFolder.empty());
+            EXPECT_NE(line.find("--data"), std::string::npos) << line;
+            EXPECT_NE(line.find(search.looked.back()), std::string::npos) << line;
+            EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+        }
+    }
+}
+
+TEST_F(DataSearchTest, WorkingDirectoryComesFirstAndStaysRelative)
+{
+    show("repo/data");
+    // Even damaged (no shader at all), the working directory's data/ is the show's, as it always was.
+    root.write("elsewhere/data/toys.jpg", "");
+    const DataSearch search = findDataFolder("", root.path() + "/repo/vornak");
+    EXPECT_EQ(search.folder, "data");
+}
+
+} // namespace
