@@ -144,7 +144,10 @@ std::string render(Christmas& demo, const Options& options, const Plan& p, Frame
     const Presentation presentation(options.stretch);
     demo.replayTo(clock.timeOf(0), options.fps);
 
-    Progress progress("capturing " + std::to_string(p.frames) + " frames of " + std::to_string(size.width) + "x" +
+    const std::string frames = options.capture == CaptureKind::SinglePng
+                                   ? "the frame at " + seconds(p.first)
+                                   : std::to_string(p.frames) + " frames";
+    Progress progress("capturing " + frames + " of " + std::to_string(size.width) + "x" +
                           std::to_string(size.height) + " to " + options.captureOut,
                       p.frames, Progress::stderrIsTerminal());
     FramePipeline pipeline(size.width, size.height, sink);

@@ -48,8 +48,11 @@ std::string captureCheck(const std::string& out)
 
 void finish(CLI::App& app, const Options& options)
 {
-    if (options.capture == CaptureKind::None)
+    if (options.capture == CaptureKind::None) {
+        if (options.at && !options.preview)
+            throw CLI::ValidationError("--at", "needs --preview or a single .png capture");
         return;
+    }
     const bool video = options.capture == CaptureKind::Video;
     if (options.capture == CaptureKind::SinglePng && !options.at)
         throw CLI::ValidationError("--capture", "a single .png needs --at T");
@@ -133,16 +136,22 @@ std::optional<int> parseOptions(int argc, const char* const* argv, Options& opti
         ->type_name("T")
         ->check(CLI::Validator(nonNegative, ""))
         ->needs(captureOpt);
-    app.add_option("--at", options.at, "The time of the frame a single .png capture shows")
+    app.add_option("--at", options.at, "The time of the frame a single .png capture shows, or where the preview starts")
         ->type_name("T")
-        ->check(CLI::Validator(nonNegative, ""))
-        ->needs(captureOpt);
+        ->check(CLI::Validator(nonNegative, ""));
     windowOpt->excludes(captureOpt);
+    auto* previewOpt = app.add_flag("--preview", options.preview,
+                                    "Preview in a window (unless --fullscreen): pause, seek, loop, reload; "
+                                    "keys in the README");
+    previewOpt->excludes(captureOpt);
+    app.add_flag("--watch", options.watch, "With --preview: reload the data folder's files as they change")
+        ->needs(previewOpt);
     app.add_flag("--timings", options.timings, "Print how long each start-up step took");
 
     try {
         app.parse(argc, argv);
-        if (windowOpt->count() > 0) {
+        // The preview is for working on the show beside an editor: a window unless asked otherwise.
+        if (windowOpt->count() > 0 || (options.preview && fullscreenOpt->count() == 0)) {
             options.windowed = true;
             if (!window.empty())
                 options.window = *parseFrameSize(window);

@@ -40,6 +40,10 @@ struct Options {
     std::optional<double> at;
 
     bool timings = false;
+
+    // Preview: --at is where it starts.
+    bool preview = false;
+    bool watch = false;
 };
 
 // Parses argv into options. Returns the exit status to end with (0 after

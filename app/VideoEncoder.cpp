@@ -12,6 +12,7 @@
 #include <spawn.h>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -202,14 +203,30 @@ bool VideoEncoder::endFfmpeg()
     while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
     pid_ = -1;
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        return true;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        // ffmpeg does not always notice a write that ran out of room (its
+        // faststart pass): a disk left with no free block means a cut file.
+        if (!diskFull())
+            return true;
+        error_ = settings_.out + ": the disk is full (No space left on device); the video would be cut short";
+        unlink(partial_.c_str());
+        return false;
+    }
     error_ = "ffmpeg failed (" +
              (WIFEXITED(status) ? "status " + std::to_string(WEXITSTATUS(status))
                                 : "signal " + std::to_string(WTERMSIG(status))) +
              ")" + ffmpegTail();
     unlink(partial_.c_str());
     return false;
+}
+
+bool VideoEncoder::diskFull() const
+{
+    struct statvfs disk {};
+    if (statvfs(partial_.c_str(), &disk) != 0)
+        return false;
+    // Root may write into the blocks kept back from everyone else.
+    return (geteuid() == 0 ? disk.f_bfree : disk.f_bavail) == 0;
 }
 
 std::string VideoEncoder::ffmpegTail() const

@@ -36,6 +36,7 @@ public:
 
 private:
     bool endFfmpeg();
+    bool diskFull() const;
     std::string ffmpegTail() const;
 
     VideoSettings settings_;

@@ -1,10 +1,11 @@
 // The vornak program: reads its command line, finds the show's data, then
-// plays the show or captures it to files.
+// plays the show, previews it or captures it to files.
 
 #include "app/Capture.h"
 #include "app/DataLocation.h"
 #include "app/LiveShow.h"
 #include "app/Options.h"
+#include "app/PreviewShow.h"
 #include "demo/DataFolder.h"
 
 #include <cstdio>
@@ -22,5 +23,7 @@ int main(int argc, char** argv)
     }
     setDataFolder(data.folder);
 
+    if (options.preview)
+        return playPreview(options);
     return options.capture == CaptureKind::None ? playShow(options) : captureShow(options);
 }

@@ -1,16 +1,28 @@
-// Reading a ~100 MB triangulated OBJ: Mesh3D's reading step against tinyobjloader
-// on the same file in the same run. The file is generated once, deterministically,
-// into /tmp; before timing, both readers' results are checked to be identical.
+// Reading two ~100 MB OBJ files, generated here into /tmp: a triangulated grid
+// (v, vt, vn, f a/b/c) and a model of irregular shape and number formats with mixed
+// face forms, repeated. Against a bare read() of each file in the same run: the
+// single-threaded reader, the threaded one (2 threads) and tinyobjloader. Every
+// round times all of them once, in turn; the ratios are medians over the rounds.
+// Before timing, the results are checked: threaded against single-threaded, field
+// for field, and single-threaded against the literal reference reading.
 
 #include "vornak/Mesh3D.h"
+#include "tests/support/ObjReference.h"
 
-#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
-#include <map>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,15 +33,27 @@
 namespace {
 
 using vornak_engine::Mesh3D;
+using vornak_engine::ObjReader;
 
-const char* const kPath = "/tmp/vornak_obj_bench.obj";
-constexpr int kGrid = 700; // 490,000 positions, 977,202 triangles, about 104 MB
+constexpr std::size_t kTargetBytes = 100u << 20;
+constexpr double kSingleTarget = 0.32;   // single-threaded speed / read()'s
+constexpr double kThreadedTarget = 1.7;  // threaded speed / single-threaded
+constexpr unsigned kThreads = 2;
 
-// "-0.123456": six decimals from a fixed-point integer, as exporters print them.
-void appendDecimal(std::string& out, std::uint64_t& state)
+struct Random {
+    std::uint64_t state;
+    std::uint64_t next()
+    {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return state >> 33;
+    }
+    double unit() { return static_cast<double>(next() % 1000000007) / 1000000007.0; }
+};
+
+// "-0.123456": six decimals from a fixed-point integer, as many exporters print them.
+void appendDecimal(std::string& out, Random& random)
 {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    const long long micro = static_cast<long long>((state >> 33) % 2000001) - 1000000;
+    const long long micro = static_cast<long long>(random.next() % 2000001) - 1000000;
     char text[32];
     const long long magnitude = micro < 0 ? -micro : micro;
     const int n = std::snprintf(text, sizeof text, " %s%lld.%06lld", micro < 0 ? "-" : "", magnitude / 1000000,
@@ -37,188 +61,290 @@ void appendDecimal(std::string& out, std::uint64_t& state)
     out.append(text, static_cast<std::size_t>(n));
 }
 
-std::string generate()
+std::string grid()
 {
+    constexpr int kGrid = 700; // 490,000 positions, 977,202 triangles, about 104 MB
     std::string out;
     out.reserve(110u << 20);
-    std::uint64_t state = 42;
+    Random random{42};
     out += "# vornak benchmark grid\no grid\n";
     const int positions = kGrid * kGrid;
-    for (int i = 0; i < positions; ++i) {
-        out += "v";
-        for (int j = 0; j < 3; ++j)
-            appendDecimal(out, state);
-        out += "\n";
-    }
-    for (int i = 0; i < positions; ++i) {
-        out += "vt";
-        for (int j = 0; j < 2; ++j)
-            appendDecimal(out, state);
-        out += "\n";
-    }
-    for (int i = 0; i < positions; ++i) {
-        out += "vn";
-        for (int j = 0; j < 3; ++j)
-            appendDecimal(out, state);
-        out += "\n";
+    const char* kinds[] = {"v", "vt", "vn"};
+    for (int kind = 0; kind < 3; ++kind) {
+        for (int i = 0; i < positions; ++i) {
+            out += kinds[kind];
+            for (int j = 0; j < (kind == 1 ? 2 : 3); ++j)
+                appendDecimal(out, random);
+            out += '\n';
+        }
     }
     auto corner = [&](int p) {
         // Texture and normal indices differ from the position's so each is really read.
-        const int t = (p * 7) % positions + 1;
-        const int n = (p * 13) % positions + 1;
-        out += " " + std::to_string(p + 1) + "/" + std::to_string(t) + "/" + std::to_string(n);
+        out += ' ' + std::to_string(p + 1) + '/' + std::to_string((p * 7) % positions + 1) + '/' +
+               std::to_string((p * 13) % positions + 1);
     };
     for (int y = 0; y + 1 < kGrid; ++y) {
         for (int x = 0; x + 1 < kGrid; ++x) {
             const int a = y * kGrid + x, b = a + 1, c = a + kGrid, d = c + 1;
-            out += "f";
-            corner(a), corner(b), corner(d);
-            out += "\nf";
-            corner(a), corner(d), corner(c);
-            out += "\n";
+            out += 'f', corner(a), corner(b), corner(d);
+            out += "\nf", corner(a), corner(d), corner(c);
+            out += '\n';
         }
     }
     return out;
 }
 
-std::size_t prepareFile()
+// One exported-looking model: objects, groups, materials and smoothing lines,
+// values printed with varying precision (%g gives exponents for small ones), a
+// fourth w value now and then, vt with three values, quads and triangles in all four
+// corner forms, one object with relative indices. Repeated up to ~100 MB.
+std::string model()
 {
-    const std::string text = generate();
-    std::ifstream existing(kPath, std::ios::binary | std::ios::ate);
-    if (!existing || static_cast<std::size_t>(existing.tellg()) != text.size()) {
-        std::ofstream out(kPath, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    Random random{7};
+    std::string one = "# exported model\nmtllib model.mtl\n";
+    char text[160];
+    int positions = 0, texts = 0, normals = 0;
+    const int kObjects = 6, kRing = 48, kRings = 40;
+    for (int object = 0; object < kObjects; ++object) {
+        std::snprintf(text, sizeof text, "o part_%d\ng part_%d\nusemtl material_%d\ns %d\n", object, object,
+                      object % 3, object % 2);
+        one += text;
+        const int first = positions, firstText = texts, firstNormal = normals;
+        for (int r = 0; r < kRings; ++r) {
+            for (int i = 0; i < kRing; ++i) {
+                const double a = 2 * M_PI * i / kRing, b = M_PI * r / (kRings - 1);
+                const double radius = 1.0 + 0.35 * object + 0.02 * random.unit();
+                const double x = radius * std::sin(b) * std::cos(a), y = radius * std::cos(b) + object * 2.5,
+                             z = radius * std::sin(b) * std::sin(a);
+                const int precision = 4 + static_cast<int>(random.next() % 6);
+                if (random.next() % 17 == 0)
+                    std::snprintf(text, sizeof text, "v %.*g %.*g %.*g 1.0\n", precision, x, precision, y, precision,
+                                  z * 1e-5);
+                else
+                    std::snprintf(text, sizeof text, "v %.*g %.*g %.*g\n", precision, x, precision, y, precision, z);
+                one += text;
+                std::snprintf(text, sizeof text, object % 2 ? "vt %.6f %.6f\n" : "vt %.4f %.4f 0.0000\n",
+                              static_cast<double>(i) / kRing, static_cast<double>(r) / (kRings - 1));
+                one += text;
+                std::snprintf(text, sizeof text, "vn %.4f %.4f %.4f\n", std::sin(b) * std::cos(a), std::cos(b),
+                              std::sin(b) * std::sin(a));
+                one += text;
+            }
+        }
+        positions += kRings * kRing, texts += kRings * kRing, normals += kRings * kRing;
+        const bool relative = object == kObjects - 1;
+        auto index = [&](int base, int entry, int count) {
+            return relative ? std::to_string(entry - count) : std::to_string(base + entry + 1);
+        };
+        for (int r = 0; r + 1 < kRings; ++r) {
+            for (int i = 0; i < kRing; ++i) {
+                const int corners[4] = {r * kRing + i, r * kRing + (i + 1) % kRing, (r + 1) * kRing + (i + 1) % kRing,
+                                        (r + 1) * kRing + i};
+                const int form = static_cast<int>((object + r / 8) % 4);
+                auto corner = [&](int c) {
+                    const std::string v = index(first, corners[c], positions - first);
+                    const std::string t = index(firstText, corners[c], texts - firstText);
+                    const std::string n = index(firstNormal, corners[c], normals - firstNormal);
+                    return form == 0 ? v : form == 1 ? v + "/" + t : form == 2 ? v + "//" + n : v + "/" + t + "/" + n;
+                };
+                if (random.next() % 3 == 0) {
+                    one += "f " + corner(0) + " " + corner(1) + " " + corner(2) + " " + corner(3) + "\n";
+                } else {
+                    one += "f " + corner(0) + " " + corner(1) + " " + corner(2) + "\n";
+                    one += "f " + corner(0) + " " + corner(2) + " " + corner(3) + "\n";
+                }
+            }
+        }
     }
-    return text.size();
+    std::string out;
+    out.reserve(kTargetBytes + one.size());
+    while (out.size() + one.size() <= kTargetBytes)
+        out += one;
+    return out;
 }
 
-std::size_t fileSize = 0;
-
-std::unique_ptr<Mesh3D> readOurs()
+void writeIfChanged(const std::string& path, const std::string& text)
 {
+    std::ifstream existing(path, std::ios::binary);
+    std::string old((std::istreambuf_iterator<char>(existing)), std::istreambuf_iterator<char>());
+    if (old != text) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    }
+}
+
+double seconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Of all the process's threads: on a busy machine it shows what the work itself costs.
+double cpuSeconds()
+{
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// What any reader pays at least: the whole file into memory with read().
+std::size_t bareRead(const char* path)
+{
+    const int fd = ::open(path, O_RDONLY);
+    struct stat info;
+    ::fstat(fd, &info);
+    const std::size_t size = static_cast<std::size_t>(info.st_size);
+    std::unique_ptr<char[]> bytes(new char[size]);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::read(fd, bytes.get() + done, size - done);
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    volatile char last = size ? bytes[size - 1] : 0;
+    (void)last;
+    return done;
+}
+
+std::unique_ptr<Mesh3D> readOurs(const char* path, unsigned threads)
+{
+    ObjReader::Options options;
+    options.threads = threads;
     auto mesh = Mesh3D::withoutGL();
-    mesh->loadOBJ(const_cast<char*>(kPath));
+    mesh->loadOBJ(path, options);
     return mesh;
 }
 
-void BM_Vornak_loadOBJ(benchmark::State& state)
+template <typename T>
+bool same(const std::vector<T>& a, const std::vector<T>& b)
 {
-    for (auto _ : state) {
-        auto mesh = readOurs();
-        benchmark::DoNotOptimize(mesh->faces.data());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * fileSize));
-}
-BENCHMARK(BM_Vornak_loadOBJ)->Unit(benchmark::kMillisecond)->MinTime(3.0);
-
-#ifdef VORNAK_HAVE_TINYOBJLOADER
-bool readTheirs(tinyobj::attrib_t& attrib, std::vector<tinyobj::shape_t>& shapes)
-{
-    std::vector<tinyobj::material_t> materials;
-    std::string warn, err;
-    // No triangulation asked: the file is all triangles, so this is tinyobjloader's cheapest path.
-    return tinyobj::LoadObj(&attrib, &shapes, &materials, &warn, &err, kPath, nullptr, false);
+    return ObjReference::same(a, b);
 }
 
-void BM_Tinyobjloader_LoadObj(benchmark::State& state)
+bool identical(const Mesh3D& a, const Mesh3D& b)
 {
-    for (auto _ : state) {
-        tinyobj::attrib_t attrib;
-        std::vector<tinyobj::shape_t> shapes;
-        if (!readTheirs(attrib, shapes))
-            state.SkipWithError("tinyobjloader failed");
-        benchmark::DoNotOptimize(attrib.vertices.data());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * fileSize));
-}
-BENCHMARK(BM_Tinyobjloader_LoadObj)->Unit(benchmark::kMillisecond)->MinTime(3.0);
-
-// Positions, texture coordinates and normals to the bit, and every corner's indices.
-bool identical()
-{
-    auto ours = readOurs();
-    ours->buildMesh();
-    tinyobj::attrib_t attrib;
-    std::vector<tinyobj::shape_t> shapes;
-    if (!readTheirs(attrib, shapes))
-        return false;
-    auto sameFloats = [](const std::vector<float>& a, const std::vector<float>& b, const char* what) {
-        if (a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0)
-            return true;
-        std::size_t i = 0;
-        while (i < a.size() && i < b.size() && std::memcmp(&a[i], &b[i], sizeof(float)) == 0)
-            ++i;
-        std::fprintf(stderr, "%s differ: sizes %zu/%zu, first at %zu\n", what, a.size(), b.size(), i);
-        return false;
-    };
-    // Each list is compared, so every one that differs is reported.
-    const bool positions = sameFloats(ours->vertices, attrib.vertices, "positions");
-    const bool coordinates = sameFloats(ours->textCoords, attrib.texcoords, "texture coordinates");
-    const bool normals = sameFloats(ours->normals, attrib.normals, "normals");
-    bool ok = positions && coordinates && normals;
-    std::size_t corner = 0;
-    for (const tinyobj::shape_t& shape : shapes) {
-        for (const tinyobj::index_t& index : shape.mesh.indices) {
-            const vornak_engine::MeshIndex& face = ours->faces[corner / 3];
-            const int c = static_cast<int>(corner % 3);
-            if (corner >= ours->indexArray.size() || index.vertex_index != ours->indexArray[corner] ||
-                index.texcoord_index != face.getText(c) || index.normal_index != face.getNormal(c)) {
-                std::fprintf(stderr, "indices differ at corner %zu\n", corner);
-                return false;
-            }
-            ++corner;
-        }
-    }
-    if (corner != ours->indexArray.size()) {
-        std::fprintf(stderr, "corner counts differ: %zu/%zu\n", corner, ours->indexArray.size());
-        return false;
+    bool ok = same(a.vertices, b.vertices) && same(a.textCoords, b.textCoords) && same(a.normals, b.normals) &&
+              same(a.faces, b.faces) && a.faceLines == b.faceLines && a.hasNormals == b.hasNormals &&
+              a.hasText == b.hasText;
+    for (std::size_t k = 0; ok && k < a.faces.size(); ++k) {
+        const vornak_engine::MeshIndex x = a.absoluteFace(k), y = b.absoluteFace(k);
+        ok = std::memcmp(&x, &y, sizeof x) == 0;
     }
     return ok;
 }
+
+#ifdef VORNAK_HAVE_TINYOBJLOADER
+bool readTheirs(const char* path)
+{
+    tinyobj::attrib_t attrib;
+    std::vector<tinyobj::shape_t> shapes;
+    std::vector<tinyobj::material_t> materials;
+    std::string warn, err;
+    // No triangulation asked: tinyobjloader's cheapest path.
+    return tinyobj::LoadObj(&attrib, &shapes, &materials, &warn, &err, path, nullptr, false);
+}
 #endif
 
-// Keeps each run's throughput so the ratio can be printed at the end.
-class RateReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> rates;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            auto it = run.counters.find("bytes_per_second");
-            if (it != run.counters.end())
-                rates[run.benchmark_name()] = it->second;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct FileResult {
+    std::string name;
+    double singleOverRead = 0, threadedOverSingle = 0;
 };
+
+FileResult measure(const std::string& name, const std::string& path, const std::string& text, int rounds)
+{
+    const double mb = static_cast<double>(text.size()) / 1e6;
+    std::printf("\n%s: %s, %.1f MB\n", name.c_str(), path.c_str(), mb);
+    auto single = readOurs(path.c_str(), 1);
+    auto threaded = readOurs(path.c_str(), kThreads);
+    if (!identical(*single, *threaded)) {
+        std::fprintf(stderr, "%s: threaded and single-threaded readings differ\n", name.c_str());
+        std::exit(1);
+    }
+    if (!ObjReference(text).matches(*single)) {
+        std::fprintf(stderr, "%s: the reader differs from the literal reference reading\n", name.c_str());
+        std::exit(1);
+    }
+    std::printf("  checked: threaded = single-threaded = reference reading, to the bit (%zu faces)\n",
+                single->faces.size());
+    single.reset();
+    threaded.reset();
+
+    std::vector<double> readTimes, singleTimes, threadedTimes, singleRatios, threadedRatios, theirTimes;
+    std::vector<double> readCpu, singleCpu, threadedCpu;
+    for (int round = 0; round < rounds; ++round) {
+        double t = seconds(), c = cpuSeconds();
+        bareRead(path.c_str());
+        const double read = seconds() - t;
+        readCpu.push_back(cpuSeconds() - c);
+        t = seconds(), c = cpuSeconds();
+        readOurs(path.c_str(), 1);
+        const double one = seconds() - t;
+        singleCpu.push_back(cpuSeconds() - c);
+        t = seconds(), c = cpuSeconds();
+        readOurs(path.c_str(), kThreads);
+        const double two = seconds() - t;
+        threadedCpu.push_back(cpuSeconds() - c);
+        readTimes.push_back(read), singleTimes.push_back(one), threadedTimes.push_back(two);
+        singleRatios.push_back(read / one), threadedRatios.push_back(one / two);
+#ifdef VORNAK_HAVE_TINYOBJLOADER
+        if (round < 3) {
+            t = seconds();
+            readTheirs(path.c_str());
+            theirTimes.push_back(seconds() - t);
+        }
+#endif
+    }
+    auto rate = [&](const std::vector<double>& times) { return mb / median(times); };
+    std::printf("  wall-clock rates; CPU time of all threads in brackets\n");
+    std::printf("  read():            %7.0f MB/s  [%4.0f ms]\n", rate(readTimes), 1e3 * median(readCpu));
+    std::printf("  ours, 1 thread:    %7.0f MB/s  [%4.0f ms]\n", rate(singleTimes), 1e3 * median(singleCpu));
+    std::printf("  ours, %u threads:   %7.0f MB/s  [%4.0f ms]\n", kThreads, rate(threadedTimes),
+                1e3 * median(threadedCpu));
+    if (!theirTimes.empty())
+        std::printf("  tinyobjloader:     %7.0f MB/s\n", rate(theirTimes));
+    std::printf("  per round, single/read(): ");
+    for (double r : singleRatios)
+        std::printf(" %.2f", r);
+    std::printf("\n  per round, threaded/single:");
+    for (double r : threadedRatios)
+        std::printf(" %.2f", r);
+    std::printf("\n");
+    return {name, median(singleRatios), median(threadedRatios)};
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    fileSize = prepareFile();
-    std::printf("%s: %.1f MB\n", kPath, static_cast<double>(fileSize) / 1e6);
-#ifdef VORNAK_HAVE_TINYOBJLOADER
-    if (!identical()) {
-        std::fprintf(stderr, "the two readers disagree; not timing\n");
-        return 1;
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    std::vector<FileResult> results;
+    {
+        const std::string text = grid();
+        const std::string path = "/tmp/vornak_obj_grid.obj";
+        writeIfChanged(path, text);
+        results.push_back(measure("grid", path, text, rounds));
     }
-    std::printf("results identical to tinyobjloader's\n");
-#endif
-    benchmark::Initialize(&argc, argv);
-    RateReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    double ours = 0, theirs = 0;
-    for (const auto& [name, rate] : reporter.rates) {
-        if (name.find("Vornak") != std::string::npos)
-            ours = rate;
-        if (name.find("Tinyobj") != std::string::npos)
-            theirs = rate;
+    {
+        const std::string text = model();
+        const std::string path = "/tmp/vornak_obj_model.obj";
+        writeIfChanged(path, text);
+        results.push_back(measure("model", path, text, rounds));
     }
-    if (ours > 0)
-        std::printf("Mesh3D::loadOBJ: %.0f MB/s\n", ours / 1e6);
-    if (theirs > 0)
-        std::printf("tinyobjloader:   %.0f MB/s\nratio: %.2fx\n", theirs / 1e6, ours / theirs);
-    benchmark::Shutdown();
+    std::printf("\n");
+    for (const FileResult& r : results)
+        std::printf("target: OBJ single-threaded / read(), %s | %.2fx | >= %.2fx | %s\n", r.name.c_str(),
+                    r.singleOverRead, kSingleTarget, r.singleOverRead >= kSingleTarget ? "PASS" : "FAIL");
+    for (const FileResult& r : results)
+        std::printf("target: OBJ %u threads / single-threaded, %s | %.2fx | >= %.2fx | %s\n", kThreads,
+                    r.name.c_str(), r.threadedOverSingle, kThreadedTarget,
+                    r.threadedOverSingle >= kThreadedTarget ? "PASS" : "FAIL");
     return 0;
 }

@@ -54,13 +54,10 @@ bool Reload::program(ShaderProgram* program, const char* fragmentShader)
             fresh.reset();
         found = programs_.emplace(fragmentShader, std::move(fresh)).first;
     }
-    if (!found->second) {
-        ++failures_;
+    if (!found->second)
         return false;
-    }
     // Copies share the GL program; the old one goes with its last user.
     *program = *found->second;
-    ++replaced_;
     return true;
 }
 
@@ -75,10 +72,5 @@ bool Reload::picture(Texture* texture, const char* path, ImgType type)
             image.reset();
         found = pictures_.emplace(path, std::move(image)).first;
     }
-    if (found->second && texture->replace(path, *found->second)) {
-        ++replaced_;
-        return true;
-    }
-    ++failures_;
-    return false;
+    return found->second && texture->replace(path, *found->second);
 }

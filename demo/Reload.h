@@ -37,11 +37,6 @@ public:
     // the old one. True when it replaced it.
     bool picture(vornak_engine::Texture* texture, const char* path, vornak_engine::ImgType type);
 
-    // Programs and pictures that were touched but kept their previous version.
-    int failures() const { return failures_; }
-    // Programs and pictures replaced.
-    int replaced() const { return replaced_; }
-
 private:
     bool everything_;
     std::vector<std::string> changed_;
@@ -49,6 +44,4 @@ private:
     std::map<std::string, std::unique_ptr<vornak_engine::ShaderProgram>> programs_;
     // By path: the decoded picture, or nothing when it failed.
     std::map<std::string, std::unique_ptr<vornak_engine::DecodedImage>> pictures_;
-    int failures_ = 0;
-    int replaced_ = 0;
 };

@@ -13,113 +13,6 @@ namespace vornak_engine {
 
 namespace {
 
-// Whole lines are at most 199 characters, so the reader must see up to 200 to decide.
-constexpr std::size_t kLineBuffer = 200;
-constexpr std::size_t kChunk = std::size_t(1) << 20;
-
-inline bool isSeparator(char c)
-{
-    return c == ' ' || c == '\n';
-}
-
-// White space strtod skips that can sit inside a token.
-inline bool isInnerSpace(char c)
-{
-    return c == '\t' || c == '\v' || c == '\f' || c == '\r';
-}
-
-inline bool isDigit(char c)
-{
-    return static_cast<unsigned char>(c - '0') < 10;
-}
-
-float slowFloat(const char* begin, const char* end)
-{
-    char token[kLineBuffer];
-    const std::size_t length = static_cast<std::size_t>(end - begin);
-    std::memcpy(token, begin, length);
-    token[length] = '\0';
-    return static_cast<float>(std::strtod(token, nullptr));
-}
-
-// atof on the token [begin, end), narrowed to float. Plain decimals whose digits fit
-// 2^53 and whose power of ten is at most 22 are exact in one multiply or divide (both
-// operands are exact doubles and IEEE rounds the one operation), which is what atof's
-// correct rounding gives; everything else goes to strtod itself.
-float toFloat(const char* begin, const char* end)
-{
-    static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char* p = begin;
-    while (p < end && isInnerSpace(*p))
-        ++p;
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
-    if (end - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X'))
-        return slowFloat(begin, end);
-
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    int exponent = 0;
-    bool any = false;
-    while (p < end && *p == '0') {
-        ++p;
-        any = true;
-    }
-    for (; p < end && isDigit(*p); ++p) {
-        if (++digits > 19)
-            return slowFloat(begin, end);
-        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-        any = true;
-    }
-    if (p < end && *p == '.') {
-        ++p;
-        if (digits == 0) {
-            for (; p < end && *p == '0'; ++p) {
-                --exponent;
-                any = true;
-            }
-        }
-        for (; p < end && isDigit(*p); ++p) {
-            if (++digits > 19)
-                return slowFloat(begin, end);
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-            --exponent;
-            any = true;
-        }
-    }
-    if (!any)
-        return slowFloat(begin, end); // no digits: inf, nan or no number at all
-    if (p < end && (*p == 'e' || *p == 'E')) {
-        const char* q = p + 1;
-        bool negativeExponent = false;
-        if (q < end && (*q == '+' || *q == '-')) {
-            negativeExponent = *q == '-';
-            ++q;
-        }
-        if (q < end && isDigit(*q)) {
-            int written = 0;
-            for (; q < end && isDigit(*q); ++q) {
-                if (written < 100000)
-                    written = written * 10 + (*q - '0');
-            }
-            exponent += negativeExponent ? -written : written;
-        }
-    }
-    double value = 0.0;
-    if (mantissa != 0) {
-        if (mantissa > (std::uint64_t(1) << 53) || exponent < -22 || exponent > 22)
-            return slowFloat(begin, end);
-        const double m = static_cast<double>(mantissa);
-        value = exponent < 0 ? m / kPowers[-exponent] : m * kPowers[exponent];
-    }
-    return static_cast<float>(negative ? -value : value);
-}
-
 // A 1-based index into a list of `size` entries as a 0-based one, or -1 when it
 // names no entry. Relative indices are resolved before this.
 inline long long resolve(int index, std::size_t size)
@@ -132,14 +25,6 @@ inline int fromEnd(int index, long long count)
 {
     const long long absolute = count + index + 1;
     return absolute >= 1 && absolute <= INT_MAX ? static_cast<int>(absolute) : 0;
-}
-
-inline bool anyRelative(const MeshIndex& face)
-{
-    int bits = 0;
-    for (int c = 0; c < 3; ++c)
-        bits |= face.vertex[c] | face.text[c] | face.normal[c];
-    return bits < 0;
 }
 
 void describe(std::string& out, long long count, int firstLine, const char* one, const char* many,
@@ -156,9 +41,11 @@ void describe(std::string& out, long long count, int firstLine, const char* one,
 
 Mesh3D::Mesh3D(char* path) : Mesh3D(static_cast<const char*>(path)) {}
 
-Mesh3D::Mesh3D(const char* path)
+Mesh3D::Mesh3D(const char* path) : Mesh3D(path, ObjReader::Options()) {}
+
+Mesh3D::Mesh3D(const char* path, const ObjReader::Options& options)
 {
-    loadOBJ(path);
+    loadOBJ(path, options);
     buildMesh();
     createOpenGLBinding();
 }
@@ -184,124 +71,63 @@ void Mesh3D::loadOBJ(char* path)
 
 void Mesh3D::loadOBJ(const char* path)
 {
+    loadOBJ(path, ObjReader::Options());
+}
+
+void Mesh3D::loadOBJ(const char* path, const ObjReader::Options& options)
+{
     source = path ? path : "";
     if (!path)
         return;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return;
-    // Chunks, not the whole file: a line that straddles two chunks moves to the front.
-    std::vector<char> buffer(kChunk + kLineBuffer);
-    std::size_t held = 0;
-    lineNumber = 0;
-    readingDone = false;
-    bool atEnd = false;
-    while (!readingDone && !atEnd) {
-        const std::size_t got = std::fread(buffer.data() + held, 1, buffer.size() - held, file);
-        held += got;
-        atEnd = got == 0 || std::feof(file) || std::ferror(file);
-        const std::size_t used = readLines(buffer.data(), held, atEnd);
-        std::memmove(buffer.data(), buffer.data() + used, held - used);
-        held -= used;
-    }
-    std::fclose(file);
+    ObjReader reader;
+    std::string error;
+    if (reader.readFile(path, options, error))
+        take(std::move(reader));
+    else
+        std::fprintf(stderr, "%s\n", error.c_str());
 }
 
 void Mesh3D::parseOBJ(const char* bytes, std::size_t size)
 {
-    lineNumber = 0;
-    readingDone = false;
-    readLines(bytes, size, true);
+    parseOBJ(bytes, size, ObjReader::Options());
 }
 
-std::size_t Mesh3D::readLines(const char* bytes, std::size_t size, bool atEnd)
+void Mesh3D::parseOBJ(const char* bytes, std::size_t size, const ObjReader::Options& options)
 {
-    std::size_t used = 0;
-    while (!readingDone && used < size) {
-        const char* line = bytes + used;
-        const std::size_t left = size - used;
-        const std::size_t window = left < kLineBuffer ? left : kLineBuffer;
-        const char* newline = static_cast<const char*>(std::memchr(line, '\n', window));
-        const char* end;
-        if (newline) {
-            end = newline;
-            used += static_cast<std::size_t>(newline - line) + 1;
-        } else if (left >= kLineBuffer) {
-            // 199 characters fill the buffer and the next is no newline: the stream
-            // fails, so this part is the last thing read.
-            end = line + kLineBuffer - 1;
-            readingDone = true;
-        } else if (atEnd) {
-            end = bytes + size;
-            used = size;
-        } else {
-            break;
-        }
-        ++lineNumber;
-        // The line is a C string: a NUL in it ends what is seen of it.
-        if (const void* nul = std::memchr(line, '\0', static_cast<std::size_t>(end - line)))
-            end = static_cast<const char*>(nul);
-        readLine(line, end);
-    }
-    if (atEnd)
-        readingDone = true;
-    return used;
+    ObjReader reader;
+    reader.readBytes(bytes, size, options);
+    take(std::move(reader));
 }
 
-void Mesh3D::readLine(const char* line, const char* end)
+// Moves the lists in; after earlier ones, appends them with their faces' counts moved on.
+void Mesh3D::take(ObjReader&& reader)
 {
-    const std::size_t length = static_cast<std::size_t>(end - line);
-    if (length < 2)
-        return;
-    if (line[0] == 'v') {
-        if (line[1] == ' ') {
-            readValues(line, end, 3, vertices);
-        } else if (line[1] == 't') {
-            hasText = true;
-            readValues(line, end, 2, textCoords);
-        } else if (line[1] == 'n') {
-            hasNormals = true;
-            readValues(line, end, 3, normals);
-        }
-    } else if (line[0] == 'f' && line[1] == ' ') {
-        MeshIndex face;
-        if (MeshIndex::readFace(line, end, face) < 3) {
-            shortFaces.add(lineNumber);
-            return;
-        }
-        if (anyRelative(face))
-            relativeFaces.push_back({faces.size(), static_cast<long long>(vertices.size() / 3),
-                                     static_cast<long long>(textCoords.size() / 2),
-                                     static_cast<long long>(normals.size() / 3)});
-        faces.push_back(face);
-        faceLines.push_back(lineNumber);
+    const std::size_t faceOffset = faces.size();
+    const long long positions = static_cast<long long>(vertices.size() / 3);
+    const long long texts = static_cast<long long>(textCoords.size() / 2);
+    const long long normalCount = static_cast<long long>(normals.size() / 3);
+    auto add = [](auto& to, auto& from) {
+        if (to.empty())
+            to.swap(from);
+        else
+            to.insert(to.end(), from.begin(), from.end());
+    };
+    add(vertices, reader.vertices);
+    add(textCoords, reader.textCoords);
+    add(normals, reader.normals);
+    add(faces, reader.faces);
+    add(faceLines, reader.faceLines);
+    for (ObjReader::ListCounts& counts : reader.relativeFaces) {
+        counts.face += faceOffset;
+        counts.positions += positions;
+        counts.texts += texts;
+        counts.normals += normalCount;
     }
-}
-
-// Skips the keyword and appends `count` values; missing ones are 0 so that every
-// line adds one whole entry and later indices keep their meaning.
-void Mesh3D::readValues(const char* p, const char* end, int count, std::vector<float>& list)
-{
-    while (p < end && isSeparator(*p))
-        ++p;
-    while (p < end && !isSeparator(*p))
-        ++p;
-    bool padded = false;
-    for (int i = 0; i < count; ++i) {
-        while (p < end && isSeparator(*p))
-            ++p;
-        if (p == end) {
-            list.push_back(0.0f);
-            padded = true;
-            continue;
-        }
-        const char* token = p;
-        while (p < end && !isSeparator(*p))
-            ++p;
-        list.push_back(toFloat(token, p));
-    }
-    if (padded)
-        paddedLines.add(lineNumber);
+    add(relativeFaces, reader.relativeFaces);
+    hasNormals = hasNormals || reader.hasNormals;
+    hasText = hasText || reader.hasText;
+    paddedLines.add(reader.paddedLines, 0);
+    shortFaces.add(reader.shortFaces, 0);
 }
 
 void Mesh3D::buildMesh()
@@ -376,7 +202,7 @@ MeshIndex Mesh3D::absoluteFace(std::size_t k) const
 {
     MeshIndex face = faces.at(k);
     auto counts = std::lower_bound(relativeFaces.begin(), relativeFaces.end(), k,
-                                   [](const ListCounts& entry, std::size_t face) { return entry.face < face; });
+                                   [](const ObjReader::ListCounts& entry, std::size_t face) { return entry.face < face; });
     if (counts == relativeFaces.end() || counts->face != k)
         return face;
     for (int c = 0; c < 3; ++c) {

@@ -18,6 +18,7 @@
 // the face record keeps it as written and the assembly resolves it.
 
 #include "vornak/MeshIndex.h"
+#include "vornak/ObjReader.h"
 
 #include <cstddef>
 #include <memory>
@@ -32,6 +33,8 @@ public:
     // path gives an empty mesh that draws nothing.
     explicit Mesh3D(const char* path);
     explicit Mesh3D(char* path);
+    // The same, reading as the options say (threads are opt-in); the same mesh.
+    Mesh3D(const char* path, const ObjReader::Options& options);
     ~Mesh3D();
     Mesh3D(const Mesh3D&) = delete;
     Mesh3D& operator=(const Mesh3D&) = delete;
@@ -41,16 +44,20 @@ public:
     // needs a current context: a file can be read and checked before any window opens.
     static std::unique_ptr<Mesh3D> withoutGL();
 
-    // The reading step: the whole file through parseOBJ.
+    // The reading step (ObjReader): lines of up to 199 characters whole; a longer one
+    // gives its first 199 and ends the reading. A path that is not a regular file
+    // (a directory, a FIFO) gives one line on standard error and nothing else.
     void loadOBJ(const char* path);
     void loadOBJ(char* path);
-    // The reading step on bytes in memory, read as the file's lines would be: lines
-    // of up to 199 characters whole; a longer one gives its first 199 and ends the reading.
+    void loadOBJ(const char* path, const ObjReader::Options& options);
+    // The reading step on bytes in memory, read as the file's lines would be.
     void parseOBJ(const char* bytes, std::size_t size);
+    void parseOBJ(const char* bytes, std::size_t size, const ObjReader::Options& options);
     // The assembly step (no GL); prints the fault summary for a mesh read from a file.
     void buildMesh();
     void createOpenGLBinding();
     // Expects a program taking position at location 0, normal at 1, texture coordinate at 2.
+    // Leaves the mesh's vertex array bound.
     void draw();
 
     // Face k with each relative index replaced by the 1-based entry it names, counted
@@ -79,34 +86,13 @@ public:
     std::vector<int> faceLines;
 
 private:
-    // How often one kind of fault happened and its first line.
-    struct Tally {
-        long long count = 0;
-        int firstLine = 0;
-        void add(int line)
-        {
-            if (count++ == 0)
-                firstLine = line;
-        }
-    };
-
-    // How many entries each list held when a face with a relative index was read.
-    // Kept only for such faces, in face order: exporters that use them are the few.
-    struct ListCounts {
-        std::size_t face;
-        long long positions, texts, normals;
-    };
+    using Tally = ObjReader::Tally;
 
     Mesh3D() = default;
-    // Reads the lines of [bytes, bytes + size) it can decide on; returns the bytes used.
-    std::size_t readLines(const char* bytes, std::size_t size, bool atEnd);
-    void readLine(const char* line, const char* end);
-    void readValues(const char* p, const char* end, int count, std::vector<float>& list);
+    void take(ObjReader&& reader);
 
-    std::vector<ListCounts> relativeFaces;
+    std::vector<ObjReader::ListCounts> relativeFaces;
     std::string source;
-    int lineNumber = 0;
-    bool readingDone = false;
     Tally paddedLines;
     Tally shortFaces;
     Tally droppedFaces;

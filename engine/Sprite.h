@@ -17,6 +17,7 @@ public:
     Sprite(const Sprite&) = delete;
     Sprite& operator=(const Sprite&) = delete;
 
+    // Leaves the quad's vertex array bound.
     void draw();
 
 private:

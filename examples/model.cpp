@@ -88,5 +88,6 @@ int main(int argc, char** argv)
         program.use();
         mesh->draw();
     } while (window.present());
+    mesh.reset(); // made before the window, so let its GL objects go while the context lives
     return 0;
 }

@@ -61,3 +61,12 @@ build_sanitized() {
       -DVORNAK_WERROR=ON -DVORNAK_SANITIZE=ON $(compiler_launcher)
   quietly cmake --build "$sanitize_build" -j "$jobs"
 }
+
+# Configures and builds the release program, showing the build's progress.
+build_release() {
+  echo "building vornak (release) in build/release ..."
+  cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release \
+        -DVORNAK_BUILD_TESTS=OFF -DVORNAK_BUILD_BENCH=OFF -DVORNAK_BUILD_TOOLS=OFF \
+        -DVORNAK_BUILD_EXAMPLES=OFF >/dev/null
+  cmake --build "$root/build/release" --target vornak -j "$jobs"
+}

@@ -21,7 +21,8 @@ namespace {
         std::fprintf(stderr, "%s: %s\n", program, problem);
     std::fprintf(to, "usage: %s [options]\n", program);
     for (const ExampleOption& extra : extras)
-        std::fprintf(to, "  %-20s %s (default %s)\n", extra.name, extra.help, extra.value->c_str());
+        std::fprintf(to, "  %-20s %s (default %s)\n", (std::string(extra.name) + " FILE").c_str(), extra.help,
+                     extra.value->c_str());
     std::fprintf(to, "  %-20s %s\n  %-20s %s\n  %-20s %s\n", "--frames N", "draw N frames, then exit",
                  "--screenshot FILE", "save the last frame as a PNG", "--size WxH", "window size (960x540)");
     std::exit(problem ? 2 : 0);

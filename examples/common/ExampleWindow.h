@@ -11,7 +11,7 @@
 
 struct SDL_Window;
 
-// One extra option of an example, such as --obj FILE; value holds its default.
+// One extra option of an example, a file such as --obj FILE; value holds its default.
 struct ExampleOption {
     const char* name;
     const char* help;

@@ -33,13 +33,15 @@ struct Outcome {
 
 std::string quoted(const std::string& s) { return "'" + s + "'"; }
 
-// Runs an example in dir with a time limit, its standard error kept apart.
-Outcome run(const std::string& program, const std::string& args, const TempDir& dir, bool wantFrame = true)
+// Runs an example in dir with a time limit, its standard error kept apart; `launcher`
+// goes before it (such as "env -u DISPLAY").
+Outcome run(const std::string& program, const std::string& args, const TempDir& dir, bool wantFrame = true,
+            const std::string& launcher = "")
 {
     const std::string shot = dir.path() + "/frame.png", err = dir.path() + "/stderr";
     std::remove(shot.c_str());
     Outcome r;
-    shell("cd " + quoted(dir.path()) + " && exec timeout 60 " + quoted(program) + " --size " + std::to_string(kW) +
+    shell("cd " + quoted(dir.path()) + " && exec " + launcher + " timeout 60 " + quoted(program) + " --size " + std::to_string(kW) +
               "x" + std::to_string(kH) + (wantFrame ? " --screenshot " + quoted(shot) : std::string()) + " " + args +
               " 2>" + quoted(err),
           &r.status);
@@ -241,6 +243,31 @@ TEST(Examples, RegistryDrawsItsSlidesInTurn)
         Outcome r = run(VORNAK_REGISTRY, "--config " + quoted(cfg), dir, false);
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err, cfg + ": no shader 'plain' or picture 'christmas'\n");
+    }
+}
+
+// A bad command line: one line naming the fault, then the usage; status 2, no window.
+TEST(Examples, BadArgumentsStopBeforeAnyWindow)
+{
+    TempDir dir;
+    const struct {
+        const char* program;
+        const char* args;
+        const char* line;
+    } cases[] = {
+        {VORNAK_QUAD, "--frames x", "--frames wants a whole number from 1 to 100000"},
+        {VORNAK_QUAD, "--frames 0", "--frames wants a whole number from 1 to 100000"},
+        {VORNAK_MODEL, "--size 12x9000", "--size wants WxH, such as 960x540"},
+        {VORNAK_MODEL, "--obj", "unknown option or missing value: --obj"},
+        {VORNAK_REGISTRY, "--obj x.obj", "unknown option: --obj"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        // DISPLAY unset: reaching the window would fail with status 1 instead.
+        Outcome r = run(c.program, c.args, dir, false, "env -u DISPLAY");
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), std::string(c.program) + ": " + c.line);
+        EXPECT_NE(r.err.find("usage: "), std::string::npos);
     }
 }
 

@@ -139,9 +139,10 @@ TEST_F(Mesh3DTest, EmptyUnreadableAndFaultyFilesDrawNothingWithoutError)
         std::make_unique<Mesh3D>(const_cast<char*>(dir.path().c_str())),
         load("v 1 2 3\nf 1 2 3\nf -7 1 1\nvn 0 0 1\n"), // every face dropped
     };
-    // Only the faulty file says anything.
+    // One line for each file that could not be read or had faults.
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              dir.path() + "/mesh.obj: 2 faces with a position index out of range dropped (first at line 2)\n");
+              missing + ": cannot open: No such file or directory\n" + dir.path() + ": is a directory\n" +
+                  dir.path() + "/mesh.obj: 2 faces with a position index out of range dropped (first at line 2)\n");
     for (auto& mesh : meshes) {
         SCOPED_TRACE(&mesh - meshes);
         EXPECT_EQ(mesh->indexCount, 0);

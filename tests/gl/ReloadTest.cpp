@@ -18,14 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::uint8_t> frame()
-{
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(GLTest::kWidth) * GLTest::kHeight * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, GLTest::kWidth, GLTest::kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
 
 int count(const std::string& text, const std::string& what)
 {

@@ -82,6 +82,15 @@ Rgba GLTest::pixelAt(double fx, double fy)
     return pixel(x, y);
 }
 
+std::vector<std::uint8_t> GLTest::frame()
+{
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kWidth) * kHeight * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
 std::vector<std::uint8_t> GLTest::textureImage(GLuint tex, int* width, int* height)
 {
     glBindTexture(GL_TEXTURE_2D, tex);

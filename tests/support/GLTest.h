@@ -23,6 +23,8 @@ public:
     static Rgba pixel(int x, int y);
     // The same, at a point given as fractions of the width and height from the bottom-left.
     static Rgba pixelAt(double fx, double fy);
+    // The whole back buffer as RGBA bytes, rows bottom-up: for comparing frames exactly.
+    static std::vector<std::uint8_t> frame();
     // Level 0 of a 2D texture as RGBA bytes, rows bottom-up as GL stores them.
     static std::vector<std::uint8_t> textureImage(GLuint tex, int* width = nullptr, int* height = nullptr);
 

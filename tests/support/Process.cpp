@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 double monotonicSeconds()
 {
@@ -19,7 +20,18 @@ double monotonicSeconds()
 }
 
 Process::Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env)
+    : Process(program, std::vector<std::string>{}, workdir, env)
 {
+}
+
+Process::Process(const std::string& program, const std::vector<std::string>& args, const std::string& workdir,
+                 const std::vector<std::string>& env)
+{
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     outPath_ = captures_.path() + "/out";
     errPath_ = captures_.path() + "/err";
     startTime_ = monotonicSeconds();
@@ -38,7 +50,7 @@ Process::Process(const std::string& program, const std::string& workdir, const s
             else
                 setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
         }
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
 }
@@ -49,6 +61,12 @@ Process::~Process()
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
+}
+
+void Process::signal(int number)
+{
+    if (!reaped_)
+        kill(pid_, number);
 }
 
 bool Process::running()

@@ -22,11 +22,16 @@ class Process {
 public:
     // env: NAME=VALUE sets a variable, NAME alone removes it.
     Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env = {});
+    // The same with arguments after the program's name.
+    Process(const std::string& program, const std::vector<std::string>& args, const std::string& workdir,
+            const std::vector<std::string>& env = {});
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
     bool running();
+    // Sends a signal, as kill(1) would.
+    void signal(int number);
     double elapsed() const;
     // Waits up to timeoutSeconds, then kills the process; returns how it ended.
     ProcessResult wait(double timeoutSeconds);

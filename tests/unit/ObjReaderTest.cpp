@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -148,6 +150,76 @@ TEST(ObjReader, FileReadInChunksMatchesTheLiteralReading)
     auto mesh = Mesh3D::withoutGL();
     mesh->loadOBJ(path.c_str());
     EXPECT_TRUE(ObjReference(text).matches(*mesh));
+}
+
+TEST(ObjReader, ChunksAndThreadsMatchTheLiteralReading)
+{
+    // Every chunk size cuts lines somewhere: face lines split between two chunks, a
+    // chunk starting on a newline or inside a long line, relative indices whose
+    // entries were read in earlier chunks.
+    std::string objects;
+    for (int object = 0; object < 6; ++object) {
+        objects += "o part\nv 1 2 3\nv 4 5 6\nv 7 8 9\nvt 0.5 0.25\nvn 0 0 1\nvn 0 1 0\n"
+                   "f -3/-1/-2 -2//-1 -1/-1\nf 1 -1/1 2//2 -2/-1/-1\n# " +
+                   std::string(static_cast<std::size_t>(object * 31), '#') + "\n";
+    }
+    const std::string files[] = {
+        objects,
+        objects + "v 0.1 0.2 0.3\r\nf -1 -1 -1\r\nf 1 2 3\0 -1\nvt 1 2",
+        objects + "f 1 2 3 # " + std::string(250, 'x') + "\nf -1 -1 -1\n" + objects,
+        "#" + std::string(300, 'x') + "\n" + objects,
+        objects + std::string(199, 'c') + "\n" + "v 9 9 9\nf -1 -1 -1\n",
+        "\n\n\nf -1 -1 -1\nv\nf -1 -1 -1\n\n",
+    };
+    TempDir dir;
+    for (const std::string& file : files) {
+        const ObjReference expected(file);
+        const std::string path = dir.write("chunks.obj", file);
+        for (unsigned threads : {1u, 2u, 3u}) {
+            for (std::size_t chunk : {1, 2, 3, 7, 16, 63, 199, 200, 201, 1000, 1 << 20}) {
+                SCOPED_TRACE("file " + std::to_string(&file - files) + ", " + std::to_string(threads) +
+                             " threads, chunks of " + std::to_string(chunk));
+                vornak_engine::ObjReader::Options options;
+                options.threads = threads;
+                options.chunkBytes = chunk;
+                auto fromMemory = Mesh3D::withoutGL();
+                fromMemory->parseOBJ(file.data(), file.size(), options);
+                EXPECT_TRUE(expected.matches(*fromMemory));
+                auto fromFile = Mesh3D::withoutGL();
+                fromFile->loadOBJ(path.c_str(), options);
+                EXPECT_TRUE(expected.matches(*fromFile));
+                if (HasFailure())
+                    return;
+            }
+        }
+    }
+}
+
+TEST(ObjReader, OnlyRegularFilesAreRead)
+{
+    TempDir dir;
+    const std::string fifo = dir.path() + "/fifo.obj", missing = dir.path() + "/missing.obj";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string path, message;
+    } rows[] = {
+        {fifo, fifo + ": is a FIFO\n"},
+        {dir.path(), dir.path() + ": is a directory\n"},
+        {missing, missing + ": cannot open: No such file or directory\n"},
+    };
+    for (const auto& row : rows) {
+        for (unsigned threads : {1u, 2u}) {
+            SCOPED_TRACE(row.path + " with " + std::to_string(threads) + " threads");
+            vornak_engine::ObjReader::Options options;
+            options.threads = threads;
+            auto mesh = Mesh3D::withoutGL();
+            testing::internal::CaptureStderr();
+            mesh->loadOBJ(row.path.c_str(), options);
+            mesh->buildMesh();
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), row.message);
+            EXPECT_TRUE(mesh->vertices.empty() && mesh->faces.empty() && mesh->indexArray.empty());
+        }
+    }
 }
 
 #ifdef VORNAK_TEST_TINYOBJ

@@ -91,6 +91,25 @@ TEST(CommandLine, StatusAndMeaningOfEachForm)
         {{"--capture", "show.mp4", "--window"}, 2, nullptr},
         {{"--fps", "30"}, 2, nullptr},                     // capture settings without a capture
         {{"--timings"}, std::nullopt, [](const Options& o) { EXPECT_TRUE(o.timings); }},
+        {{"--preview"}, std::nullopt,
+         [](const Options& o) {
+             EXPECT_TRUE(o.preview);
+             EXPECT_TRUE(o.windowed) << "the preview opens a window by default";
+             EXPECT_EQ(o.window.width, 1280);
+             EXPECT_FALSE(o.watch);
+             EXPECT_FALSE(o.at);
+         }},
+        {{"--preview", "--watch", "--at", "14.5", "--window", "640x360"}, std::nullopt,
+         [](const Options& o) {
+             EXPECT_TRUE(o.watch);
+             EXPECT_EQ(*o.at, 14.5);
+             EXPECT_EQ(o.window.width, 640);
+         }},
+        {{"--preview", "--fullscreen"}, std::nullopt, [](const Options& o) { EXPECT_FALSE(o.windowed); }},
+        {{"--watch"}, 2, nullptr},                          // watching needs the preview
+        {{"--at", "3"}, 2, nullptr},                        // so does a start time
+        {{"--preview", "--at", "-1"}, 2, nullptr},
+        {{"--preview", "--capture", "show.mp4"}, 2, nullptr},
     };
     for (const Case& c : cases) {
         std::string line;

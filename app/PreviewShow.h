@@ -1,0 +1,10 @@
+#pragma once
+
+// vornak --preview: the show in a window (full-screen on request) under the
+// preview's keys, its title telling time, scenes, state and frame rate; with
+// --watch, edits to the data folder's files are reloaded as they are saved.
+// Returns the exit status.
+
+#include "app/Options.h"
+
+int playPreview(const Options& options);

@@ -1,0 +1,36 @@
+#pragma once
+
+// What the live show and the preview both stand on, brought up in the show's
+// order: SDL video and audio, the window and its GL context, the audio device
+// (or silence), the music and the demo with every scene loaded. Taken down in
+// reverse when it goes; the demo itself lives until the process ends.
+
+#include "app/Options.h"
+#include "app/ShowWindow.h"
+
+#include <SDL_mixer.h>
+
+#include <memory>
+
+class Christmas;
+
+class ShowStage {
+public:
+    // Failures print one line and leave ok() false.
+    ShowStage(WindowKind kind, const FrameSize& windowSize);
+    ~ShowStage();
+    ShowStage(const ShowStage&) = delete;
+    ShowStage& operator=(const ShowStage&) = delete;
+
+    bool ok() const { return demo_ != nullptr; }
+    ShowWindow& window() { return *window_; }
+    // Null when the track could not be loaded (its line is printed).
+    Mix_Music* music() const { return music_; }
+    Christmas& demo() { return *demo_; }
+
+private:
+    bool sdl_ = false;
+    std::unique_ptr<ShowWindow> window_;
+    Mix_Music* music_ = nullptr;
+    Christmas* demo_ = nullptr;
+};

@@ -1,0 +1,84 @@
+#pragma once
+
+// Needs: no GL context: pure CPU; threads only when asked for.
+//
+// The reading step of Mesh3D: OBJ text to flat lists, exactly as a 200-character
+// line buffer, strtok_r, atof and atoi read it (see Mesh3D.h), only faster. Bytes
+// are read a chunk at a time; with more than one thread the chunks are read in
+// parallel and appended in file order, so the lists come out the same either way.
+// It checks no index against any list: that is the assembly's work.
+
+#include "vornak/MeshIndex.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace vornak_engine {
+
+class ObjReader {
+public:
+    struct Options {
+        // More than 1: chunks are read on that many threads (the calling one included).
+        unsigned threads = 1;
+        // Bytes read at a time, and the share of the file one thread takes at a time.
+        std::size_t chunkBytes = std::size_t(1) << 20;
+    };
+
+    // How often one kind of fault happened and its first 1-based line.
+    struct Tally {
+        long long count = 0;
+        int firstLine = 0;
+        void add(int line)
+        {
+            if (count++ == 0)
+                firstLine = line;
+        }
+        void add(const Tally& later, int lineOffset);
+    };
+
+    // How many entries each list held when a face with a relative index was read.
+    struct ListCounts {
+        std::size_t face;
+        long long positions, texts, normals;
+    };
+
+    // Reads a whole file. False when it cannot be opened or is not a regular file,
+    // with error set to one line naming the path ("PATH: is a directory").
+    bool readFile(const char* path, const Options& options, std::string& error);
+    // Reads bytes in memory as the file's lines would be read.
+    void readBytes(const char* bytes, std::size_t size, const Options& options);
+
+    std::vector<float> vertices;   // x, y, z per position
+    std::vector<float> textCoords; // u, v per texture coordinate
+    std::vector<float> normals;    // x, y, z per normal
+    std::vector<MeshIndex> faces;  // as written
+    std::vector<int> faceLines;    // the 1-based line of each face
+    std::vector<ListCounts> relativeFaces; // in face order
+    bool hasNormals = false;
+    bool hasText = false;
+    Tally paddedLines; // value lines short of values, padded with 0
+    Tally shortFaces;  // face lines with fewer than 3 corners, skipped
+
+private:
+    struct Chunks; // the chunked and threaded reading, in the source file
+
+    // Reads the lines that start before `stopAt` in [bytes, bytes + size); the last,
+    // unterminated one only when atEnd. bytes[size] must be readable and 0. Returns
+    // the bytes used; what is left starts a line and must be offered again.
+    std::size_t readLines(const char* bytes, std::size_t size, bool atEnd, std::size_t stopAt);
+    bool readLineFast(const char* line, const char* end, const char*& next);
+    void readLine(const char* line, const char* end);
+    void readValues(const char* p, const char* end, int count, std::vector<float>& list);
+    void addFace(const MeshIndex& face);
+    // Appends what a reading that began where this one stopped gave.
+    void append(ObjReader&& later);
+    // Reserves ahead from what `readSoFar` of `total` bytes gave, so lists rarely move.
+    void reserveAhead(std::size_t readSoFar, std::size_t total);
+    void clear();
+
+    int lines = 0;      // lines read so far
+    bool ended = false; // a line of 200 characters or more ended the reading
+};
+
+} // namespace vornak_engine

@@ -1,0 +1,421 @@
+// The vornak program as a user drives it from a shell: its command line, the
+// data it finds, windows of any shape, signals, and captures to files.
+
+#include "support/Process.h"
+#include "support/Screen.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <tuple>
+#include <sys/mount.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBinary = VORNAK_BINARY;
+const std::string kRoot = VORNAK_SOURCE_DIR;
+const std::string kFixtures = VORNAK_FIXTURES;
+
+int lines(const std::string& text)
+{
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+bool exists(const std::string& path)
+{
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+// Every file name in a folder, sorted.
+std::vector<std::string> listing(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Mean absolute difference of two pictures (as ImageMagick reads them) at a small common size.
+double pictureDifference(const std::string& a, const std::string& b, const std::string& cropA = "")
+{
+    const std::string size = " -resize 64x36! ppm:-";
+    const Image x = Image::fromCommand("convert " + a + (cropA.empty() ? "" : " -crop " + cropA + " +repage") + size);
+    const Image y = Image::fromCommand("convert " + b + size);
+    if (x.width != 64 || y.width != 64)
+        return 1e9;
+    double total = 0;
+    for (std::size_t i = 0; i < x.rgb.size(); ++i)
+        total += std::abs(static_cast<int>(static_cast<unsigned char>(x.rgb[i])) -
+                          static_cast<int>(static_cast<unsigned char>(y.rgb[i])));
+    return total / static_cast<double>(x.rgb.size());
+}
+
+class Player : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through scripts/test"; }
+
+    // The show's files with a music fixture of the test's choosing, in a working directory of its own.
+    void showData(const std::string& music)
+    {
+        fs::create_directories(fs::path(dir.path()) / "data");
+        for (const auto& entry : fs::directory_iterator(kRoot + "/data")) {
+            if (entry.path().filename() != "zararorad.mp3")
+                fs::create_symlink(entry.path(), fs::path(dir.path()) / "data" / entry.path().filename());
+        }
+        dir.copy(kFixtures + "/" + music, "data/zararorad.mp3");
+    }
+
+    ProcessResult run(const std::vector<std::string>& args, double timeout = 60,
+                      const std::vector<std::string>& env = {})
+    {
+        Process vornak(kBinary, args, dir.path(), env);
+        return vornak.wait(timeout);
+    }
+
+    TempDir dir;
+};
+
+TEST_F(Player, CommandLineAnswersWithoutAWindow)
+{
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out, err; // expected within standard output / the one line on standard error
+    };
+    const std::vector<Case> cases = {
+        {{"--help"}, 0, "--capture OUT", ""},
+        {{"--version"}, 0, "vornak " VORNAK_VERSION "\n", ""},
+        {{"--bogus"}, 2, "", "--bogus"},
+        {{"--window", "0x0"}, 2, "", "0x0"},
+        {{"--capture", "x.mp4", "--size", "33x20"}, 2, "", "even"},
+        {{"--capture", "x.mp4", "--size", "0x0"}, 2, "", "0x0"},
+        {{"--capture", "x.png"}, 2, "", "--at"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front() + (c.args.size() > 1 ? " " + c.args[1] : ""));
+        // No display at all: anything that tried to open a window would fail.
+        const ProcessResult r = run(c.args, 10, {"DISPLAY", "WAYLAND_DISPLAY"});
+        ASSERT_TRUE(r.exited) << r.err;
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_LT(r.seconds, 1.0);
+        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+        if (c.status == 0) {
+            EXPECT_EQ(r.err, "");
+        } else {
+            EXPECT_EQ(lines(r.err), 1) << r.err;
+            EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+        }
+    }
+}
+
+TEST_F(Player, FindsItsDataThroughItsOwnLocation)
+{
+    // A folder without data/: the binary, in the build tree, finds the repository's.
+    ProcessResult r = run({"--capture", "shot.png", "--at", "11", "--size", "160x90"});
+    ASSERT_TRUE(r.exited) << r.err;
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "") << "a shader failed";
+    EXPECT_EQ(r.err.find("cannot"), std::string::npos) << r.err;
+    EXPECT_LT(pictureDifference(dir.path() + "/shot.png", kRoot + "/data/toys.jpg"), 12) << "not the toys";
+
+    // A named folder without the show's files.
+    fs::create_directories(dir.path() + "/empty");
+    r = run({"--data", dir.path() + "/empty"}, 10);
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(lines(r.err), 1) << r.err;
+    EXPECT_NE(r.err.find(dir.path() + "/empty"), std::string::npos) << r.err;
+
+    // A copy of the binary with no data anywhere near it.
+    fs::copy_file(kBinary, dir.path() + "/vornak");
+    Process lonely(dir.path() + "/vornak", {}, dir.path() + "/empty");
+    r = lonely.wait(10);
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(lines(r.err), 1) << r.err;
+    EXPECT_NE(r.err.find(dir.path() + "/data"), std::string::npos) << "where it looked: " << r.err;
+    EXPECT_NE(r.err.find("--data"), std::string::npos) << "how to point it: " << r.err;
+}
+
+// The window's own pixels, without the window manager's frame.
+Image windowImage(const std::string& id)
+{
+    return Image::fromCommand("xwd -id " + id + " -silent | convert xwd:- ppm:- 2>/dev/null");
+}
+
+double columnMean(const Image& image, int x)
+{
+    double total = 0;
+    for (int y = 0; y < image.height; ++y)
+        total += image.at(x, y, 0) + image.at(x, y, 1) + image.at(x, y, 2);
+    return total / (3.0 * image.height);
+}
+
+double rowMean(const Image& image, int y)
+{
+    double total = 0;
+    for (int x = 0; x < image.width; ++x)
+        total += image.at(x, y, 0) + image.at(x, y, 1) + image.at(x, y, 2);
+    return total / (3.0 * image.width);
+}
+
+TEST_F(Player, WindowsOfAnyShapeKeepTheShowBetweenBars)
+{
+    showData("long.mp3");
+    struct Case {
+        std::vector<std::string> args;
+        bool pillarbox, letterbox;
+    };
+    const std::vector<Case> cases = {
+        {{"--window", "480x200"}, true, false},
+        {{"--window", "320x240"}, false, true},
+        {{"--window", "480x200", "--stretch"}, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[1] + (c.args.size() > 2 ? " --stretch" : ""));
+        Process vornak(kBinary, c.args, dir.path());
+        const std::string id = waitForVornakWindow(vornak, 20);
+        ASSERT_FALSE(id.empty());
+        // The title over the night picture: lit in the middle once the show runs.
+        Image image;
+        for (int i = 0; i < 100; ++i) {
+            image = windowImage(id);
+            if (image.width > 0 && columnMean(image, image.width / 2) > 20)
+                break;
+            usleep(50000);
+        }
+        ASSERT_GT(image.width, 0);
+        const int w = image.width, h = image.height;
+        const int barX = c.pillarbox ? (w - static_cast<int>(std::lround(h * 16.0 / 9))) / 2 : 0;
+        const int barY = c.letterbox ? (h - static_cast<int>(std::lround(w * 9.0 / 16))) / 2 : 0;
+        EXPECT_GT(columnMean(image, w / 2), 20);
+        if (c.pillarbox) {
+            ASSERT_GT(barX, 4) << w << "x" << h;
+            EXPECT_LT(columnMean(image, 1), 1.0);
+            EXPECT_LT(columnMean(image, barX - 2), 1.0);
+            EXPECT_LT(columnMean(image, w - barX + 1), 1.0);
+            EXPECT_GT(columnMean(image, barX + 3), 5.0) << "the picture starts at the bar";
+            EXPECT_GT(columnMean(image, w - barX - 4), 5.0);
+        } else if (c.letterbox) {
+            ASSERT_GT(barY, 4) << w << "x" << h;
+            EXPECT_LT(rowMean(image, 1), 1.0);
+            EXPECT_LT(rowMean(image, barY - 2), 1.0);
+            EXPECT_LT(rowMean(image, h - barY + 1), 1.0);
+            EXPECT_GT(rowMean(image, barY + 3), 5.0);
+        } else {
+            EXPECT_GT(columnMean(image, 1), 5.0) << "stretched, the picture fills the window";
+            EXPECT_GT(columnMean(image, w - 2), 5.0);
+        }
+        vornak.signal(SIGTERM);
+        const ProcessResult r = vornak.wait(10);
+        EXPECT_TRUE(r.exited && r.status == 0) << r.err;
+    }
+}
+
+TEST_F(Player, LetterboxedFramesAreUndistorted)
+{
+    // The candy zoom at 14 s on a 2.4:1 frame: its middle is the 16:9 frame, unstretched.
+    ASSERT_EQ(run({"--capture", "wide.png", "--at", "14", "--size", "480x200"}).status, 0);
+    ASSERT_EQ(run({"--capture", "normal.png", "--at", "14", "--size", "320x180"}).status, 0);
+    ASSERT_EQ(run({"--capture", "tall.png", "--at", "14", "--size", "240x180"}).status, 0);
+    ASSERT_EQ(run({"--capture", "stretched.png", "--at", "14", "--size", "480x200", "--stretch"}).status, 0);
+    const std::string d = dir.path() + "/";
+    EXPECT_LT(pictureDifference(d + "wide.png", d + "normal.png", "356x200+62+0"), 4);
+    EXPECT_LT(pictureDifference(d + "tall.png", d + "normal.png", "240x135+0+23"), 4);
+    EXPECT_GT(pictureDifference(d + "stretched.png", d + "normal.png", "356x200+62+0"), 12)
+        << "a stretched frame's middle is not the 16:9 frame";
+    // The bars themselves are black.
+    const Image wide = Image::fromCommand("convert " + d + "wide.png ppm:-");
+    ASSERT_EQ(wide.width, 480);
+    EXPECT_LT(columnMean(wide, 0) + columnMean(wide, 60) + columnMean(wide, 419) + columnMean(wide, 479), 1.0);
+}
+
+TEST_F(Player, SignalsAndTheCloseButtonEndTheShowCleanly)
+{
+    showData("long.mp3");
+    struct Case {
+        std::vector<std::string> args;
+        std::function<void(Process&, const std::string&)> end;
+        const char* what;
+    };
+    const std::vector<Case> cases = {
+        {{}, [](Process& p, const std::string&) { p.signal(SIGINT); }, "SIGINT"},
+        {{}, [](Process& p, const std::string&) { p.signal(SIGTERM); }, "SIGTERM"},
+        {{"--window", "320x180"}, [](Process&, const std::string& id) { shell("wmctrl -i -c " + id); },
+         "the window's close button"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Process vornak(kBinary, c.args, dir.path());
+        const std::string id = waitForVornakWindow(vornak, 20);
+        ASSERT_FALSE(id.empty()) << vornak.wait(1).err;
+        usleep(500000);
+        ASSERT_TRUE(vornak.running());
+        const double sent = vornak.elapsed();
+        c.end(vornak, id);
+        const ProcessResult r = vornak.wait(10);
+        ASSERT_TRUE(r.exited) << "signal " << r.signal << "\n" << r.err;
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_LT(r.seconds - sent, 1.0);
+        EXPECT_LT(r.seconds, 7.0) << "ended by its music instead";
+        EXPECT_TRUE(vornakWindow().empty()) << "the window is still there";
+    }
+}
+
+TEST_F(Player, CaptureOfOneFrameAndOfNumberedFrames)
+{
+    fs::create_directories(dir.path() + "/frames");
+    // 21.95 to 22.05 at 40 fps: frames at 21.95, 21.975, 22.0, 22.025.
+    const ProcessResult r =
+        run({"--capture", "frames/%03d.png", "--size", "64x36", "--fps", "40", "--from", "21.95", "--to", "22.05"});
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(listing(dir.path() + "/frames"), (std::vector<std::string>{"000.png", "001.png", "002.png", "003.png"}));
+    // Not a terminal: a start line and an end line.
+    EXPECT_EQ(lines(r.err), 2) << r.err;
+    EXPECT_NE(r.err.find("frames/000.png"), std::string::npos) << r.err;
+}
+
+TEST_F(Player, CaptureOfAVideoWithItsMusic)
+{
+    // 9.5 to 12 s: the finished wipe (the Easter picture), then the toys from 10 s.
+    const ProcessResult r = run({"--capture", "clip.mp4", "--size", "320x180", "--from", "9.5", "--to", "12"});
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("clip.mp4"), std::string::npos) << r.err;
+    EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"clip.mp4"});
+
+    const std::string probe =
+        shell("ffprobe -v error -show_entries stream=codec_type,codec_name,pix_fmt,nb_frames,duration "
+              "-show_entries format=duration -of compact " + dir.path() + "/clip.mp4");
+    EXPECT_NE(probe.find("codec_name=h264|codec_type=video|pix_fmt=yuv420p"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("codec_name=aac|codec_type=audio"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("nb_frames=150"), std::string::npos) << probe;
+    const auto duration = [&](const std::string& after) {
+        const auto at = probe.find("duration=", probe.find(after));
+        return at == std::string::npos ? -1.0 : std::atof(probe.c_str() + at + 9);
+    };
+    EXPECT_NEAR(duration("codec_type=video"), 2.5, 1.0 / 60);
+    EXPECT_NEAR(duration("codec_type=audio"), 2.5, 1.0 / 60) << "the music's stretch from --from to --to";
+    EXPECT_NEAR(duration("format"), 2.5, 1.0 / 60);
+
+    // Decoded frames at known times are the frames of those times.
+    const std::string d = dir.path() + "/";
+    ASSERT_EQ(run({"--capture", "easter.png", "--at", "9.7", "--size", "320x180"}).status, 0);
+    ASSERT_EQ(run({"--capture", "toys.png", "--at", "11", "--size", "320x180"}).status, 0);
+    for (const auto& [at, right, wrong] :
+         {std::tuple<const char*, const char*, const char*>{"0.2", "easter.png", "toys.png"},
+          {"1.5", "toys.png", "easter.png"}}) {
+        SCOPED_TRACE(at);
+        shell("ffmpeg -v error -y -ss " + std::string(at) + " -i " + d + "clip.mp4 -frames:v 1 " + d + "frame.png");
+        EXPECT_LT(pictureDifference(d + "frame.png", d + right), 5);
+        EXPECT_GT(pictureDifference(d + "frame.png", d + wrong), 20);
+    }
+}
+
+// A tmpfs mounted for one test, removed after it; empty path() when mounting isn't allowed here.
+class SmallDisk {
+public:
+    SmallDisk(const std::string& at, const char* options)
+    {
+        fs::create_directories(at);
+        if (mount("tmpfs", at.c_str(), "tmpfs", 0, options) == 0)
+            path_ = at;
+    }
+    ~SmallDisk()
+    {
+        if (!path_.empty())
+            umount(path_.c_str());
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+TEST_F(Player, FailedCapturesSayWhyAndLeaveNothingFinished)
+{
+    const std::string d = dir.path();
+    // A stand-in ffmpeg that reads a little, complains and fails.
+    dir.write("fakebin/ffmpeg", "#!/bin/sh\nhead -c 1000 >/dev/null\nfor i in 1 2 3 4 5 6 7; do echo \"complaint $i\" "
+                                ">&2; done\nexit 3\n");
+    fs::permissions(d + "/fakebin/ffmpeg", fs::perms::owner_all);
+    fs::create_directories(d + "/out");
+    dir.write("afile", "");
+    // The next frame's temporary file is the full device: the disk fills on the first write.
+    fs::create_directories(d + "/full");
+    fs::create_symlink("/dev/full", d + "/full/000.png.partial");
+    const SmallDisk small(d + "/small", "size=64k");
+    const SmallDisk readOnly(d + "/readonly", "ro,size=64k");
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
+
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        std::vector<std::string> env;
+        std::string folder;                // what must hold nothing that looks complete
+        std::vector<std::string> messages; // each must be in the error output
+        bool needsMount = false;
+    };
+    const std::vector<Case> cases = {
+        {"no ffmpeg", {"--capture", "out/a.mp4"}, {"PATH=/nonexistent"}, d + "/out", {"ffmpeg", "Debian"}},
+        {"no such folder", {"--capture", "missing/a.mp4"}, {}, d, {"missing", "does not exist"}},
+        {"a file for a folder", {"--capture", "afile/a.mp4"}, {}, d, {"afile", "not a folder"}},
+        {"ffmpeg fails", {"--capture", "out/a.mp4", "--size", "64x36", "--to", "1"}, {"PATH=" + d + "/fakebin:" + path},
+         d + "/out", {"status 3", "complaint 7", "complaint 3"}},
+        {"disk full (PNG)", {"--capture", "full/%03d.png", "--size", "64x36", "--to", "0.5"}, {}, d + "/full",
+         {"full/000.png", "No space left on device"}},
+        {"disk full (video)", {"--capture", "small/a.mp4", "--size", "640x360", "--to", "3"}, {}, d + "/small",
+         {"small/a.mp4", "No space left on device"}, true},
+        {"read-only folder", {"--capture", "readonly/a.mp4"}, {}, d + "/readonly", {"readonly", "Read-only"}, true},
+        {"too large", {"--capture", "out/a.png", "--at", "1", "--size", "90000x64"}, {}, d + "/out", {"largest"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.needsMount && small.path().empty()) {
+            std::printf("skipped \"%s\": cannot mount a tmpfs here\n", c.what);
+            continue;
+        }
+        const ProcessResult r = run(c.args, 60, c.env);
+        ASSERT_TRUE(r.exited) << "signal " << r.signal << "\n" << r.err;
+        EXPECT_NE(r.status, 0);
+        for (const std::string& m : c.messages)
+            EXPECT_NE(r.err.find(m), std::string::npos) << m << " not in:\n" << r.err;
+        for (const std::string& name : listing(c.folder)) {
+            EXPECT_TRUE(name == "000.png.partial" || name == "out" || name == "afile" || name == "fakebin" ||
+                        name == "full" || name == "small" || name == "readonly")
+                << "left behind: " << name;
+        }
+        EXPECT_FALSE(exists(d + "/out/a.mp4") || exists(d + "/out/a.mp4.partial"));
+    }
+}
+
+TEST_F(Player, InterruptedCaptureLeavesNothing)
+{
+    Process vornak(kBinary, {"--capture", "long.mp4", "--size", "320x180"}, dir.path());
+    // Wait for ffmpeg to have begun the file.
+    for (int i = 0; i < 200 && !exists(dir.path() + "/long.mp4.partial"); ++i)
+        usleep(20000);
+    ASSERT_TRUE(exists(dir.path() + "/long.mp4.partial")) << "the partial file takes a name that says so";
+    vornak.signal(SIGINT);
+    const ProcessResult r = vornak.wait(20);
+    ASSERT_TRUE(r.exited) << r.err;
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("interrupted"), std::string::npos) << r.err;
+    EXPECT_TRUE(listing(dir.path()).empty()) << listing(dir.path()).front();
+}
+
+} // namespace

@@ -1,0 +1,169 @@
+// The preview on a real context: every frame it draws after seeks, pauses and
+// keys is the frame an uninterrupted 60 fps run draws at that time.
+
+#include "app/Preview.h"
+#include "demo/Christmas.h"
+#include "support/GLTest.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <map>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Frame = std::vector<std::uint8_t>;
+
+// One frame in each scene window (the candy's three), as frame numbers of the 60 fps run.
+const long kProbes[] = {60, 228, 540, 660, 840, 900, 990, 1140, 1260};
+
+class PreviewTest : public GLTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        GLTest::SetUpTestSuite();
+        ASSERT_EQ(chdir(VORNAK_SOURCE_DIR), 0);
+        demo = new Christmas(kWidth, kHeight);
+        demo->init();
+        // The reference: the show run without a break at exactly 60 fps, every
+        // frame drawn in turn from the first, as the live show draws them.
+        glEnable(GL_DEPTH_TEST);
+        for (long k = 0; k <= kProbes[std::size(kProbes) - 1]; ++k) {
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            demo->show(static_cast<double>(k) / 60.0);
+            for (long probe : kProbes) {
+                if (probe == k)
+                    reference[k] = frame();
+            }
+        }
+    }
+
+    void SetUp() override
+    {
+        GLTest::SetUp();
+        glEnable(GL_DEPTH_TEST);
+    }
+
+    static Frame drawn(Preview& preview)
+    {
+        preview.draw();
+        return frame();
+    }
+
+    static inline Christmas* demo = nullptr;
+    static inline std::map<long, Frame> reference;
+};
+
+TEST_F(PreviewTest, SeeksGiveTheUninterruptedRunsFrameWhereverTheyComeFrom)
+{
+    Preview preview(*demo, nullptr, 0, 0);
+    preview.togglePause(0);
+    for (double from : {0.0, 16.0, 20.0, 14.5}) {
+        SCOPED_TRACE(from);
+        preview.seek(from);
+        preview.draw(); // whatever state the scenes carry from there
+        preview.seek(15);
+        EXPECT_EQ(preview.clock().frame(), 900);
+        EXPECT_TRUE(drawn(preview) == reference[900]) << "the frame at 15 s depends on where the seek came from";
+    }
+    // Every scene window, backwards and forwards.
+    for (auto it = std::rbegin(kProbes); it != std::rend(kProbes); ++it) {
+        SCOPED_TRACE(*it);
+        preview.seek(static_cast<double>(*it) / 60.0);
+        EXPECT_TRUE(drawn(preview) == reference[*it]);
+    }
+    for (long probe : kProbes) {
+        SCOPED_TRACE(probe);
+        preview.seek(static_cast<double>(probe) / 60.0 + 0.008); // between two frames: the earlier one shows
+        EXPECT_TRUE(drawn(preview) == reference[probe]);
+    }
+}
+
+TEST_F(PreviewTest, KeysMoveTheClockAsTheyPromise)
+{
+    Preview preview(*demo, nullptr, 15, 0);
+    ASSERT_TRUE(preview.key(SDLK_SPACE, KMOD_NONE, 0));
+    ASSERT_TRUE(preview.clock().paused());
+    const long after16_7 = PreviewClock::frameAfter(16.7);
+    struct Step {
+        const char* name;
+        SDL_Keycode key;
+        Uint16 mod;
+        long frame; // expected afterwards
+    } steps[] = {
+        {"right", SDLK_RIGHT, KMOD_NONE, 960},
+        {"shift right", SDLK_RIGHT, KMOD_LSHIFT, 966},
+        {"left", SDLK_LEFT, KMOD_NONE, 906},
+        {"shift left", SDLK_LEFT, KMOD_RSHIFT, 900},
+        {"page down: first frame of the church", SDLK_PAGEDOWN, KMOD_NONE, after16_7},
+        {"page down again: the second wipe", SDLK_PAGEDOWN, KMOD_NONE, PreviewClock::frameAfter(20.3)},
+        {"page up: back to the church", SDLK_PAGEUP, KMOD_NONE, after16_7},
+        {"page up: the candy", SDLK_PAGEUP, KMOD_NONE, PreviewClock::frameAfter(13)},
+        {"home", SDLK_HOME, KMOD_NONE, 0},
+        {"left at 0 stays", SDLK_LEFT, KMOD_NONE, 0},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        ASSERT_TRUE(preview.key(s.key, s.mod, 0));
+        EXPECT_EQ(preview.clock().frame(), s.frame);
+        EXPECT_TRUE(preview.clock().paused()) << "a seek must not start playing";
+    }
+    // Speeds, the loop and the end.
+    preview.key(SDLK_RIGHTBRACKET, KMOD_NONE, 0);
+    EXPECT_EQ(preview.clock().speed(), 2);
+    preview.key(SDLK_LEFTBRACKET, KMOD_NONE, 0);
+    preview.key(SDLK_LEFTBRACKET, KMOD_NONE, 0);
+    EXPECT_EQ(preview.clock().speed(), 0.5);
+    preview.seek(14);
+    preview.key(SDLK_l, KMOD_NONE, 0);
+    ASSERT_TRUE(preview.clock().loop().has_value()) << "the candy, not the overlay that also spans 14 s";
+    EXPECT_EQ(preview.clock().loop()->from, 13);
+    EXPECT_EQ(preview.clock().loop()->to, 16.7);
+    preview.key(SDLK_l, KMOD_NONE, 0);
+    EXPECT_FALSE(preview.clock().loop().has_value());
+    EXPECT_FALSE(preview.key(SDLK_ESCAPE, KMOD_NONE, 0));
+}
+
+TEST_F(PreviewTest, PausedFramesAndTheMusicStandStill)
+{
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError(); // the dummy driver under ctest
+    ASSERT_EQ(Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048), 0) << Mix_GetError();
+    Mix_Music* music = Mix_LoadMUS(VORNAK_FIXTURES "/long.mp3");
+    ASSERT_NE(music, nullptr) << Mix_GetError();
+
+    const double start = SDL_GetTicks() / 1000.0;
+    // The fixture track is 8 s long: the candy is out of its reach, the title and wipe are not.
+    Preview preview(*demo, music, 3.5, start);
+    ASSERT_TRUE(preview.music().audible());
+    usleep(300000);
+    preview.frame(SDL_GetTicks() / 1000.0);
+    EXPECT_GT(preview.clock().time(), 3.6) << "playing at 1x moves with the music";
+    EXPECT_GT(preview.music().position(), 3.6);
+
+    preview.key(SDLK_SPACE, KMOD_NONE, SDL_GetTicks() / 1000.0);
+    EXPECT_FALSE(preview.music().audible());
+    const double position = Mix_GetMusicPosition(music);
+    preview.frame(SDL_GetTicks() / 1000.0);
+    const Frame first = frame();
+    const double time = preview.clock().time();
+    usleep(1000000);
+    preview.frame(SDL_GetTicks() / 1000.0);
+    EXPECT_TRUE(frame() == first) << "a paused preview changed its picture";
+    EXPECT_EQ(preview.clock().time(), time);
+    EXPECT_EQ(Mix_GetMusicPosition(music), position) << "the music moved while paused";
+
+    // A seek while paused moves the music with it; play resumes from there.
+    preview.seek(5);
+    preview.key(SDLK_SPACE, KMOD_NONE, SDL_GetTicks() / 1000.0);
+    EXPECT_NEAR(Mix_GetMusicPosition(music), 5.0, 0.05);
+    // Away from 1x the music is silent, the picture runs on.
+    preview.key(SDLK_RIGHTBRACKET, KMOD_NONE, SDL_GetTicks() / 1000.0);
+    EXPECT_FALSE(preview.music().audible());
+    Mix_HaltMusic();
+    Mix_FreeMusic(music);
+    Mix_CloseAudio();
+}
+
+} // namespace

@@ -1,0 +1,53 @@
+// Preloaded into the real binary (LD_PRELOAD) to count the frames it presents
+// on the X server: Mesa's software GL puts every swapped frame into the window
+// with XShmPutImage (or XPutImage without shared memory). Each call appends
+// its CLOCK_MONOTONIC time to the file named by SWAP_LOG, one line each.
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+void note()
+{
+    static std::FILE* log = [] {
+        const char* path = std::getenv("SWAP_LOG");
+        return path ? std::fopen(path, "w") : nullptr;
+    }();
+    if (!log)
+        return;
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    std::fprintf(log, "%.6f\n", static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9);
+    std::fflush(log);
+}
+
+template <typename F>
+F next(const char* name)
+{
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
+
+// The X types only pass through, so plain pointers and integers of the same size stand in for them.
+extern "C" int XShmPutImage(void* display, unsigned long drawable, void* gc, void* image, int srcX, int srcY,
+                            int dstX, int dstY, unsigned width, unsigned height, int sendEvent)
+{
+    note();
+    using F = int (*)(void*, unsigned long, void*, void*, int, int, int, int, unsigned, unsigned, int);
+    static const F real = next<F>("XShmPutImage");
+    return real(display, drawable, gc, image, srcX, srcY, dstX, dstY, width, height, sendEvent);
+}
+
+extern "C" int XPutImage(void* display, unsigned long drawable, void* gc, void* image, int srcX, int srcY, int dstX,
+                         int dstY, unsigned width, unsigned height)
+{
+    note();
+    using F = int (*)(void*, unsigned long, void*, void*, int, int, int, int, unsigned, unsigned);
+    static const F real = next<F>("XPutImage");
+    return real(display, drawable, gc, image, srcX, srcY, dstX, dstY, width, height);
+}
