@@ -392,15 +392,6 @@ TEST_F(ChristmasShow, ChurchLightIsDrawnIntoItsTextureAndFadedIn)
     }, 0.02, 0.2, 0.98, 0.98), 2.0);
 }
 
-// The whole frame as RGB bytes.
-std::vector<std::uint8_t> frame()
-{
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(GLTest::kWidth) * GLTest::kHeight * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, GLTest::kWidth, GLTest::kHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return rgb;
-}
-
 double meanDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
 {
     double total = 0;
