@@ -127,7 +127,7 @@ void Preview::togglePause(double wallNow)
 {
     // At the end, play means play again from the start.
     if (clock_.paused() && clock_.atEnd())
-        clock_.seek(clock_.loop() ? clock_.loop()->from : 0);
+        clock_.seek(0);
     clock_.setPaused(!clock_.paused(), wallNow);
     syncMusic();
 }

@@ -21,6 +21,8 @@ namespace {
 
 // Whole lines are at most 199 characters, so the reader must see up to 200 to decide.
 constexpr std::size_t kLineBuffer = 200;
+// Bytes readable after the 0 that ends what is held: numbers are read 8 bytes at a time.
+constexpr std::size_t kPadding = 8;
 
 inline bool isSeparator(char c)
 {
@@ -156,6 +158,45 @@ float toFloat(const char* begin, const char* end)
 // The fast paths below run on a buffer that ends in a 0 byte: every loop stops at a
 // 0, so none needs a bound. A 0 inside the text sends the line to the general path.
 
+// How many decimal digits (up to 8) start at p, and their value, from one 8-byte
+// load: no loop and no branch on the length, which varies from number to number.
+inline unsigned leadingDigits(const char* p, std::uint64_t& value)
+{
+    std::uint64_t bytes;
+    std::memcpy(&bytes, p, sizeof bytes);
+    const std::uint64_t t = bytes ^ 0x3030303030303030ull; // digits become 0 to 9
+    const std::uint64_t other =
+        (t | ((t & 0x7F7F7F7F7F7F7F7Full) + 0x7676767676767676ull)) & 0x8080808080808080ull;
+    const unsigned n = other ? static_cast<unsigned>(__builtin_ctzll(other)) >> 3 : 8;
+    if (n == 0) {
+        value = 0;
+        return 0;
+    }
+    // The n digits to the top as if led by zeros, then pairs, fours, eight.
+    std::uint64_t v = t << (64 - 8 * n);
+    v = (v * 2561) >> 8;
+    v = ((v & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
+    value = ((v & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32;
+    return n;
+}
+
+// Appends the digits at q to mantissa; returns how many there were. Past 19 digits
+// the mantissa wraps, and the caller refuses such numbers.
+inline long appendDigits(const char*& q, std::uint64_t& mantissa)
+{
+    static const std::uint64_t kScale[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+    long digits = 0;
+    for (;;) {
+        std::uint64_t value;
+        const unsigned n = leadingDigits(q, value);
+        mantissa = mantissa * kScale[n] + value;
+        q += n;
+        digits += n;
+        if (n < 8 || digits > 19)
+            return digits;
+    }
+}
+
 // Moves p to the blank or newline that ends its token; false at a 0.
 inline bool skipToken(const char*& p)
 {
@@ -178,11 +219,8 @@ inline bool fastFloat(const char*& p, float& out)
     const char* start = q;
     while (*q == '0')
         ++q;
-    const char* significant = q;
-    std::uint64_t mantissa = 0; // wraps past 19 digits, which are refused below
-    for (; isDigit(*q); ++q)
-        mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
-    long digits = q - significant;
+    std::uint64_t mantissa = 0;
+    long digits = appendDigits(q, mantissa);
     long exponent = 0;
     bool any = q != start;
     if (*q == '.') {
@@ -191,14 +229,11 @@ inline bool fastFloat(const char*& p, float& out)
             while (*q == '0')
                 ++q;
         }
-        const char* fractionDigits = q;
-        for (; isDigit(*q); ++q)
-            mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
-        digits += q - fractionDigits;
+        digits += appendDigits(q, mantissa);
         exponent = fraction - q;
         any = any || q != fraction;
     }
-    if (!any || digits > 19)
+    if (!any || digits > 19 || isDigit(*q))
         return false;
     if ((*q | 0x20) == 'e') {
         const char* e = q + 1;
@@ -242,11 +277,9 @@ inline bool fastIndex(const char*& p, int& out)
         return false;
     const bool negative = *q == '-';
     q += *q == '-' || *q == '+';
-    const char* start = q;
-    unsigned value = 0;
-    for (; isDigit(*q); ++q)
-        value = value * 10 + static_cast<unsigned>(*q - '0');
-    if (q - start > 9)
+    std::uint64_t value;
+    q += leadingDigits(q, value);
+    if (isDigit(*q)) // nine digits or more: the general path clamps
         return false;
     while (*q != '/' && !isSeparator(*q)) {
         if (*q == '\0')
@@ -495,7 +528,8 @@ void ObjReader::append(ObjReader&& later)
     add(textCoords, later.textCoords);
     add(normals, later.normals);
     add(faces, later.faces);
-    faceLines.reserve(faceLines.size() + later.faceLines.size());
+    if (faceLines.capacity() < faces.capacity())
+        faceLines.reserve(faces.capacity());
     for (int line : later.faceLines)
         faceLines.push_back(line + lines);
     for (const ListCounts& counts : later.relativeFaces)
@@ -559,7 +593,7 @@ struct ObjReader::Chunks {
     {
         // A chunk, a line's worth more and the 0 that ends the bytes held; no more than
         // the input needs, so that small inputs stay cheap.
-        const std::size_t size = std::min(chunk, source.size - from) + kLineBuffer + 1;
+        const std::size_t size = std::min(chunk, source.size - from) + kLineBuffer + 1 + kPadding;
         if (buffer.size() < size)
             buffer.resize(size);
         char* const data = buffer.data();
@@ -585,7 +619,7 @@ struct ObjReader::Chunks {
         const std::size_t total = source.size;
         std::size_t held = 0;
         for (;;) {
-            const std::size_t room = buffer.size() - 1 - held;
+            const std::size_t room = buffer.size() - 1 - kPadding - held;
             const std::size_t wanted = std::min(room, total - std::min(total, at + held));
             const std::size_t got = wanted ? source.fill(at + held, data + held, wanted) : 0;
             held += got;

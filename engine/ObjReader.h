@@ -22,7 +22,7 @@ public:
         // More than 1: chunks are read on that many threads (the calling one included).
         unsigned threads = 1;
         // Bytes read at a time, and the share of the file one thread takes at a time.
-        std::size_t chunkBytes = std::size_t(1) << 20;
+        std::size_t chunkBytes = std::size_t(1) << 18;
     };
 
     // How often one kind of fault happened and its first 1-based line.
