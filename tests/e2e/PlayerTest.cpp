@@ -225,6 +225,29 @@ TEST_F(Player, WindowsOfAnyShapeKeepTheShowBetweenBars)
     }
 }
 
+TEST_F(Player, AWindowsPictureFollowsAResize)
+{
+    showData("long.mp3");
+    Process vornak(kBinary, {"--window", "320x180"}, dir.path());
+    const std::string id = waitForVornakWindow(vornak, 20);
+    ASSERT_FALSE(id.empty());
+    // From 16:9 to 2.4:1: bars appear left and right, the picture keeps the middle.
+    shell("xdotool windowsize --sync " + id + " 480 200");
+    Image image;
+    for (int i = 0; i < 100; ++i) {
+        image = windowImage(id);
+        if (image.width == 480 && columnMean(image, 240) > 20 && columnMean(image, 2) < 1.0)
+            break;
+        usleep(50000);
+    }
+    ASSERT_EQ(image.width, 480) << "the window was not resized";
+    EXPECT_LT(columnMean(image, 2), 1.0) << "no bar after the resize";
+    EXPECT_GT(columnMean(image, 240), 20) << "no picture after the resize";
+    EXPECT_GT(columnMean(image, 70), 5.0) << "the picture does not reach the bar";
+    vornak.signal(SIGTERM);
+    EXPECT_EQ(vornak.wait(10).status, 0);
+}
+
 TEST_F(Player, LetterboxedFramesAreUndistorted)
 {
     // The candy zoom at 14 s on a 2.4:1 frame: its middle is the 16:9 frame, unstretched.
