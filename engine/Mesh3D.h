@@ -30,7 +30,7 @@ namespace vornak_engine {
 class Mesh3D {
 public:
     // Reads, assembles and uploads; a GL context must be current. An unreadable
-    // path gives an empty mesh that draws nothing.
+    // path gives an empty mesh that draws nothing, after one line on standard error.
     explicit Mesh3D(const char* path);
     explicit Mesh3D(char* path);
     // The same, reading as the options say (threads are opt-in); the same mesh.

@@ -269,7 +269,7 @@ inline bool fastFloat(const char*& p, float& out)
 
 // One slash-separated piece of a face corner as atoi reads it; p is left on the
 // slash, blank or newline after it. False for what only MeshIndex::readFace reads:
-// white space before the number, ten digits or more (clamping).
+// white space before the number, nine digits or more (clamping).
 inline bool fastIndex(const char*& p, int& out)
 {
     const char* q = p;
