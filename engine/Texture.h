@@ -20,7 +20,8 @@ namespace vornak_engine {
 
 struct DecodedImage;
 
-enum ImgType { IMG_JPEG = 0, IMG_PNG = 1, IMG_TGA = 2 };
+// Int-sized with every int a valid value: a kind outside 0-2 is a bare name, not undefined behaviour.
+enum ImgType : int { IMG_JPEG = 0, IMG_PNG = 1, IMG_TGA = 2 };
 
 class Texture {
 public:

@@ -33,6 +33,35 @@ start_virtual_display() {
   return 1
 }
 
+# ccache, when there is one, keyed on paths below the repository root.
+compiler_launcher() {
+  if command -v ccache >/dev/null 2>&1; then
+    export CCACHE_BASEDIR="$root"
+    echo "-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+  fi
+}
+
+# Runs a build command quietly: its output shows only when it fails.
+quietly() {
+  local log
+  log="$(mktemp)"
+  if ! "$@" >"$log" 2>&1; then
+    cat "$log"
+    rm -f "$log"
+    return 1
+  fi
+  rm -f "$log"
+}
+
+# Every target built by clang with -Werror, AddressSanitizer and UBSan.
+sanitize_build="$root/build/sanitize"
+build_sanitized() {
+  # shellcheck disable=SC2046
+  quietly env CC=clang CXX=clang++ cmake -S "$root" -B "$sanitize_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DVORNAK_WERROR=ON -DVORNAK_SANITIZE=ON $(compiler_launcher)
+  quietly cmake --build "$sanitize_build" -j "$jobs"
+}
+
 # Configures and builds the release program, showing the build's progress.
 build_release() {
   echo "building vornak (release) in build/release ..."

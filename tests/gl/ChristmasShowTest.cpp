@@ -392,4 +392,87 @@ TEST_F(ChristmasShow, ChurchLightIsDrawnIntoItsTextureAndFadedIn)
     }, 0.02, 0.2, 0.98, 0.98), 2.0);
 }
 
+double meanDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
+{
+    double total = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        total += std::abs(int(a[i]) - int(b[i]));
+    return total / static_cast<double>(a.size());
+}
+
+// Frames follow each other with nothing in between, as in the running show:
+// every full-screen scene clears what the frame before left, depth included,
+// or it could not draw over it. Each scene's frame after another's must look
+// as it does on a fresh frame.
+TEST_F(ChristmasShow, EachSceneDrawsOverTheFrameBefore)
+{
+    const std::pair<double, double> steps[] = {
+        {21.0, 1.0},  // second wipe, then the title
+        {1.0, 1.1},   // the title twice
+        {1.0, 9.0},   // then the first wipe
+        {9.0, 11.0},  // toys
+        {11.0, 14.0}, // candy
+        {14.0, 14.1}, // candy twice
+        {14.0, 18.0}, // the church
+        {18.0, 21.5}, // the second wipe
+    };
+    for (auto [before, t] : steps) {
+        SCOPED_TRACE(testing::Message() << before << " then " << t);
+        // The zoom grows on every frame; start it afresh for both runs.
+        candy->matrix.translate(0, 0, 0);
+        showAt(t);
+        const std::vector<std::uint8_t> fresh = frame();
+        candy->matrix.translate(0, 0, 0);
+        showAt(before);
+        demo->show(t); // no clear of our own between the frames
+        glFinish();
+        // A candy frame after another has zoomed a fraction of a pixel further.
+        EXPECT_LT(meanDifference(frame(), fresh), 1.0);
+    }
+}
+
+// The zoom multiplies its matrix by 1 + (t - 13) / 3000 on every frame: after
+// frames at these times it has grown by their product.
+TEST_F(ChristmasShow, CandyZoomAfterAKnownRunOfFrames)
+{
+    candy->matrix.translate(0, 0, 0);
+    for (double t : {13.5, 14.0, 15.0, 16.5})
+        candy->show(t);
+    const double grown = 1.00016666667 * 1.00033333333 * 1.00066666667 * 1.00116666667;
+    EXPECT_NEAR(candy->matrix.m[0], grown, 2e-7);
+    EXPECT_EQ(candy->matrix.m[5], candy->matrix.m[0]);
+    for (int i : {1, 2, 3, 4, 6, 7, 8, 9, 11, 12, 13, 14})
+        EXPECT_EQ(candy->matrix.m[i], 0.0f) << "element " << i;
+    EXPECT_EQ(candy->matrix.m[10], 1.0f);
+    EXPECT_EQ(candy->matrix.m[15], 1.0f);
+    // What the viewer sees is the picture scaled about the centre by as much.
+    glFinish();
+    const double scaled = meanError([](double u, double v) {
+        return candyPicture->sample(0.5 + (u - 0.5) / 1.0023352, 0.5 + (v - 0.5) / 1.0023352);
+    }, 0.05, 0.2, 0.95, 0.95, 15);
+    EXPECT_LT(scaled, 3.0);
+}
+
+// The demo's constructor sets the state the whole show runs under; nothing of
+// the test fixture's may stand in for it.
+class ChristmasState : public GLTest {};
+
+TEST_F(ChristmasState, ConstructorSetsClearColourAndDepthTest)
+{
+    glDisable(GL_DEPTH_TEST);
+    glClearColor(0.3f, 0.6f, 0.9f, 1.0f);
+    Christmas demo(GLTest::kWidth, GLTest::kHeight);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    GLfloat clear[4] = {-1, -1, -1, -1};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(std::vector<GLfloat>(clear, clear + 4), (std::vector<GLfloat>{0, 0, 0, 0}));
+    GLint function = 0;
+    GLfloat depth = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &function);
+    glGetFloatv(GL_DEPTH_CLEAR_VALUE, &depth);
+    EXPECT_EQ(function, GL_LESS);
+    EXPECT_EQ(depth, 1.0f);
+    EXPECT_TRUE(demo.scenes.empty()) << "scenes come with init()";
+}
+
 } // namespace

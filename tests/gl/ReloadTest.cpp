@@ -43,6 +43,7 @@ protected:
         }
         ASSERT_EQ(chdir(dir.path().c_str()), 0);
         demo = new Christmas(kWidth, kHeight);
+        kept->push_back(demo);
         demo->init();
     }
 
@@ -71,6 +72,9 @@ protected:
 
     TempDir dir;
     Christmas* demo = nullptr; // lives as long as the process, as in the show
+    // Every test's demo and scenes, so leak checkers see them held to the end as the
+    // show holds its own; the list itself is never destroyed, or it would let go first.
+    static inline std::vector<const void*>* kept = new std::vector<const void*>;
 };
 
 TEST_F(ReloadTest, ReloadingUnchangedFilesKeepsEveryFrame)
@@ -176,6 +180,7 @@ TEST_F(ReloadTest, TheChurchLightIsRedrawnFromANewPictureOrLightShader)
         const auto after = drawAt(19);
         EXPECT_TRUE(after != before) << "the edit did not reach the screen";
         ReligionScene* fresh = new ReligionScene; // scenes live as long as the process
+        kept->push_back(fresh);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         fresh->show(19);
         demo->scenes.back()->show(19); // the corner overlay, last in the schedule

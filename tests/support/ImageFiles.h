@@ -76,6 +76,7 @@ struct JpegLayout {
     bool adobeMarker = true;                // for four-colour files
     std::vector<int> sampling;              // h,v per component; empty: 1x1 each
     int scansPerCoefficient = 0;            // > 0: progressive, each AC coefficient refined this many times
+    int restartInterval = 0;                // MCUs between restart markers; 0: none
 };
 
 // pixels: top row first. Quality 100 and no chroma subsampling unless asked.
@@ -107,6 +108,7 @@ inline std::string encodeJPEGWith(int width, int height, const Pixels& pixels, c
         jpeg_set_colorspace(&info, layout.stored);
     info.write_Adobe_marker = layout.adobeMarker && info.num_components == 4;
     jpeg_set_quality(&info, 100, TRUE);
+    info.restart_interval = static_cast<unsigned>(layout.restartInterval);
     for (int c = 0; c < info.num_components; ++c) {
         const bool given = layout.sampling.size() >= 2 * static_cast<std::size_t>(c) + 2;
         info.comp_info[c].h_samp_factor = given ? layout.sampling[2 * c] : 1;

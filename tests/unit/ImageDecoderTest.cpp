@@ -410,10 +410,17 @@ TEST(JpegDecoder, WarningsShowThePictureWithOneLine)
         const char* warning;
         bool sameAsClean;
     };
+    const std::string restarts = encodeJPEGWith(32, 32, picture, {JCS_RGB, JCS_UNKNOWN, true, {}, 0, 1});
+    DecodedImage restartReference;
+    ASSERT_TRUE(decodeJPEG(bytesOf(restarts), restarts.size(), "clean", restartReference));
+    ASSERT_EQ(pixelsOf(restartReference), pixelsOf(reference));
+    std::string beforeRestart = restarts;
+    beforeRestart.insert(beforeRestart.find("\xFF\xD2"), "\x12\x34\x56\x78", 4);
     std::string beforeScan = clean, beforeFrame = clean;
     beforeScan.insert(beforeScan.find("\xFF\xDA"), "\x12\x34", 2);
     beforeFrame.insert(beforeFrame.find("\xFF\xC0"), "\x12\x34\x56", 3);
     const std::vector<Case> cases = {
+        {"extraneous bytes before a restart marker", beforeRestart, "4 extraneous bytes before marker 0xd2", true},
         {"extraneous bytes before the scan", beforeScan, "2 extraneous bytes before marker 0xda", true},
         {"extraneous bytes before the frame header", beforeFrame, "3 extraneous bytes before marker 0xc0", true},
         {"data cut short", clean.substr(0, clean.size() * 2 / 3), "Premature end of JPEG file", false},

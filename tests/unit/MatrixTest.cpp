@@ -197,4 +197,35 @@ TEST(VectorFunctions, NormalizeDotCrossAndAxisSwap)
     EXPECT_EQ(vertex[2], -2);
 }
 
+// The functions promise single precision: sines, cosines and sums of squares
+// in float. These inputs give other results when computed in double, so a
+// change of precision shows here.
+TEST(Matrix, SinglePrecisionAsPromised)
+{
+    Matrix m;
+    m.rotate(0.3, -0.7, 1.1);
+    struct Element {
+        int index;
+        float single; // as the float formulas give it
+        float viaDouble; // the same formulas in double, rounded at the end
+    };
+    const Element elements[] = {{0, 0.346929431f, 0.346929461f},
+                                {1, 0.681633055f, 0.681632996f},
+                                {5, 0.263669431f, 0.263669461f},
+                                {8, -0.0157934725f, -0.0157935284f}};
+    for (const Element& e : elements) {
+        SCOPED_TRACE(e.index);
+        EXPECT_EQ(m.m[e.index], e.single);
+        EXPECT_NE(e.single, e.viaDouble);
+    }
+
+    // 1 + 1e-8 is 1 in float, so the length is exactly 1 and nothing moves;
+    // in double the first component would become 0.999999995.
+    double v[3] = {1, 1e-4, 0};
+    normalize(v, 3);
+    EXPECT_EQ(v[0], 1.0);
+    EXPECT_EQ(v[1], 1e-4);
+    EXPECT_EQ(v[2], 0.0);
+}
+
 } // namespace

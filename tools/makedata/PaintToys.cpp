@@ -156,7 +156,7 @@ void block(Canvas& c, const Block& b, const TextMask& glyph)
     c.fill(top, scaled(b.face, 1.15f));
     c.fill(side, scaled(b.face, 0.7f));
     c.fill(RoundRect{b.x + b.s / 2, b.y + b.s / 2, b.s / 2, b.s / 2, 4},
-           [wood, b](float x, float y) {
+           [wood](float x, float y) {
                float g = 0.5f + 0.5f * std::sin((x + 3 * std::sin(y * 0.05f)) * 0.25f);
                return scaled(wood, 0.92f + 0.08f * g);
            });
