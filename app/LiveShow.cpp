@@ -4,6 +4,7 @@
 #include "app/FramePacer.h"
 #include "app/Presentation.h"
 #include "app/ShowStage.h"
+#include "app/StartupTimings.h"
 #include "app/StopSignals.h"
 #include "demo/Christmas.h"
 
@@ -31,7 +32,8 @@ bool endRequested(bool windowed)
 
 int playShow(const Options& options)
 {
-    ShowStage stage(options.windowed ? WindowKind::Resizable : WindowKind::FullScreen, options.window);
+    StartupTimings timings(options.timings);
+    ShowStage stage(options.windowed ? WindowKind::Resizable : WindowKind::FullScreen, options.window, &timings);
     if (!stage.ok())
         return 1;
     ShowWindow& window = stage.window();
@@ -46,6 +48,8 @@ int playShow(const Options& options)
     int width = 0;
     int height = 0;
     bool quit = false;
+    bool first = true;
+    bool preparing = true;
     while (!quit) {
         quit = endRequested(options.windowed) || Mix_PlayingMusic() == 0;
         // The frame that ends the show is still drawn, as it always was.
@@ -54,6 +58,13 @@ int playShow(const Options& options)
         presentation.begin(width, height);
         demo.show(t);
         window.swap();
+        if (first) {
+            first = false;
+            timings.firstFrame();
+        }
+        // A little of what init() left for later after each frame, none before the first.
+        else if (preparing)
+            preparing = demo.prepareAhead();
         pacer.frameDone();
     }
     return 0;

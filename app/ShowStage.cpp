@@ -1,13 +1,16 @@
 #include "app/ShowStage.h"
 
 #include "app/Audio.h"
+#include "app/StartupTimings.h"
 #include "app/StopSignals.h"
 #include "demo/Christmas.h"
 #include "demo/DataFolder.h"
+#include "vornak/DecodeQueue.h"
 
 #include <SDL.h>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -29,8 +32,10 @@ Christmas* volatile keptDemo = nullptr;
 
 } // namespace
 
-ShowStage::ShowStage(WindowKind kind, const FrameSize& windowSize)
+ShowStage::ShowStage(WindowKind kind, const FrameSize& windowSize, StartupTimings* timings)
 {
+    auto pictures = std::make_unique<vornak_engine::DecodeQueue>();
+    Christmas::queuePictures(*pictures);
     installStopSignals();
     sdl_ = initVideoAndAudio();
     if (!sdl_)
@@ -39,14 +44,23 @@ ShowStage::ShowStage(WindowKind kind, const FrameSize& windowSize)
     if (!window_->ok())
         return;
     openAudioOrSilence();
+    if (timings)
+        timings->markSetUp("SDL, window, GL context, GLEW, audio");
     music_ = loadMusic(dataFile("zararorad.mp3"));
+    if (timings)
+        timings->mark("music loaded");
 
     int width = 0;
     int height = 0;
     window_->size(width, height);
     demo_ = new Christmas(width, height);
     keptDemo = demo_;
+    vornak_engine::DecodeQueue::setCurrent(pictures.get());
     demo_->init();
+    vornak_engine::DecodeQueue::setCurrent(nullptr);
+    pictures.reset(); // frees what no scene took
+    if (timings)
+        timings->mark("shaders compiled, pictures uploaded");
 }
 
 ShowStage::~ShowStage()

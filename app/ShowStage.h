@@ -13,11 +13,14 @@
 #include <memory>
 
 class Christmas;
+class StartupTimings;
 
 class ShowStage {
 public:
-    // Failures print one line and leave ok() false.
-    ShowStage(WindowKind kind, const FrameSize& windowSize);
+    // Failures print one line and leave ok() false. The pictures decode on
+    // worker threads while SDL, the window and GL come up. Timings, if given,
+    // get the set-up, the music and the demo's loading as phases.
+    ShowStage(WindowKind kind, const FrameSize& windowSize, StartupTimings* timings = nullptr);
     ~ShowStage();
     ShowStage(const ShowStage&) = delete;
     ShowStage& operator=(const ShowStage&) = delete;

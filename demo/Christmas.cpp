@@ -1,6 +1,9 @@
 #include "demo/Christmas.h"
 
+#include "vornak/DecodeQueue.h"
+
 #include "demo/CandyScene.h"
+#include "demo/DataFolder.h"
 #include "demo/CircleTrans.h"
 #include "demo/Reload.h"
 #include "demo/Reloadable.h"
@@ -45,4 +48,29 @@ void Christmas::replayTo(double t, double fps)
         if (auto* candy = dynamic_cast<CandyScene*>(scene))
             candy->replayTo(t, fps);
     }
+}
+
+void Christmas::queuePictures(vornak_engine::DecodeQueue& queue)
+{
+    using vornak_engine::IMG_JPEG;
+    using vornak_engine::IMG_PNG;
+    // init()'s order: wipe, candy, title, toys, wipe, church, overlay.
+    const std::pair<const char*, vornak_engine::ImgType> pictures[] = {
+        {"christmas.jpg", IMG_JPEG}, {"easter.jpg", IMG_JPEG}, {"candy.jpg", IMG_JPEG},
+        {"christmas.jpg", IMG_JPEG}, {"title.png", IMG_PNG},   {"toys.jpg", IMG_JPEG},
+        {"christmas.jpg", IMG_JPEG}, {"easter.jpg", IMG_JPEG}, {"religion.jpg", IMG_JPEG},
+        {"skipad.jpg", IMG_JPEG},
+    };
+    for (const auto& [name, type] : pictures)
+        queue.add(dataFile(name).c_str(), type);
+}
+
+bool Christmas::prepareAhead()
+{
+    bool left = false;
+    for (vornak_engine::Scene* scene : scenes) {
+        if (auto* church = dynamic_cast<ReligionScene*>(scene))
+            left = !church->computeLightPart() || left;
+    }
+    return left;
 }

@@ -6,6 +6,8 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
+
 using namespace vornak_engine;
 
 namespace {
@@ -29,28 +31,51 @@ ReligionScene::ReligionScene()
 
 void ReligionScene::computeLight()
 {
-    GLint drawFramebuffer = 0, readFramebuffer = 0, viewport[4] = {0, 0, 0, 0};
+    lightBandsDone = 0;
+    drawLight(kLightBands);
+}
+
+bool ReligionScene::computeLightPart()
+{
+    if (!lightReady)
+        drawLight(1);
+    return lightReady;
+}
+
+void ReligionScene::drawLight(int bands)
+{
+    GLint drawFramebuffer = 0, readFramebuffer = 0, viewport[4] = {0, 0, 0, 0}, scissor[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
     glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetIntegerv(GL_SCISSOR_BOX, scissor);
+    const GLboolean scissorOn = glIsEnabled(GL_SCISSOR_TEST);
 
     const int width = texture->getWidth() > 0 ? texture->getWidth() : 1;
     const int height = texture->getHeight() > 0 ? texture->getHeight() : 1;
     if (light == 0)
         glGenTextures(1, &light);
-    glBindTexture(GL_TEXTURE_2D, light);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    // Half floats: the light reaches past 1 and must keep its fine steps.
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F, width, height, 0, GL_RGBA, GL_HALF_FLOAT, nullptr);
+    if (lightBandsDone == 0) {
+        glBindTexture(GL_TEXTURE_2D, light);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        // Half floats: the light reaches past 1 and must keep its fine steps.
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F, width, height, 0, GL_RGBA, GL_HALF_FLOAT, nullptr);
+    }
 
     GLuint framebuffer = 0;
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, light, 0);
     glViewport(0, 0, width, height);
+    // Bands of rows, so the work can be spread over frames.
+    const int from = height * lightBandsDone / kLightBands;
+    lightBandsDone = std::min(kLightBands, lightBandsDone + bands);
+    const int to = height * lightBandsDone / kLightBands;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, from, width, to - from);
     // No depth buffer is attached, so the depth test passes everything here.
     lightProgram->use();
     lightProgram->addTexture("img", texture);
@@ -62,13 +87,16 @@ void ReligionScene::computeLight()
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawFramebuffer));
     glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readFramebuffer));
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-    lightReady = true;
+    glScissor(scissor[0], scissor[1], scissor[2], scissor[3]);
+    if (!scissorOn)
+        glDisable(GL_SCISSOR_TEST);
+    lightReady = lightBandsDone == kLightBands;
 }
 
 void ReligionScene::show(double t)
 {
     if (!lightReady)
-        computeLight();
+        drawLight(kLightBands); // whatever bands are still missing
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     program->use();
     program->addTexture("img", texture);

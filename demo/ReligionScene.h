@@ -20,10 +20,13 @@ public:
     void reload(Reload& reload) override;
 
     // Draws the light through the window into `light` from the picture, with
-    // "religion-light.fs". Runs on first show unless called before; call
-    // it again after the picture or that shader changed. Leaves the frame
-    // buffer binding and the viewport as it found them.
+    // "religion-light.fs". Runs on first show unless done before; call it
+    // again after the picture or that shader changed. Leaves the frame buffer
+    // binding, viewport and scissor as it found them.
     void computeLight();
+    // The same spread over calls: draws the next band of rows and returns
+    // true once the light is complete (then does nothing).
+    bool computeLightPart();
 
     vornak_engine::Sprite* sprite;
     vornak_engine::Texture* texture;
@@ -32,4 +35,9 @@ public:
     vornak_engine::ShaderProgram* lightProgram;
     unsigned int light = 0; // GL texture, the picture's size, half floats
     bool lightReady = false;
+
+private:
+    static constexpr int kLightBands = 12;
+    void drawLight(int bands);
+    int lightBandsDone = 0;
 };

@@ -374,6 +374,21 @@ TEST_F(ChristmasShow, ChurchLightIsDrawnIntoItsTextureAndFadedIn)
         const double fx = x - x0, fy = y - y0;
         return (at(x0, y0) * (1 - fx) + at(x1, y0) * fx) * (1 - fy) + (at(x0, y1) * (1 - fx) + at(x1, y1) * fx) * fy;
     };
+    // Spread over calls, band by band, it comes out the same.
+    ReligionScene fresh;
+    int calls = 1;
+    while (!fresh.computeLightPart() && calls < 100)
+        ++calls;
+    EXPECT_GT(calls, 1);
+    EXPECT_TRUE(fresh.computeLightPart()) << "done stays done";
+    std::vector<float> banded(light.size());
+    glBindTexture(GL_TEXTURE_2D, fresh.light);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, banded.data());
+    EXPECT_EQ(banded, light);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, kWidth, kHeight}));
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+
     double peak = 0;
     for (float value : light)
         peak = std::max(peak, static_cast<double>(value));

@@ -1,0 +1,179 @@
+// Start-up of the real program: runs `vornak --timings` full-screen on the
+// current display several times and reads the phases it prints on standard
+// error. The figure judged is, within each run, the time from the process's
+// start to the first frame on screen over the time SDL, the window, the GL
+// context, GLEW and the audio device took; the median run counts. Each run is
+// stopped (SIGTERM, a clean end) once its first frame is reported.
+//
+// The program counts from its first static initialiser; what comes before
+// (exec and the dynamic loader bringing in SDL, GL and the rest) is measured
+// here, from the fork to the first-frame line, and counted in both the first
+// frame and the set-up, since loading those libraries is part of setting them up.
+//
+//   startup_bench [--runs N]
+//
+// Needs a display with a window manager (scripts/bench starts one) and plays
+// through SDL's silent audio driver.
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Run {
+    std::vector<std::pair<std::string, double>> phases;
+    double firstFrame = 0; // ms after the process started, as it measured
+    double setUp = 0;
+    double outside = 0; // ms from our fork to reading the first-frame line
+};
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double millisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Parses one line of --timings; true once the first-frame line is read.
+bool parseLine(const std::string& line, Run& run)
+{
+    const std::string phasePrefix = "vornak: start-up: ";
+    if (line.rfind(phasePrefix, 0) == 0) {
+        const std::string rest = line.substr(phasePrefix.size());
+        const std::size_t ms = rest.rfind(" ms");
+        const std::size_t number = rest.find_last_of(' ', ms == std::string::npos ? 0 : ms - 1);
+        if (ms != std::string::npos && number != std::string::npos) {
+            std::string name = rest.substr(0, number);
+            name.erase(name.find_last_not_of(' ') + 1);
+            run.phases.emplace_back(name, std::atof(rest.c_str() + number + 1));
+        }
+        return false;
+    }
+    return std::sscanf(line.c_str(), "vornak: first frame %lf ms after start, %*fx the %lf ms set-up", &run.firstFrame,
+                       &run.setUp) == 2;
+}
+
+bool runOnce(Run& run)
+{
+    int out[2];
+    if (pipe(out) != 0)
+        return false;
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(out[1], STDERR_FILENO);
+        close(out[0]);
+        close(out[1]);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        if (chdir(VORNAK_SOURCE_DIR) != 0)
+            _exit(127);
+        execl(VORNAK_BINARY, VORNAK_BINARY, "--timings", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    if (child < 0) {
+        close(out[0]);
+        return false;
+    }
+    std::FILE* lines = fdopen(out[0], "r");
+    char buffer[512];
+    bool done = false;
+    while (!done && std::fgets(buffer, sizeof buffer, lines)) {
+        std::string line(buffer);
+        if (!line.empty() && line.back() == '\n')
+            line.pop_back();
+        done = parseLine(line, run);
+        if (done)
+            run.outside = millisecondsSince(start);
+        else if (line.rfind("vornak: start-up: ", 0) != 0)
+            std::fprintf(stderr, "startup_bench: vornak said: %s\n", line.c_str());
+    }
+    kill(child, SIGTERM);
+    std::fclose(lines);
+    int status = 0;
+    for (int i = 0; i < 100 && waitpid(child, &status, WNOHANG) == 0; ++i)
+        usleep(20000);
+    if (waitpid(child, &status, WNOHANG) == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
+    return done && run.setUp > 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int runs = 7;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++i]));
+        } else {
+            std::fprintf(stderr, "usage: startup_bench [--runs N]\n");
+            return 2;
+        }
+    }
+    if (!std::getenv("DISPLAY")) {
+        std::fprintf(stderr, "startup_bench: no DISPLAY; run it through scripts/bench\n");
+        return 1;
+    }
+
+    std::vector<Run> done;
+    for (int i = 0; i < runs; ++i) {
+        Run run;
+        if (runOnce(run))
+            done.push_back(run);
+        else
+            std::fprintf(stderr, "startup_bench: run %d gave no first-frame line\n", i + 1);
+    }
+    if (done.empty()) {
+        std::printf("target: start-up, first frame / SDL+GL+audio set-up (same run) | no run | <= 2.0x | FAIL\n");
+        return 1;
+    }
+
+    std::vector<double> ratios, firstFrames, setUps, outside;
+    std::map<std::string, std::vector<double>> phases;
+    std::vector<std::string> order;
+    for (const Run& run : done) {
+        const double loading = std::max(0.0, run.outside - run.firstFrame);
+        ratios.push_back(run.outside / (run.setUp + loading));
+        firstFrames.push_back(run.firstFrame);
+        setUps.push_back(run.setUp);
+        outside.push_back(run.outside);
+        for (const auto& [name, ms] : run.phases) {
+            if (!phases.count(name))
+                order.push_back(name);
+            phases[name].push_back(ms);
+        }
+    }
+    std::printf("start-up of vornak, median of %zu runs (ms)\n", done.size());
+    for (const std::string& name : order)
+        std::printf("  %-42s %8.1f\n", name.c_str(), median(phases[name]));
+    std::printf("  %-42s %8.1f\n", "first frame after start (measured inside)", median(firstFrames));
+    std::printf("  %-42s %8.1f\n", "first frame after fork (measured outside)", median(outside));
+    std::printf("  %-42s %8.1f\n", "set-up, with exec and loading", median(setUps) + median(outside) - median(firstFrames));
+    std::printf("  ratio per run:");
+    for (double r : ratios)
+        std::printf(" %.2f", r);
+    std::printf("\n\n");
+    const double ratio = median(ratios);
+    std::printf("target: start-up, first frame / SDL+GL+audio set-up (same run) | %.2fx | <= 2.0x | %s\n", ratio,
+                ratio <= 2.0 ? "PASS" : "FAIL");
+    return 0;
+}
