@@ -530,8 +530,10 @@ void ObjReader::append(ObjReader&& later)
     add(faces, later.faces);
     if (faceLines.capacity() < faces.capacity())
         faceLines.reserve(faces.capacity());
-    for (int line : later.faceLines)
-        faceLines.push_back(line + lines);
+    const std::size_t firstLine = faceLines.size();
+    faceLines.insert(faceLines.end(), later.faceLines.begin(), later.faceLines.end());
+    for (std::size_t i = firstLine; i < faceLines.size(); ++i)
+        faceLines[i] += lines;
     for (const ListCounts& counts : later.relativeFaces)
         relativeFaces.push_back({counts.face + faceOffset, counts.positions + positions, counts.texts + texts,
                                  counts.normals + normalCount});
