@@ -344,6 +344,15 @@ TEST_F(ChristmasShow, PicturesMetTexelForTexelShowTheirOwnTexels)
         glActiveTexture(GL_TEXTURE0);
     }
     glViewport(0, 0, kWidth, kHeight);
+
+    // The moving wipe draws in scissored parts and leaves the caller's scissor as it was.
+    glScissor(1, 2, 3, 4);
+    showAt(3.8);
+    GLint box[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{1, 2, 3, 4}));
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+    glScissor(0, 0, kWidth, kHeight);
 }
 
 TEST_F(ChristmasShow, ChurchLightIsDrawnIntoItsTextureAndFadedIn)
