@@ -10,18 +10,33 @@ constexpr int kFastSwapsToCap = 8;
 
 } // namespace
 
-FramePacer::FramePacer(SDL_Window* window) : period_(1.0 / 60.0)
+namespace {
+
+double displayRate(SDL_Window* window)
 {
     SDL_DisplayMode mode;
     if (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0)
-        period_ = std::chrono::duration<double>(1.0 / mode.refresh_rate);
-    const bool vsync = SDL_GL_SetSwapInterval(-1) == 0 || SDL_GL_SetSwapInterval(1) == 0;
-    capping_ = !vsync;
+        return mode.refresh_rate;
+    return 60;
 }
 
-void FramePacer::frameDone()
+bool askForVsync()
 {
-    const Clock::time_point now = Clock::now();
+    return SDL_GL_SetSwapInterval(-1) == 0 || SDL_GL_SetSwapInterval(1) == 0;
+}
+
+} // namespace
+
+FramePacer::FramePacer(SDL_Window* window) : FramePacer(displayRate(window), askForVsync())
+{
+}
+
+FramePacer::FramePacer(double refreshRate, bool vsync) : period_(1.0 / refreshRate), capping_(!vsync)
+{
+}
+
+void FramePacer::frameDone(Clock::time_point now)
+{
     if (!capping_) {
         const bool fast = last_ != Clock::time_point{} && now - last_ < period_ * kFastSwap;
         fastSwaps_ = fast ? fastSwaps_ + 1 : 0;

@@ -12,17 +12,21 @@
 
 class FramePacer {
 public:
+    using Clock = std::chrono::steady_clock;
+
+    // Asks the current context for vsync and the window's display for its rate.
     explicit FramePacer(SDL_Window* window);
+    // What the display and the driver granted, decided elsewhere.
+    FramePacer(double refreshRate, bool vsync);
 
     // Right after each swap.
-    void frameDone();
+    void frameDone() { frameDone(Clock::now()); }
+    void frameDone(Clock::time_point swapped);
 
     bool capping() const { return capping_; }
     double refreshRate() const { return 1.0 / period_.count(); }
 
 private:
-    using Clock = std::chrono::steady_clock;
-
     std::chrono::duration<double> period_;
     bool capping_ = false;
     int fastSwaps_ = 0;

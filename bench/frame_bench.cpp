@@ -212,6 +212,7 @@ int main(int argc, char** argv)
     if (!openContext())
         return 1;
     makeFramebuffer();
+    std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
     Christmas show(kWidth, kHeight);
     show.init();

@@ -2,8 +2,10 @@
 
 // A clock-hand wipe around the screen centre, from "chrimg" to "easimg".
 // "degree" (radians) runs from 0 up to its ceiling of 6.28 * 0.96; that
-// ceiling is taken as the finished wipe, so the Easter picture ends up whole
-// (the scene then draws that picture alone, with "data/default.fs").
+// ceiling is taken as the finished wipe, so the Easter picture ends up whole.
+// The scene draws whatever lies well away from the hand as one picture alone,
+// with "data/default.fs" (all of it once the wipe is finished): a change to
+// the edge's width or glow must be matched in CircleTrans.cpp.
 
 in vec2 uv;
 uniform sampler2D chrimg;

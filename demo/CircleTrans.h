@@ -6,6 +6,7 @@
 
 #include "demo/Reloadable.h"
 
+#include "vornak/Matrix.h"
 #include "vornak/Scene.h"
 #include "vornak/ShaderProgram.h"
 #include "vornak/Sprite.h"
@@ -27,6 +28,10 @@ public:
     vornak_engine::Texture* easterPicture;
     vornak_engine::ShaderProgram* program;
     double transitionEnd;
-    // Draws the finished wipe: the Easter picture alone, at half the cost.
+    // Draws one picture as it is: the finished wipe, and the parts of a
+    // moving one that the edge does not reach.
     vornak_engine::ShaderProgram* finishedProgram;
+
+private:
+    void drawInParts(float degree, vornak_engine::Matrix& identity);
 };

@@ -65,7 +65,8 @@ build_sanitized() {
 # Configures and builds the release program, showing the build's progress.
 build_release() {
   echo "building vornak (release) in build/release ..."
-  cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release \
+  # shellcheck disable=SC2046
+  cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release $(compiler_launcher) \
         -DVORNAK_BUILD_TESTS=OFF -DVORNAK_BUILD_BENCH=OFF -DVORNAK_BUILD_TOOLS=OFF \
         -DVORNAK_BUILD_EXAMPLES=OFF >/dev/null
   cmake --build "$root/build/release" --target vornak -j "$jobs"

@@ -3,12 +3,14 @@
 
 #include "app/Clock.h"
 #include "app/DataLocation.h"
+#include "app/FramePacer.h"
 #include "app/Options.h"
 #include "app/Presentation.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -222,6 +224,45 @@ TEST(FixedStepClock, FrameCountOfAStretch)
         SCOPED_TRACE(std::to_string(c.from) + " to " + std::to_string(c.to) + " at " + std::to_string(c.fps));
         EXPECT_EQ(FixedStepClock(c.from, c.fps).framesBefore(c.to), c.frames);
     }
+}
+
+TEST(FramePacer, CapsWhenVsyncIsMissingOrDoesNothing)
+{
+    using namespace std::chrono;
+    struct Case {
+        const char* what;
+        bool vsync;
+        std::vector<double> swapGapsMs; // between successive swaps, at 60 Hz
+        bool capping;
+    };
+    const std::vector<Case> cases = {
+        {"no vsync granted", false, {}, true},
+        {"vsync that waits for the display", true, std::vector<double>(30, 16.7), false},
+        {"vsync with late frames", true, {16.7, 33.4, 16.7, 50.1, 16.6, 16.8}, false},
+        {"vsync granted but swaps return at once", true, std::vector<double>(12, 0.5), true},
+        {"a few quick swaps then vsync again", true, {1, 1, 1, 1, 1, 1, 1, 16.7, 1, 1, 16.7}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FramePacer pacer(60, c.vsync);
+        FramePacer::Clock::time_point at = FramePacer::Clock::now() - hours(1);
+        for (double gap : c.swapGapsMs) {
+            at += duration_cast<FramePacer::Clock::duration>(duration<double, std::milli>(gap));
+            if (!pacer.capping())
+                pacer.frameDone(at);
+        }
+        EXPECT_EQ(pacer.capping(), c.capping);
+    }
+}
+
+TEST(FramePacer, CappedLoopKeepsToTheRefreshRate)
+{
+    // A loop that does nothing but swap, as the show does after its last scene.
+    FramePacer pacer(200, false);
+    const auto start = FramePacer::Clock::now();
+    for (int frame = 0; frame < 11; ++frame)
+        pacer.frameDone();
+    EXPECT_GE(FramePacer::Clock::now() - start, std::chrono::milliseconds(50)) << "ten frame slots of 5 ms";
 }
 
 class DataSearchTest : public ::testing::Test {
