@@ -27,7 +27,6 @@ ShaderProgram buildPictureProgram(const char* fragmentShader)
     return program;
 }
 
-
 bool drawnPixelForPixel(vornak_engine::Texture* picture)
 {
     GLint viewport[4] = {0, 0, 0, 0};

@@ -17,7 +17,6 @@ vornak_engine::ShaderProgram* newPictureProgram(const char* fragmentShader);
 // The same as a value; failures print and leave it unlinked (see isLinked()).
 vornak_engine::ShaderProgram buildPictureProgram(const char* fragmentShader);
 
-
 // True when the picture, placed by the identity, meets the viewport texel for
 // texel: each pixel centre then falls on a texel centre.
 bool drawnPixelForPixel(vornak_engine::Texture* picture);
