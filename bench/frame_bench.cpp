@@ -185,7 +185,7 @@ CandyScene* findCandy(Christmas& show)
 
 int main(int argc, char** argv)
 {
-    int rounds = 5;
+    int rounds = 7;
     int frames = 12;
     std::string dumpDir, compareDir;
     for (int i = 1; i < argc; ++i) {
