@@ -64,12 +64,22 @@ bool readWholeFile(const char* path, std::vector<unsigned char>& bytes)
     return false;
 }
 
-bool fitsLimit(std::uint64_t bytes, int width, int height, std::size_t maxBytes, const char* name)
+// One wording for a picture too large to decode, kept in the caller's buffer.
+bool underLimit(std::uint64_t bytes, int width, int height, std::size_t maxBytes, char* error, std::size_t errorSize)
 {
     if (bytes <= maxBytes)
         return true;
-    report(name, "%dx%d picture needs %llu bytes, more than the %zu-byte limit", width, height,
-           static_cast<unsigned long long>(bytes), maxBytes);
+    std::snprintf(error, errorSize, "%dx%d picture needs %llu bytes, more than the %zu-byte limit", width, height,
+                  static_cast<unsigned long long>(bytes), maxBytes);
+    return false;
+}
+
+bool fitsLimit(std::uint64_t bytes, int width, int height, std::size_t maxBytes, const char* name)
+{
+    char error[160];
+    if (underLimit(bytes, width, height, maxBytes, error, sizeof error))
+        return true;
+    report(name, "%s", error);
     return false;
 }
 
@@ -188,11 +198,8 @@ bool readJpegBody(JpegJob& job, const std::uint8_t* data, std::size_t size)
     job.height = static_cast<int>(info->image_height);
     const std::uint64_t rowBytes = static_cast<std::uint64_t>(info->image_width) * job.pixelBytes;
     const std::uint64_t bytes = rowBytes * info->image_height;
-    if (bytes > job.maxBytes) {
-        std::snprintf(job.error, sizeof job.error, "%dx%d picture needs %llu bytes, more than the %zu-byte limit",
-                      job.width, job.height, static_cast<unsigned long long>(bytes), job.maxBytes);
+    if (!underLimit(bytes, job.width, job.height, job.maxBytes, job.error, sizeof job.error))
         return false;
-    }
     job.bytes = static_cast<std::size_t>(bytes);
     job.pixels.reset(new (std::nothrow) std::uint8_t[job.bytes]);
     job.row.reset(new (std::nothrow) std::uint8_t[info->image_width * 4]);
@@ -398,11 +405,8 @@ bool readPngBody(PngJob& job)
     job.height = static_cast<int>(height);
     job.channels = channels;
     const std::uint64_t bytes = rowBytes * height;
-    if (bytes > job.maxBytes) {
-        std::snprintf(job.error, sizeof job.error, "%dx%d picture needs %llu bytes, more than the %zu-byte limit",
-                      job.width, job.height, static_cast<unsigned long long>(bytes), job.maxBytes);
+    if (!underLimit(bytes, job.width, job.height, job.maxBytes, job.error, sizeof job.error))
         return false;
-    }
     job.bytes = static_cast<std::size_t>(bytes);
     job.pixels.reset(new (std::nothrow) std::uint8_t[job.bytes]);
     job.rows.reset(new (std::nothrow) png_bytep[height]);

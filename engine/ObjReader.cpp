@@ -365,6 +365,22 @@ std::size_t ObjReader::readLines(const char* bytes, std::size_t size, bool atEnd
     return used;
 }
 
+namespace {
+
+// Moves p to the line's newline; false when the line holds a NUL or is longer
+// than the line buffer, which the general path handles.
+inline bool reachLineEnd(const char*& p, const char* line)
+{
+    while (*p != '\n') {
+        if (*p == '\0')
+            return false;
+        ++p;
+    }
+    return p - line < static_cast<long>(kLineBuffer);
+}
+
+} // namespace
+
 // The common lines read in one pass with no copy; false leaves the line, untouched,
 // to the general path.
 bool ObjReader::readLineFast(const char* line, const char* end, const char*& next)
@@ -391,12 +407,7 @@ bool ObjReader::readLineFast(const char* line, const char* end, const char*& nex
             if (!fastFloat(p, values[i]))
                 return false;
         }
-        while (*p != '\n') {
-            if (*p == '\0')
-                return false;
-            ++p;
-        }
-        if (p - line >= static_cast<long>(kLineBuffer))
+        if (!reachLineEnd(p, line))
             return false;
         if (list == &textCoords)
             hasText = true;
@@ -427,12 +438,7 @@ bool ObjReader::readLineFast(const char* line, const char* end, const char*& nex
                 }
             }
         }
-        while (*p != '\n') {
-            if (*p == '\0')
-                return false;
-            ++p;
-        }
-        if (p - line >= static_cast<long>(kLineBuffer))
+        if (!reachLineEnd(p, line))
             return false;
         addFace(face);
         next = p + 1;

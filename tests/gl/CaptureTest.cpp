@@ -9,6 +9,7 @@
 #include "demo/CandyScene.h"
 #include "demo/Christmas.h"
 #include "support/GLTest.h"
+#include "support/ShowFixture.h"
 #include "support/TempDir.h"
 
 #include "vornak/ImageDecoder.h"
@@ -24,9 +25,8 @@ protected:
     static void SetUpTestSuite()
     {
         GLTest::SetUpTestSuite();
-        ASSERT_EQ(chdir(VORNAK_SOURCE_DIR), 0);
-        demo = new Christmas(kWidth, kHeight);
-        demo->init();
+        demo = loadShowFromSource(kWidth, kHeight);
+        ASSERT_NE(demo, nullptr);
         for (vornak_engine::Scene* scene : demo->scenes)
             candy = candy ? candy : dynamic_cast<CandyScene*>(scene);
         ASSERT_NE(candy, nullptr);

@@ -9,6 +9,7 @@
 #include "demo/SpriteTest.h"
 #include "demo/ToyScene.h"
 #include "support/GLTest.h"
+#include "support/ShowFixture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -83,10 +84,8 @@ protected:
     static void SetUpTestSuite()
     {
         GLTest::SetUpTestSuite();
-        // The show reads data/ relative to the working directory.
-        ASSERT_EQ(chdir(VORNAK_SOURCE_DIR), 0);
-        demo = new Christmas(kWidth, kHeight);
-        demo->init();
+        demo = loadShowFromSource(kWidth, kHeight);
+        ASSERT_NE(demo, nullptr);
         ASSERT_EQ(demo->scenes.size(), 7u);
         // Find each scene by its kind, so a wrong order fails the tests instead of crashing them.
         for (vornak_engine::Scene* scene : demo->scenes) {

@@ -4,6 +4,7 @@
 #include "app/Preview.h"
 #include "demo/Christmas.h"
 #include "support/GLTest.h"
+#include "support/ShowFixture.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -27,9 +28,8 @@ protected:
     static void SetUpTestSuite()
     {
         GLTest::SetUpTestSuite();
-        ASSERT_EQ(chdir(VORNAK_SOURCE_DIR), 0);
-        demo = new Christmas(kWidth, kHeight);
-        demo->init();
+        demo = loadShowFromSource(kWidth, kHeight);
+        ASSERT_NE(demo, nullptr);
     }
 
     // The reference: the show run without a break at exactly 60 fps, every
