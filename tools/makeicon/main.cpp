@@ -103,7 +103,8 @@ int main(int argc, char** argv)
         return 1;
     }
     for (int size : kSizes) {
-        const std::string dir = std::string(argv[2]) + "/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+        const std::string side = std::to_string(size);
+        const std::string dir = std::string(argv[2]) + "/" + side + "x" + side + "/apps";
         std::error_code ec;
         std::filesystem::create_directories(dir, ec);
         if (ec) {
