@@ -28,7 +28,6 @@ full-screen or in a window, renders itself into a video or pictures, and
 previews itself for editing.")
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libvornak-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEV_PACKAGE_ARCHITECTURE_SUFFIX "")
 # The engine is a static library: what it links against comes as -dev packages.
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "vornak (= ${PROJECT_VERSION}), libgl-dev, libglew-dev, libpng-dev, \
 libturbojpeg0-dev, libjpeg62-turbo-dev | libjpeg-dev, pkgconf | pkg-config")
