@@ -239,7 +239,10 @@ Model::Tally Model::readMaterials(const char* bytes, std::size_t size, const std
             out.emplace_back();
             current = &out.back();
             // The name is the rest of the line: some exporters keep blanks in it.
-            const char* name = std::strstr(start, "newmtl") + 6;
+            const char* name = start;
+            while (std::isspace(static_cast<unsigned char>(*name)))
+                ++name;
+            name += 6; // past "newmtl"
             const char* nameEnd = end;
             while (name < nameEnd && std::isspace(static_cast<unsigned char>(*name)))
                 ++name;
