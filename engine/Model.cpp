@@ -328,6 +328,7 @@ bool Model::load(const char* path)
     }
     std::vector<Material> library;
     const std::string directory = directoryOf(path);
+    libraryFailed = false;
     for (const ObjReader::Mark& mark : reader.marks) {
         if (mark.kind != ObjReader::MATERIAL_LIBRARY)
             continue;
@@ -342,16 +343,19 @@ bool Model::load(const char* path)
             std::vector<unsigned char> bytes;
             if (!readFileData(file.c_str(), bytes, error)) {
                 std::fprintf(stderr, "%s\n", error.c_str());
+                libraryFailed = true;
                 continue;
             }
             const Tally unusable = readMaterials(reinterpret_cast<const char*>(bytes.data()), bytes.size(),
                                                  directoryOf(file), library);
+            libraryFailed = libraryFailed || unusable.count > 0;
             if (unusable.count > 0)
                 std::fprintf(stderr, "%s: %lld unusable line%s skipped (first at line %d)\n", file.c_str(),
                              unusable.count, unusable.count == 1 ? "" : "s", unusable.firstLine);
         }
     }
     assemble(reader, library, path);
+    libraryFailed = false;
     return true;
 }
 
@@ -566,7 +570,7 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
              "with a normal index out of range given a made one");
     describe(faults, badTexts.count, badTexts.firstLine, "corner", "corners",
              "with a texture index out of range given none");
-    if (unknownNames > 0)
+    if (unknownNames > 0 && !libraryFailed)
         describe(faults, unknownNames, 0, "usemtl line", "usemtl lines",
                  ("naming no material read, \"" + firstUnknown + "\" the first, drawn with the default").c_str());
     if (!faults.empty()) {

@@ -31,7 +31,7 @@ class Model {
 public:
     struct Material {
         std::string name;
-        float colour[4] = {0.8f, 0.8f, 0.8f, 1.0f}; // Kd, then d as alpha
+        float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f}; // Kd, then d as alpha: a picture alone shows as it is
         std::string picture;                         // map_Kd, as a path to open; empty for none
     };
 
@@ -86,7 +86,7 @@ public:
 
     // What a face gets with no usemtl, an unknown name, or a picture that would not
     // load; set it before load() or assemble().
-    Material defaultMaterial;
+    Material defaultMaterial = {"", {0.8f, 0.8f, 0.8f, 1.0f}, ""};
 
     std::vector<float> vertexData;  // per vertex: position x, y, z, normal x, y, z, texture u, v
     std::vector<unsigned> indices;  // three per triangle
@@ -105,6 +105,7 @@ private:
     std::vector<unsigned> textureOf;                 // per material: its picture, or white
     unsigned white = 0; // 1×1 white, for materials without a picture
     std::string faults;
+    bool libraryFailed = false; // a .mtl has had its line: unknown usemtl names say nothing more
 };
 
 } // namespace vornak_engine
