@@ -4,6 +4,9 @@
 #include "vornak/Texture.h"
 
 #include <GL/glew.h>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -50,6 +53,18 @@ inline long long resolve(int written, const long long* before, std::size_t limit
 // sound for faces that are not quite flat.
 void polygonNormal(const float* positions, const Corner* corners, int count, float out[3])
 {
+    if (count == 3) {
+        // The same for a triangle, in fewer steps: the cross product of two edges.
+        const float* a = positions + 3 * corners[0].position;
+        const float* b = positions + 3 * corners[1].position;
+        const float* c = positions + 3 * corners[2].position;
+        const float e[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+        const float f[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+        out[0] = e[1] * f[2] - e[2] * f[1];
+        out[1] = e[2] * f[0] - e[0] * f[2];
+        out[2] = e[0] * f[1] - e[1] * f[0];
+        return;
+    }
     out[0] = out[1] = out[2] = 0.0f;
     for (int i = 0; i < count; ++i) {
         const float* a = positions + 3 * corners[i].position;
@@ -81,16 +96,27 @@ bool insideTriangle(const float* p, const float* a, const float* b, const float*
 }
 
 // Triangles as corner numbers, count - 2 of them, each made of the face's own
-// corners. A convex face is a fan; a concave one is cut ear by ear in the plane
-// its normal faces, so no triangle covers what lies outside the outline.
+// corners. A fan whose every triangle turns the face's way covers the face exactly
+// once (so every convex face); any other face is cut ear by ear in the plane its
+// normal faces, so no triangle covers what lies outside the outline.
 void triangulate(const float* positions, const Corner* corners, int count, const float normal[3],
                  std::vector<int>& out)
 {
     out.clear();
-    bool convex = count == 3;
+    const float* first = positions + 3 * corners[0].position;
+    bool fan = true;
+    for (int i = 1; i + 1 < count && fan; ++i) {
+        const float* a = positions + 3 * corners[i].position;
+        const float* b = positions + 3 * corners[i + 1].position;
+        const float e[3] = {a[0] - first[0], a[1] - first[1], a[2] - first[2]};
+        const float f[3] = {b[0] - first[0], b[1] - first[1], b[2] - first[2]};
+        fan = (e[1] * f[2] - e[2] * f[1]) * normal[0] + (e[2] * f[0] - e[0] * f[2]) * normal[1] +
+                  (e[0] * f[1] - e[1] * f[0]) * normal[2] >=
+              0;
+    }
     float flat[kMaxCorners][2];
     float orientation = 0.0f;
-    if (!convex) {
+    if (!fan) {
         // Drop the axis the normal leans on most.
         int axis = 2;
         const float ax = std::fabs(normal[0]), ay = std::fabs(normal[1]), az = std::fabs(normal[2]);
@@ -108,12 +134,9 @@ void triangulate(const float* positions, const Corner* corners, int count, const
             const float* b = flat[(i + 1) % count];
             orientation += flat[i][0] * b[1] - b[0] * flat[i][1];
         }
-        convex = true;
-        for (int i = 0; i < count && convex; ++i)
-            convex = cross2(flat[i], flat[(i + 1) % count], flat[(i + 2) % count]) * orientation >= 0;
-        convex = convex || !(orientation != 0.0f) || !std::isfinite(orientation);
+        fan = !(orientation != 0.0f) || !std::isfinite(orientation); // no plane to cut in
     }
-    if (convex) {
+    if (fan) {
         for (int i = 1; i + 1 < count; ++i)
             out.insert(out.end(), {0, i, i + 1});
         return;
@@ -151,6 +174,23 @@ void triangulate(const float* positions, const Corner* corners, int count, const
         for (std::size_t i = 0; i < out.size(); i += 3)
             std::swap(out[i + 1], out[i + 2]);
     }
+}
+
+// A big model's vertices and indices are tens of megabytes written once, front to
+// back: faulting them in 4 KB at a time costs about as much as assembling them.
+template <typename T>
+void preferLargePages(const std::vector<T>& list)
+{
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kLarge = std::uintptr_t(2) << 20;
+    const auto begin = reinterpret_cast<std::uintptr_t>(list.data());
+    const std::uintptr_t end = begin + list.capacity() * sizeof(T);
+    const std::uintptr_t from = (begin + kLarge - 1) & ~(kLarge - 1), to = end & ~(kLarge - 1);
+    if (to > from)
+        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE); // only advice: failure changes nothing
+#else
+    (void)list;
+#endif
 }
 
 void describe(std::string& out, long long count, int firstLine, const char* one, const char* many, const char* what)
@@ -374,6 +414,8 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
     const std::size_t faceCount = reader.faces.size();
     vertexData.reserve(kFloatsPerVertex * std::min(positionCount + faceCount, 4 * faceCount));
     indices.reserve(3 * faceCount + reader.extraCorners.size());
+    preferLargePages(vertexData);
+    preferLargePages(indices);
 
     // Materials: library entries by name, and the default one after them.
     std::unordered_map<std::string, std::size_t> byName;
@@ -386,14 +428,19 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
     std::string firstUnknown;
 
     // The vertices made so far for each position, as a list through `next`: a corner
-    // reuses one with its texture coordinate and normal (or smoothing sum).
+    // reuses one with its texture coordinate and normal (or smoothing sum). Lists are
+    // under 2^31 entries (a file of many gigabytes), so ints hold every index.
+    // Flat vertices are in no list, so they have no key.
     std::vector<int> head(positionCount, -1);
     struct Key {
-        long long text;
-        long long normal; // a file normal, or -2 - a smoothing sum
+        int next;
+        int text;
+        int normal; // a file normal, or -2 - a smoothing sum
+        unsigned vertex;
     };
-    std::vector<int> next;
     std::vector<Key> keys;
+    keys.reserve(std::min(positionCount + faceCount, 4 * faceCount));
+    preferLargePages(keys);
     // Smoothing sums, one per position and group, listed per position the same way.
     struct Sum {
         int group;
@@ -402,7 +449,6 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
     };
     std::vector<int> sumHead;
     std::vector<Sum> sums;
-    std::vector<std::pair<std::size_t, int>> smoothed; // vertex, sum
 
     Tally droppedFaces, badTexts, badNormals;
     int group = kNoGroupYet;
@@ -413,14 +459,14 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
 
     auto makeVertex = [&](const Corner& c, const float* normal) {
         const std::size_t at = vertexData.size();
-        vertexData.resize(at + kFloatsPerVertex, 0.0f);
-        float* out = &vertexData[at];
+        vertexData.resize(at + kFloatsPerVertex);
+        float* out = vertexData.data() + at;
         std::memcpy(out, positions + 3 * c.position, 3 * sizeof(float));
         if (normal)
             std::memcpy(out + 3, normal, 3 * sizeof(float));
         if (c.text >= 0)
             std::memcpy(out + 6, &reader.textCoords[2 * static_cast<std::size_t>(c.text)], 2 * sizeof(float));
-        return static_cast<unsigned>(at / kFloatsPerVertex);
+        return static_cast<unsigned>(vertexData.size() / kFloatsPerVertex - 1);
     };
 
     for (std::size_t k = 0; k < faceCount; ++k) {
@@ -479,18 +525,18 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
         if (needNormal)
             polygonNormal(positions, corners, count, faceNormal);
         float flatNormal[3] = {faceNormal[0], faceNormal[1], faceNormal[2]};
-        normalise(flatNormal);
+        if (needNormal && group == 0)
+            normalise(flatNormal);
 
         for (int c = 0; c < count; ++c) {
             const Corner& corner = corners[c];
             const std::size_t slot = static_cast<std::size_t>(corner.position);
-            long long normalKey;
+            int normalKey;
             if (corner.normal >= 0) {
-                normalKey = corner.normal;
+                normalKey = static_cast<int>(corner.normal);
             } else if (group == 0) {
-                vertexOf[c] = makeVertex(corner, flatNormal); // s off: no sharing across faces
-                next.push_back(-1);
-                keys.push_back({-1, std::numeric_limits<long long>::min()});
+                // s off: no sharing across faces, and out of every list.
+                vertexOf[c] = makeVertex(corner, flatNormal);
                 continue;
             } else {
                 if (sumHead.empty())
@@ -509,21 +555,19 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
                 sum[2] += faceNormal[2];
                 normalKey = -2 - s;
             }
-            int v = head[slot];
-            while (v >= 0 && (keys[static_cast<std::size_t>(v)].text != corner.text ||
-                              keys[static_cast<std::size_t>(v)].normal != normalKey))
-                v = next[static_cast<std::size_t>(v)];
-            if (v < 0) {
+            const int text = static_cast<int>(corner.text);
+            int k = head[slot];
+            while (k >= 0 && (keys[static_cast<std::size_t>(k)].text != text ||
+                              keys[static_cast<std::size_t>(k)].normal != normalKey))
+                k = keys[static_cast<std::size_t>(k)].next;
+            if (k < 0) {
                 const float* normal = corner.normal >= 0 ? &reader.normals[3 * static_cast<std::size_t>(corner.normal)]
                                                          : nullptr;
-                v = static_cast<int>(makeVertex(corner, normal));
-                next.push_back(head[slot]);
-                keys.push_back({corner.text, normalKey});
-                head[slot] = v;
-                if (normalKey < 0)
-                    smoothed.emplace_back(static_cast<std::size_t>(v), static_cast<int>(-2 - normalKey));
+                k = static_cast<int>(keys.size());
+                keys.push_back({head[slot], text, normalKey, makeVertex(corner, normal)});
+                head[slot] = k;
             }
-            vertexOf[c] = static_cast<unsigned>(v);
+            vertexOf[c] = keys[static_cast<std::size_t>(k)].vertex;
         }
 
         if (ranges.empty() || usedAs[materialKey] != ranges.back().material) {
@@ -534,7 +578,9 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
             ranges.push_back({indices.size(), 0, usedAs[materialKey]});
         }
         if (count == 3) {
-            indices.insert(indices.end(), vertexOf, vertexOf + 3);
+            indices.push_back(vertexOf[0]);
+            indices.push_back(vertexOf[1]);
+            indices.push_back(vertexOf[2]);
         } else {
             triangulate(positions, corners, count, faceNormal, triangles);
             for (int corner : triangles)
@@ -545,9 +591,12 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
 
     for (Sum& sum : sums)
         normalise(sum.normal);
-    for (const auto& [vertex, s] : smoothed)
-        std::memcpy(&vertexData[kFloatsPerVertex * vertex + 3], sums[static_cast<std::size_t>(s)].normal,
-                    3 * sizeof(float));
+    if (!sums.empty()) {
+        for (const Key& key : keys)
+            if (key.normal <= -2)
+                std::memcpy(&vertexData[kFloatsPerVertex * std::size_t(key.vertex) + 3],
+                            sums[static_cast<std::size_t>(-2 - key.normal)].normal, 3 * sizeof(float));
+    }
 
     for (int i = 0; i < 3; ++i) {
         low[i] = vertexData.empty() ? 0.0f : std::numeric_limits<float>::infinity();
