@@ -229,7 +229,8 @@ bool readNumber(const std::string& token, float& out)
         return false;
     char* end = nullptr;
     const double value = std::strtod(token.c_str(), &end);
-    if (end != token.c_str() + token.size() || !std::isfinite(value))
+    // Finite as a float too: 1e99 reads as a double but not as a colour.
+    if (end != token.c_str() + token.size() || !(std::fabs(value) <= std::numeric_limits<float>::max()))
         return false;
     out = static_cast<float>(value);
     return true;

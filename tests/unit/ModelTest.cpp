@@ -310,7 +310,7 @@ TEST(Model, MaterialsAreReadFromTheirFile)
         int firstLine;
     } damaged[] = {
         {"Kd 1 0 0\nnewmtl a\n", 1, 1},
-        {"newmtl a\nKd 1 x 0\nKd 1 0\nd\nd 1 2\nKd 1e999 0 0\nmap_Kd\n", 6, 2},
+        {"newmtl a\nKd 1 x 0\nKd 1 0\nd\nd 1 2\nKd 1e99 0 0\nmap_Kd\n", 6, 2},
         {"newmtl a\nKd 1 0 0\n\x89PNG\0\x1a\n", 1, 3},
         {"newmtl\nKd 1 0 0\n", 2, 1},
     };
