@@ -37,15 +37,11 @@ struct Corner {
 // one outside [0, limit). `before` is the list's length when the face was read.
 inline long long resolve(int written, const long long* before, std::size_t limit)
 {
-    long long index;
     if (written > 0)
-        index = static_cast<long long>(written) - 1;
-    else if (written == 0)
+        return static_cast<std::size_t>(written) - 1 < limit ? static_cast<long long>(written) - 1 : -2;
+    if (written == 0)
         return -1;
-    else if (before)
-        index = *before + written;
-    else
-        return -2;
+    const long long index = before ? *before + written : -1;
     return index >= 0 && static_cast<unsigned long long>(index) < limit ? index : -2;
 }
 
@@ -79,9 +75,10 @@ void normalise(float* v)
 {
     const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
     if (length > 0.0f && std::isfinite(length)) {
-        v[0] /= length;
-        v[1] /= length;
-        v[2] /= length;
+        const float inverse = 1.0f / length;
+        v[0] *= inverse;
+        v[1] *= inverse;
+        v[2] *= inverse;
     }
 }
 
@@ -501,11 +498,17 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
         for (int c = 0; c < count; ++c) {
             const int* written = c < 3 ? nullptr : more + 3 * (c - 3);
             Corner& corner = corners[c];
-            corner.position = resolve(written ? written[0] : face.vertex[c], counts ? &counts->positions : nullptr,
-                                      positionCount);
-            corner.text = resolve(written ? written[1] : face.text[c], counts ? &counts->texts : nullptr, textCount);
-            corner.normal =
-                resolve(written ? written[2] : face.normal[c], counts ? &counts->normals : nullptr, normalCount);
+            const int v = written ? written[0] : face.vertex[c], t = written ? written[1] : face.text[c],
+                      n = written ? written[2] : face.normal[c];
+            if (!counts) {
+                corner.position = resolve(v, nullptr, positionCount);
+                corner.text = resolve(t, nullptr, textCount);
+                corner.normal = resolve(n, nullptr, normalCount);
+            } else {
+                corner.position = resolve(v, &counts->positions, positionCount);
+                corner.text = resolve(t, &counts->texts, textCount);
+                corner.normal = resolve(n, &counts->normals, normalCount);
+            }
             usable = usable && corner.position >= 0;
             if (corner.text == -2) {
                 badTexts.add(line);
