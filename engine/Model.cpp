@@ -483,7 +483,7 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
         const ObjReader::ListCounts* counts = nullptr;
         if (relative < reader.relativeFaces.size() && reader.relativeFaces[relative].face == k)
             counts = &reader.relativeFaces[relative++];
-        const int line = k < reader.faceLines.size() ? reader.faceLines[k] : 0;
+        auto line = [&] { return k < reader.faceLines.size() ? reader.faceLines[k] : 0; }; // for faults only
 
         const MeshIndex& face = reader.faces[k];
         int count = 3;
@@ -511,17 +511,17 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
             }
             usable = usable && corner.position >= 0;
             if (corner.text == -2) {
-                badTexts.add(line);
+                badTexts.add(line());
                 corner.text = -1;
             }
             if (corner.normal == -2) {
-                badNormals.add(line);
+                badNormals.add(line());
                 corner.normal = -1;
             }
             needNormal = needNormal || corner.normal < 0;
         }
         if (!usable) {
-            droppedFaces.add(line);
+            droppedFaces.add(line());
             continue;
         }
 
