@@ -1,0 +1,168 @@
+// The show in a web browser: the canvas, its WebGL2 context and the frame loop,
+// through Emscripten's HTML5 API. The page (page.js) owns loading, the sound
+// and the prompts; this side asks it for the show's time on every frame.
+//
+// Three ways a frame is timed: playing, the page's sound clock; before the
+// first Play, held at the first frame; with ?at=T, or after the music's end,
+// held at that time. A held frame is drawn once (the canvas keeps it) and
+// again only when the canvas changes size.
+
+#include "demo/Christmas.h"
+#include "demo/DataFolder.h"
+#include "demo/Presentation.h"
+#include "vornak/GL.h"
+
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+// The page's side (page.js): all plain numbers, so nothing is allocated here.
+EM_JS(double, pageHeldTime, (), { return Module.vornakPage.heldTime(); });
+EM_JS(double, pagePlayingTime, (), { return Module.vornakPage.playingTime(); });
+EM_JS(void, pageFrameDrawn, (double t), { Module.vornakPage.frameDrawn(t); });
+EM_JS(void, pageStart, (), { Module.vornakPage.start(); });
+EM_JS(void, pageFailed, (), { Module.vornakPage.failed(); });
+
+namespace {
+
+// The rate the candy zoom is replayed at for a held frame, as `vornak --capture --at`.
+constexpr double kReplayFps = 60;
+const char* const kCanvas = "#canvas";
+
+struct Shell {
+    Christmas* demo = nullptr;
+    Presentation presentation{false};
+    int width = 0;
+    int height = 0;
+    bool playing = false;
+    double held = -1;        // the time of the held frame on the canvas, or -1
+    double lastScene = 0;    // the end of the latest scene
+    double lastPlayed = 0;   // the time of the last frame drawn while playing
+};
+
+Shell shell;
+
+// The canvas's drawing buffer follows its CSS size and the device pixel ratio.
+bool followCanvasSize()
+{
+    double cssWidth = 0, cssHeight = 0;
+    emscripten_get_element_css_size(kCanvas, &cssWidth, &cssHeight);
+    const double ratio = emscripten_get_device_pixel_ratio();
+    const int width = std::max(1, static_cast<int>(std::lround(cssWidth * ratio)));
+    const int height = std::max(1, static_cast<int>(std::lround(cssHeight * ratio)));
+    if (width == shell.width && height == shell.height)
+        return false;
+    emscripten_set_canvas_element_size(kCanvas, width, height);
+    shell.width = width;
+    shell.height = height;
+    return true;
+}
+
+// Scenes clear only what they draw; between them the last picture stays, as on
+// the desktop. Only a new (resized) canvas is cleared whole first.
+void draw(double t, bool clear)
+{
+    if (clear) {
+        GLfloat colour[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, colour);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClearColor(colour[0], colour[1], colour[2], colour[3]);
+    }
+    shell.presentation.begin(shell.width, shell.height);
+    shell.demo->show(t);
+    pageFrameDrawn(t);
+}
+
+EM_BOOL frame(double, void*)
+{
+    const bool resized = followCanvasSize();
+    const double playingTime = pagePlayingTime();
+    if (playingTime >= 0) {
+        if (!shell.playing) {
+            // A new run, from the first frame or after the end: the zoom starts over.
+            shell.demo->replayTo(0, kReplayFps);
+            shell.playing = true;
+            shell.held = -1;
+        }
+        draw(playingTime, resized);
+        shell.lastPlayed = playingTime;
+        return EM_TRUE;
+    }
+    double held = pageHeldTime();
+    if (shell.playing) {
+        // The music ended: the last picture stays (a time after every scene would draw nothing).
+        shell.playing = false;
+        held = std::min(shell.lastPlayed, shell.lastScene - 1 / kReplayFps);
+    } else if (held < 0) {
+        held = 1 / kReplayFps; // the first frame with a picture
+    }
+    if (held != shell.held || resized) {
+        shell.demo->replayTo(held, kReplayFps);
+        draw(held, true);
+        shell.held = held;
+    }
+    return EM_TRUE;
+}
+
+// A click, a tap or a key starts the show (the browser allows sound only then).
+// Esc is left to the browser, which leaves full-screen with it.
+EM_BOOL onKey(int, const EmscriptenKeyboardEvent* event, void*)
+{
+    if (std::strcmp(event->key, "Escape") == 0)
+        return EM_FALSE;
+    pageStart();
+    return EM_FALSE;
+}
+
+EM_BOOL onClick(int, const EmscriptenMouseEvent*, void*)
+{
+    pageStart();
+    return EM_FALSE;
+}
+
+EM_BOOL onTouch(int, const EmscriptenTouchEvent*, void*)
+{
+    pageStart();
+    return EM_FALSE;
+}
+
+} // namespace
+
+int main()
+{
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    attributes.majorVersion = 2;
+    attributes.minorVersion = 0;
+    attributes.alpha = EM_FALSE;
+    attributes.depth = EM_TRUE;
+    attributes.antialias = EM_FALSE;
+    // A held frame stays on the canvas without being drawn again.
+    attributes.preserveDrawingBuffer = EM_TRUE;
+    attributes.enableExtensionsByDefault = EM_TRUE;
+    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(kCanvas, &attributes);
+    if (context <= 0 || emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
+        std::fprintf(stderr, "this browser gives no WebGL2 context, which the show needs\n");
+        pageFailed();
+        return 1;
+    }
+
+    followCanvasSize();
+    setDataFolder("data");
+    // Never deleted, as in the desktop program: the page lives as long as the show.
+    shell.demo = new Christmas(shell.width, shell.height);
+    shell.demo->init();
+    for (const vornak_engine::Scene* scene : shell.demo->scenes)
+        shell.lastScene = std::max(shell.lastScene, scene->end);
+
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKey);
+    emscripten_set_click_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, onClick);
+    emscripten_set_touchend_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, onTouch);
+    emscripten_request_animation_frame_loop(frame, nullptr);
+    return 0;
+}
