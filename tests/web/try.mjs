@@ -1,0 +1,17 @@
+import { serve, launch, waitForState, canvasPixels } from '/work/wt-web/tests/web/browser.mjs';
+import fs from 'node:fs';
+const server = await serve('/work/wt-web/build/web');
+const browser = await launch();
+const page = await browser.newPage();
+page.on('console', (m) => console.log('console', m.type(), m.text()));
+page.on('pageerror', (e) => console.log('pageerror', e.message));
+await page.setViewport({ width: 1280, height: 720 });
+const t0 = Date.now();
+await page.goto(server.origin + '/index.html?at=' + (process.argv[2] || '11'));
+await waitForState(page, ['ready'], 60000);
+console.log('ready in', Date.now() - t0);
+const px = await canvasPixels(page);
+console.log(px.width, px.height, px.time);
+await page.screenshot({ path: '/tmp/web-shot.png' });
+await browser.close();
+await server.close();
