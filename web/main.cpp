@@ -42,6 +42,8 @@ struct Shell {
     double held = -1;        // the time of the held frame on the canvas, or -1
     double lastScene = 0;    // the end of the latest scene
     double lastPlayed = 0;   // the time of the last frame drawn while playing
+    // The frame held when the page names none: the first with a picture, then the last played.
+    double rest = 1 / kReplayFps;
 };
 
 Shell shell;
@@ -93,14 +95,13 @@ EM_BOOL frame(double, void*)
         shell.lastPlayed = playingTime;
         return EM_TRUE;
     }
-    double held = pageHeldTime();
     if (shell.playing) {
         // The music ended: the last picture stays (a time after every scene would draw nothing).
         shell.playing = false;
-        held = std::min(shell.lastPlayed, shell.lastScene - 1 / kReplayFps);
-    } else if (held < 0) {
-        held = 1 / kReplayFps; // the first frame with a picture
+        shell.rest = std::min(shell.lastPlayed, shell.lastScene - 1 / kReplayFps);
     }
+    const double asked = pageHeldTime();
+    const double held = asked >= 0 ? asked : shell.rest;
     if (held != shell.held || resized) {
         shell.demo->replayTo(held, kReplayFps);
         draw(held, true);

@@ -26,6 +26,8 @@ ExampleWindow::ExampleWindow(const char* title, const ExampleOptions& options) :
     attributes.majorVersion = 2;
     attributes.alpha = EM_FALSE;
     attributes.antialias = EM_FALSE;
+    // Screenshots and tests read the canvas between frames.
+    attributes.preserveDrawingBuffer = EM_TRUE;
     attributes.enableExtensionsByDefault = EM_TRUE;
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl = emscripten_webgl_create_context("#canvas", &attributes);
     if (webgl <= 0 || emscripten_webgl_make_context_current(webgl) != EMSCRIPTEN_RESULT_SUCCESS) {
