@@ -87,7 +87,8 @@ const char* refusedWord(const std::string& w)
 
 } // namespace
 
-bool toGlslEs(const std::string& source, unsigned int stage, std::string& out, std::string& error)
+bool toGlslEs(const char* path, const std::string& source, unsigned int stage, std::string& out,
+              std::string& error)
 {
     const std::vector<Token> list = tokens(source);
     // The version must be the very first line, as desktop GL wants it too.
@@ -100,13 +101,13 @@ bool toGlslEs(const std::string& source, unsigned int stage, std::string& out, s
                              version[0].text == "version" && version[2].text == "core" &&
                              (version[1].text == "330" || version[1].text == "400" || version[1].text == "410");
     if (!desktopCore) {
-        error = "line 1: the first line must be \"#version 410 core\" to have an OpenGL ES form";
+        error = std::string(path) + ":1: the first line must be \"#version 410 core\" to have an OpenGL ES form";
         return false;
     }
 
     for (std::size_t i = 0; i < list.size(); ++i) {
         const Token& t = list[i];
-        const std::string where = "line " + std::to_string(t.line) + ": ";
+        const std::string where = std::string(path) + ":" + std::to_string(t.line) + ": ";
         if (startsWith(t.text, "#extension")) {
             error = where + "\"#extension\" has no OpenGL ES 3.0 form";
             return false;

@@ -21,8 +21,10 @@
 
 namespace vornak_engine {
 
-// source: the file's text; stage: GL_VERTEX_SHADER or GL_FRAGMENT_SHADER. True
-// with out set to the ES text; false with error set to "line N: reason".
-bool toGlslEs(const std::string& source, unsigned int stage, std::string& out, std::string& error);
+// source: the text of the file at path; stage: GL_VERTEX_SHADER or
+// GL_FRAGMENT_SHADER. True with out set to the ES text; false with error set to
+// "PATH:N: reason" (N the file's line).
+bool toGlslEs(const char* path, const std::string& source, unsigned int stage, std::string& out,
+              std::string& error);
 
 } // namespace vornak_engine

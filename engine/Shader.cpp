@@ -41,11 +41,11 @@ Shader::Shader(const char* path, unsigned int type)
     // the rule refuses goes to the compiler unchanged, so it fails there as
     // well, with the usual block, after our line naming the file and the reason.
     std::string es, why;
-    if (toGlslEs(std::string(source.data(), source.size() - 1), type, es, why)) {
+    if (toGlslEs(path, std::string(source.data(), source.size() - 1), type, es, why)) {
         source.assign(es.begin(), es.end());
         source.push_back('\0');
     } else if (read) {
-        std::fprintf(stderr, "%s: %s\n", path, why.c_str());
+        std::fprintf(stderr, "%s\n", why.c_str());
     }
 #endif
     shaderId = glCreateShader(type);

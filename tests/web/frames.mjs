@@ -14,7 +14,7 @@ export function desktopFrame(t, width, height) {
   const out = path.join(folder, `at-${t}-${width}x${height}.png`);
   if (!fs.existsSync(out)) {
     execFileSync(vornak, ['--capture', out, '--at', String(t), '--size', `${width}x${height}`],
-                 { cwd: repo, stdio: ['ignore', 'ignore', 'inherit'] });
+                 { cwd: repo, stdio: ['ignore', 'ignore', 'pipe'] });
   }
   return readPng(out);
 }
