@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -133,6 +134,23 @@ EM_BOOL onTouch(int, const EmscriptenTouchEvent*, void*)
 }
 
 } // namespace
+
+// For the browser benchmark (tests/web/bench.mjs): draws the frame at t after
+// one unmeasured frame, `frames` times, each read back (so finished) before
+// the next, and gives the mean milliseconds a frame. The page shows it after.
+extern "C" EMSCRIPTEN_KEEPALIVE double vornakFrameMilliseconds(double t, int frames)
+{
+    std::uint8_t pixel[4];
+    shell.demo->replayTo(t, kReplayFps);
+    draw(t, true);
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    const double begin = emscripten_get_now();
+    for (int i = 0; i < frames; ++i) {
+        draw(t, false);
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    }
+    return (emscripten_get_now() - begin) / std::max(frames, 1);
+}
 
 int main()
 {
