@@ -34,6 +34,7 @@ ExampleWindow::ExampleWindow(const char* title, const ExampleOptions& options) :
         std::fprintf(stderr, "%s: this browser gives no WebGL2 context\n", title);
         std::exit(1);
     }
+    window = nullptr; // no SDL window: the page's canvas
     context = reinterpret_cast<void*>(static_cast<long>(webgl));
     glViewport(0, 0, options.width, options.height);
     startTicks = static_cast<unsigned long long>(emscripten_get_now());
