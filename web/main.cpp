@@ -10,6 +10,7 @@
 #include "demo/Christmas.h"
 #include "demo/DataFolder.h"
 #include "demo/Presentation.h"
+#include "vornak/DecodeQueue.h"
 #include "vornak/GL.h"
 
 #include <emscripten/emscripten.h>
@@ -175,7 +176,15 @@ int main()
     setDataFolder("data");
     // Never deleted, as in the desktop program: the page lives as long as the show.
     shell.demo = new Christmas(shell.width, shell.height);
-    shell.demo->init();
+    {
+        // Without threads the queue decodes each file once, when its first Texture
+        // takes it; the wipes' shared pictures are then decoded only once.
+        vornak_engine::DecodeQueue pictures;
+        Christmas::queuePictures(pictures);
+        vornak_engine::DecodeQueue::setCurrent(&pictures);
+        shell.demo->init();
+        vornak_engine::DecodeQueue::setCurrent(nullptr);
+    }
     for (const vornak_engine::Scene* scene : shell.demo->scenes)
         shell.lastScene = std::max(shell.lastScene, scene->end);
 
