@@ -57,3 +57,13 @@ for (const [name, t] of scenes) {
 }
 await browser.close();
 await server.close();
+
+// The sizes, as scripts/bench's target lines: code for a phone on a slow line.
+const size = (f) => fs.statSync(`${repo}/build/web/${f}`).size;
+const folder = (dir) => fs.readdirSync(dir, { withFileTypes: true })
+  .reduce((sum, e) => sum + (e.isDirectory() ? folder(`${dir}/${e.name}`) : fs.statSync(`${dir}/${e.name}`).size), 0);
+const code = size('vornak.wasm') + size('vornak.js') + size('page.js');
+const all = folder(`${repo}/build/web`);
+const mb = (n) => `${(n / 1e6).toFixed(2)} MB`;
+console.log(`target: web code (wasm and JavaScript) | ${mb(code)} | <= 1.5 MB | ${code <= 1.5e6 ? 'PASS' : 'FAIL'}`);
+console.log(`target: web folder (with the quad example) | ${mb(all)} | <= 4.5 MB | ${all <= 4.5e6 ? 'PASS' : 'FAIL'}`);
