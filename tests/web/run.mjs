@@ -113,17 +113,28 @@ const groups = {
     await page.close();
   },
 
-  // A damaged picture: one line on the page naming it, and the show goes on.
+  // A damaged picture, a missing one and a shader ES refuses: one line on the
+  // page naming each file, and the show goes on.
   async damaged() {
+    const replies = {
+      '/data/title.png': { status: 200, contentType: 'image/png', body: Buffer.from('\x89PNG\r\n\x1a\nnot a picture') },
+      '/data/skipad.jpg': { status: 404, contentType: 'text/plain', body: 'not found' },
+      '/data/default.fs': { status: 200, contentType: 'text/plain',
+                            body: '#version 410 core\nin vec2 uv;\nuniform double x;\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n' },
+    };
     const { page } = await openPage(1280, 720, '', (request) => {
-      if (!request.url().endsWith('/data/title.png')) return false;
-      request.respond({ status: 200, contentType: 'image/png', body: Buffer.from('\x89PNG\r\n\x1a\nnot a picture') });
+      const reply = replies[new URL(request.url()).pathname];
+      if (!reply) return false;
+      request.respond(reply);
       return true;
     });
     await waitForState(page, ['ready']);
     const lines = await page.$eval('#messages', (e) => (e.hidden ? '' : e.textContent));
-    console.log(`  the page says: ${lines}`);
-    if (!/data\/title\.png/.test(lines)) throw new Error('no line naming data/title.png');
+    console.log(`  the page says:\n    ${lines.split('\n').join('\n    ')}`);
+    for (const expected of [/^data\/title\.png: cannot decode PNG/m, /^data\/skipad\.jpg: cannot open/m,
+                            /^data\/default\.fs:3: doubles have no OpenGL ES 3\.0 form/m]) {
+      if (!expected.test(lines)) throw new Error(`no line ${expected}`);
+    }
     await page.keyboard.press('Space');
     await waitForState(page, ['playing'], 5000);
     await page.waitForFunction(() => window.vornak.time > 1, { timeout: 30000, polling: 50 });
