@@ -80,6 +80,21 @@ const groups = {
     }
   },
 
+  // The canvas follows the device pixel ratio and a resize, and the held frame is redrawn.
+  async resize() {
+    const { page } = await openPage(640, 360, '?at=11');
+    await page.setViewport({ width: 640, height: 360, deviceScaleFactor: 2 });
+    await waitForState(page, ['ready']);
+    await page.waitForFunction(() => document.getElementById('canvas').width === 1280, { timeout: 30000 });
+    await page.setViewport({ width: 960, height: 720, deviceScaleFactor: 1 });
+    await page.waitForFunction(() => document.getElementById('canvas').width === 960, { timeout: 30000 });
+    await page.waitForFunction(() => window.vornak.time === 11, { timeout: 30000 });
+    // One more animation frame, so the redraw after the resize is on the canvas.
+    await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
+    expectFrame('resized to 960x720 at 11 s', await canvasPixels(page), desktopFrame(11, 960, 720));
+    await page.close();
+  },
+
   // The page as a person gets it: load, click, the music's clock, the end.
   async live() {
     const { page, problems } = await openPage(1280, 720);
