@@ -5,7 +5,7 @@
 #include "app/FramePipeline.h"
 #include "app/OffscreenTarget.h"
 #include "app/PngFrames.h"
-#include "app/Presentation.h"
+#include "demo/Presentation.h"
 #include "app/Progress.h"
 #include "app/ShowWindow.h"
 #include "app/StopSignals.h"

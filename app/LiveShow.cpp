@@ -2,7 +2,7 @@
 
 #include "app/Clock.h"
 #include "app/FramePacer.h"
-#include "app/Presentation.h"
+#include "demo/Presentation.h"
 #include "app/ShowStage.h"
 #include "app/StartupTimings.h"
 #include "app/StopSignals.h"

@@ -2,7 +2,7 @@
 
 #include "app/FileWatcher.h"
 #include "app/FramePacer.h"
-#include "app/Presentation.h"
+#include "demo/Presentation.h"
 #include "app/Preview.h"
 #include "app/ShowStage.h"
 #include "app/StopSignals.h"

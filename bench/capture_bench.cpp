@@ -15,7 +15,7 @@
 #include "app/Clock.h"
 #include "app/FramePipeline.h"
 #include "app/OffscreenTarget.h"
-#include "app/Presentation.h"
+#include "demo/Presentation.h"
 #include "app/ShowWindow.h"
 #include "app/VideoEncoder.h"
 #include "demo/Christmas.h"

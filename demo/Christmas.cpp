@@ -12,7 +12,7 @@
 #include "demo/SpriteTest.h"
 #include "demo/ToyScene.h"
 
-#include <GL/glew.h>
+#include "vornak/GL.h"
 
 Christmas::Christmas(int width, int height) : Demo(width, height)
 {

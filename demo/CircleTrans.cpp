@@ -6,7 +6,7 @@
 #include "demo/PictureProgram.h"
 #include "demo/Reload.h"
 
-#include <GL/glew.h>
+#include "vornak/GL.h"
 
 #include <algorithm>
 #include <cmath>

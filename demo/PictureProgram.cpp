@@ -2,7 +2,7 @@
 
 #include "demo/DataFolder.h"
 
-#include <GL/glew.h>
+#include "vornak/GL.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include "demo/PictureProgram.h"
 #include "demo/Reload.h"
 
-#include <GL/glew.h>
+#include "vornak/GL.h"
 
 #include <algorithm>
 
@@ -62,7 +62,11 @@ void ReligionScene::drawLight(int bands)
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
         // Half floats: the light reaches past 1 and must keep its fine steps.
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F, width, height, 0, GL_RGBA, GL_HALF_FLOAT, nullptr);
+        // A WebGL2 without float targets gets bytes, a step of 1/255 at most.
+        if (halfFloatTargets())
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F, width, height, 0, GL_RGBA, GL_HALF_FLOAT, nullptr);
+        else
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     }
 
     GLuint framebuffer = 0;

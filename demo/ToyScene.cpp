@@ -4,7 +4,7 @@
 #include "demo/PictureProgram.h"
 #include "demo/Reload.h"
 
-#include <GL/glew.h>
+#include "vornak/GL.h"
 
 using namespace vornak_engine;
 

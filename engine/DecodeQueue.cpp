@@ -1,6 +1,7 @@
 #include "vornak/DecodeQueue.h"
 
 #include "vornak/ImageDecoder.h"
+#include "vornak/Platform.h"
 
 #include <algorithm>
 
@@ -33,12 +34,17 @@ std::shared_ptr<const DecodedImage> decode(const std::string& path, ImgType type
 
 DecodeQueue::DecodeQueue(unsigned threads)
 {
+#ifdef VORNAK_NO_THREADS
+    // No workers: take() decodes on the calling thread.
+    (void)threads;
+#else
     if (threads == 0) {
         const unsigned cores = std::thread::hardware_concurrency();
         threads = std::max(1u, cores > 1 ? cores - 1 : 1u);
     }
     for (unsigned i = 0; i < threads; ++i)
         workers.emplace_back([this] { work(); });
+#endif
 }
 
 DecodeQueue::~DecodeQueue()
@@ -79,6 +85,13 @@ bool DecodeQueue::take(const char* path, ImgType type, std::shared_ptr<const Dec
     if (found == entries.end())
         return false;
     const std::shared_ptr<Entry> entry = found->second;
+    if (workers.empty() && !entry->done) {
+        // Threadless: decoded now, by the first Texture that needs it.
+        jobs.erase(std::remove_if(jobs.begin(), jobs.end(), [&](const auto& job) { return job.second == entry; }),
+                   jobs.end());
+        entry->image = decode(found->first.first, found->first.second);
+        entry->done = true;
+    }
     ready.wait(lock, [&] { return entry->done; });
     image = entry->image;
     // The last Texture of a file takes the queue's hold on its pixels with it.

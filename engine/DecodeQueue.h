@@ -10,6 +10,8 @@
 // are freed as soon as the last Texture of their file has uploaded them. A
 // file that fails to decode gives its one line on standard error, from the
 // worker, and its Textures stay without an image, as when they read it.
+// Where the platform has no threads (VORNAK_NO_THREADS) there are no workers:
+// each file is decoded when its first Texture takes it, on that thread.
 
 #include "vornak/Texture.h"
 

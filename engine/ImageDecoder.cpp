@@ -2,7 +2,7 @@
 
 #include "vornak/FileData.h"
 
-#include <GL/glew.h>
+#include "vornak/GL.h"
 #include <png.h>
 #include <turbojpeg.h>
 // After stdio: jpeglib.h needs FILE and size_t declared.
@@ -717,6 +717,57 @@ bool decodePNG(const char* path, DecodedImage& out, std::size_t maxBytes)
 bool decodeTGA(const char* path, DecodedImage& out, std::size_t maxBytes)
 {
     return decodeFile(path, out, maxBytes, decodeTGA);
+}
+
+bool expandToRgba(const DecodedImage& in, const char* name, DecodedImage& out)
+{
+    out.release();
+    if (in.empty() || in.width <= 0 || in.height <= 0)
+        return false;
+    int channels = 0;
+    switch (in.format) {
+    case GL_RED: channels = 1; break;
+    case GL_RG: channels = 2; break;
+    case GL_RGB: case GL_BGR: channels = 3; break;
+    case GL_RGBA: case GL_BGRA: channels = 4; break;
+    default:
+        report(name, "unknown pixel format 0x%x", in.format);
+        return false;
+    }
+    const std::size_t count = static_cast<std::size_t>(in.width) * static_cast<std::size_t>(in.height);
+    if (in.size < count * static_cast<std::size_t>(channels)) {
+        report(name, "%zu bytes of pixels for a %dx%d picture", in.size, in.width, in.height);
+        return false;
+    }
+    Bytes storage = allocate(static_cast<std::uint64_t>(count) * 4, name);
+    if (!storage)
+        return false;
+    // The grey cases follow the swizzle the reader set, so they stay right
+    // whatever a reader chooses for grey.
+    const bool swapped = in.format == GL_BGR || in.format == GL_BGRA;
+    const std::uint8_t* src = in.pixels;
+    std::uint8_t* dst = storage.get();
+    for (std::size_t i = 0; i < count; ++i, src += channels, dst += 4) {
+        std::uint8_t texel[4] = {0, 0, 0, 255};
+        for (int c = 0; c < channels; ++c)
+            texel[c] = src[c];
+        if (swapped)
+            std::swap(texel[0], texel[2]);
+        if (in.swizzled) {
+            std::uint8_t picked[4];
+            for (int c = 0; c < 4; ++c) {
+                const int from = in.swizzle[c];
+                picked[c] = from == GL_RED ? texel[0] : from == GL_GREEN ? texel[1] : from == GL_BLUE ? texel[2]
+                          : from == GL_ALPHA ? texel[3] : from == GL_ZERO ? 0 : 255;
+            }
+            std::memcpy(dst, picked, 4);
+        } else {
+            std::memcpy(dst, texel, 4);
+        }
+    }
+    adopt(out, std::move(storage), nullptr, count * 4, in.width, in.height, GL_RGBA);
+    out.pixels = out.storage.get();
+    return true;
 }
 
 } // namespace vornak_engine

@@ -60,4 +60,11 @@ bool decodeJPEGRgba(const std::uint8_t* data, std::size_t size, const char* name
                     std::size_t maxBytes = kMaxDecodedBytes);
 bool decodeJPEGRgba(const char* path, DecodedImage& out, std::size_t maxBytes = kMaxDecodedBytes);
 
+// The picture as four bytes a pixel, R G B A, whatever its format: the values
+// the desktop texture samples (grey as R = G = B, grey-alpha keeping its alpha,
+// BGR swapped, three-byte pixels with alpha 255), for GLs with neither texture
+// swizzles nor BGR uploads (WebGL2). False, with out empty, for an empty input
+// or when memory runs out (one line on standard error naming `name`).
+bool expandToRgba(const DecodedImage& in, const char* name, DecodedImage& out);
+
 } // namespace vornak_engine

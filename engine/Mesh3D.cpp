@@ -1,6 +1,6 @@
 #include "vornak/Mesh3D.h"
 
-#include <GL/glew.h>
+#include "vornak/GL.h"
 
 #include <algorithm>
 #include <climits>

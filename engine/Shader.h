@@ -5,7 +5,8 @@
 //
 // One GLSL source file compiled into a GL shader object. A failed compile is
 // printed ("Shader error", the source, the log) and never stops the program;
-// the object is deleted with the Shader, so it cannot be copied.
+// the object is deleted with the Shader, so it cannot be copied. Built for
+// OpenGL ES (WebGL2), the file is first rewritten by the rule in GlslEs.h.
 
 namespace vornak_engine {
 

@@ -1,6 +1,6 @@
 #include "vornak/ShaderError.h"
 
-#include <GL/glew.h>
+#include "vornak/GL.h"
 
 #include <cstdio>
 #include <vector>

@@ -47,7 +47,8 @@ public:
     void addTexture(char* name, Texture* texture);
     void addTexture(const char* name, Texture* texture);
 
-    // Set uniform `name` of this program, current or not (glProgramUniform). The
+    // Set uniform `name` of this program, current or not (glProgramUniform; on
+    // OpenGL ES, which lacks it, the program is used and the caller's put back). The
     // location is looked up on every call; a name the program lacks is ignored, as
     // GL ignores location -1. The GLSL type must match: float, int (and samplers),
     // vec2, vec3, vec4, mat4. A double is narrowed to float.

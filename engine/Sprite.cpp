@@ -1,6 +1,6 @@
 #include "vornak/Sprite.h"
 
-#include <GL/glew.h>
+#include "vornak/GL.h"
 
 namespace vornak_engine {
 

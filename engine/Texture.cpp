@@ -3,7 +3,7 @@
 #include "vornak/DecodeQueue.h"
 #include "vornak/ImageDecoder.h"
 
-#include <GL/glew.h>
+#include "vornak/GL.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -36,10 +36,17 @@ public:
     TightRows& operator=(const TightRows&) = delete;
 
 private:
+#ifdef VORNAK_GLES
+    // ES has no byte swapping or bit order to unpack.
+    static constexpr std::size_t kCount = 6;
+    static constexpr GLenum kNames[kCount] = {GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH,   GL_UNPACK_SKIP_PIXELS,
+                                              GL_UNPACK_SKIP_ROWS, GL_UNPACK_IMAGE_HEIGHT, GL_UNPACK_SKIP_IMAGES};
+#else
     static constexpr std::size_t kCount = 8;
     static constexpr GLenum kNames[kCount] = {GL_UNPACK_ALIGNMENT,  GL_UNPACK_ROW_LENGTH,   GL_UNPACK_SKIP_PIXELS,
                                               GL_UNPACK_SKIP_ROWS,  GL_UNPACK_IMAGE_HEIGHT, GL_UNPACK_SKIP_IMAGES,
                                               GL_UNPACK_SWAP_BYTES, GL_UNPACK_LSB_FIRST};
+#endif
     GLint buffer = 0;
     GLint saved[kCount] = {};
 };
@@ -179,13 +186,25 @@ bool Texture::upload(const char* path, const DecodedImage& image, unsigned int t
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+#ifdef VORNAK_GLES
+    // WebGL2 has no swizzles and takes no BGR, and ES wants the source format
+    // to match GL_RGBA: anything else is expanded on the CPU to what the
+    // desktop texture samples.
+    DecodedImage expanded;
+    const bool asIs = image.format == GL_RGBA && !image.swizzled;
+    if (!asIs && !expandToRgba(image, path, expanded))
+        return false;
+    const DecodedImage& pixels = asIs ? image : expanded;
+#else
     // A name reloaded after a grey picture must not keep showing red as grey.
     static const GLint kNoSwizzle[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
     glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, image.swizzled ? image.swizzle : kNoSwizzle);
+    const DecodedImage& pixels = image;
+#endif
     {
         const TightRows tight;
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, image.format, GL_UNSIGNED_BYTE,
-                     image.pixels);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, pixels.width, pixels.height, 0, pixels.format, GL_UNSIGNED_BYTE,
+                     pixels.pixels);
     }
     if (jpegStore) {
         // What the JPEG reader has always left behind, and callers may count on.

@@ -14,7 +14,8 @@
 // Every other unpack setting and the GL_PIXEL_UNPACK_BUFFER binding are set
 // for the upload and put back as the caller had them (after PNG and TGA, all
 // of them are). The texture's swizzle is set on every load: grey pictures
-// sample as grey, all others as they are.
+// sample as grey, all others as they are. On OpenGL ES (WebGL2 has neither
+// swizzles nor BGR uploads) grey and BGR pixels are expanded to RGBA first.
 
 namespace vornak_engine {
 

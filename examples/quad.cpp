@@ -3,16 +3,16 @@
 //   quad [--picture FILE] [--frames N] [--screenshot FILE] [--size WxH]
 //
 // The engine needs a current OpenGL 4.1 core context with GLEW initialised before
-// its first call; ExampleWindow (examples/common) does that with SDL.
+// its first call; ExampleWindow (examples/common) does that with SDL. In a web
+// browser the same file runs on WebGL2, with ExampleWindowWeb.cpp as its window.
 
 #include "common/ExampleWindow.h"
 
 #include <vornak/Matrix.h>
 #include <vornak/ShaderProgram.h>
 #include <vornak/Sprite.h>
+#include <vornak/GL.h>
 #include <vornak/Texture.h>
-
-#include <GL/glew.h>
 
 #include <string>
 

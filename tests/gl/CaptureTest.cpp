@@ -5,7 +5,7 @@
 #include "app/FramePipeline.h"
 #include "app/OffscreenTarget.h"
 #include "app/PngFrames.h"
-#include "app/Presentation.h"
+#include "demo/Presentation.h"
 #include "demo/CandyScene.h"
 #include "demo/Christmas.h"
 #include "support/GLTest.h"

@@ -5,7 +5,7 @@
 #include "app/DataLocation.h"
 #include "app/FramePacer.h"
 #include "app/Options.h"
-#include "app/Presentation.h"
+#include "demo/Presentation.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

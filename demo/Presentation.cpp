@@ -1,4 +1,4 @@
-#include "app/Presentation.h"
+#include "demo/Presentation.h"
 
 #include <GL/glew.h>
 

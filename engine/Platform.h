@@ -1,0 +1,12 @@
+#pragma once
+
+// The engine's one platform switch. Desktop builds use OpenGL 4.1 core through
+// GLEW and decode pictures on worker threads; Emscripten builds (WebGL2 in a
+// browser) use OpenGL ES 3.0 and no threads: a page without COOP/COEP headers,
+// as plain static hosts serve it, has no SharedArrayBuffer and so no pthreads.
+// Everything that differs between the two is written against these two names.
+
+#if defined(__EMSCRIPTEN__)
+#define VORNAK_GLES 1
+#define VORNAK_NO_THREADS 1
+#endif

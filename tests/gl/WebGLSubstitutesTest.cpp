@@ -1,0 +1,131 @@
+// What the engine does instead where WebGL2 lacks a desktop feature, checked
+// against the desktop GL it stands in for: the ES form of every shader
+// compiles (Mesa takes "#version 300 es" through ARB_ES3_compatibility), and a
+// picture expanded to RGBA on the CPU holds exactly what the desktop texture,
+// swizzle and BGR upload included, samples.
+
+#include "vornak/FileData.h"
+#include "vornak/GlslEs.h"
+#include "vornak/ImageDecoder.h"
+#include "vornak/Sprite.h"
+#include "vornak/Texture.h"
+
+#include "support/DrawHelpers.h"
+#include "support/GLTest.h"
+#include "support/ImageFiles.h"
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace testimg;
+using namespace vornak_engine;
+namespace fs = std::filesystem;
+
+bool glHasEs3Shaders()
+{
+    GLint count = 0;
+    glGetIntegerv(GL_NUM_EXTENSIONS, &count);
+    for (GLint i = 0; i < count; ++i) {
+        const char* name = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(i)));
+        if (name && std::strcmp(name, "GL_ARB_ES3_compatibility") == 0)
+            return true;
+    }
+    return false;
+}
+
+class WebGLSubstitutes : public GLTest {};
+
+TEST_F(WebGLSubstitutes, EveryShaderOfTheShowAndTheExamplesCompilesInItsEsForm)
+{
+    if (!glHasEs3Shaders())
+        GTEST_SKIP() << "this GL compiles no GLSL ES 3.00";
+    int seen = 0;
+    for (const char* folder : {"data", "examples/shaders"}) {
+        for (const auto& entry : fs::directory_iterator(fs::path(VORNAK_SOURCE_DIR) / folder)) {
+            const std::string ext = entry.path().extension().string();
+            if (ext != ".vs" && ext != ".fs")
+                continue;
+            SCOPED_TRACE(entry.path().string());
+            ++seen;
+            std::vector<unsigned char> bytes;
+            std::string error;
+            ASSERT_TRUE(readFileData(entry.path().c_str(), bytes, error)) << error;
+            const GLenum stage = ext == ".vs" ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER;
+            std::string es;
+            ASSERT_TRUE(toGlslEs(entry.path().c_str(), std::string(bytes.begin(), bytes.end()), stage, es, error))
+                << error;
+            const GLuint shader = glCreateShader(stage);
+            const char* text = es.c_str();
+            glShaderSource(shader, 1, &text, nullptr);
+            glCompileShader(shader);
+            GLint status = GL_FALSE;
+            glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
+            char log[1024] = "";
+            glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+            EXPECT_EQ(status, GL_TRUE) << log;
+            glDeleteShader(shader);
+        }
+    }
+    EXPECT_GE(seen, 10);
+}
+
+// Every pixel layout a reader gives: grey and grey-alpha (swizzled on the
+// desktop), RGB, RGBA, BGR and BGRA (TGA), and the JPEG reader's RGBA.
+TEST_F(WebGLSubstitutes, CpuExpansionHoldsWhatTheDesktopTextureSamples)
+{
+    TempDir dir;
+    const int w = 7, h = 5;
+    struct Kind {
+        const char* name;
+        std::string bytes;
+        ImgType type;
+        unsigned format;
+    } kinds[] = {
+        {"grey.png", encodePNG(w, h, distinct(w, h, 1), PNG_COLOR_TYPE_GRAY), IMG_PNG, GL_RED},
+        {"grey-alpha.png", encodePNG(w, h, distinct(w, h, 2), PNG_COLOR_TYPE_GRAY_ALPHA), IMG_PNG, GL_RG},
+        {"rgb.png", encodePNG(w, h, distinct(w, h, 3)), IMG_PNG, GL_RGB},
+        {"rgba.png", encodePNG(w, h, distinct(w, h, 4), PNG_COLOR_TYPE_RGBA), IMG_PNG, GL_RGBA},
+        {"bgr.tga", tga(2, w, h, 24, distinct(w, h, 3)), IMG_TGA, GL_BGR},
+        {"bgra.tga", tga(2, w, h, 32, distinct(w, h, 4), 8), IMG_TGA, GL_BGRA},
+        {"rgb.jpg", encodeJPEG(w, h, distinct(w, h, 3)), IMG_JPEG, GL_RGBA},
+    };
+    ShaderProgram program = draw::makeProgram(dir, draw::kSpriteVS, draw::kTextureFS);
+    Sprite sprite;
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        const std::string path = dir.write(kind.name, kind.bytes);
+        DecodedImage image;
+        ASSERT_TRUE(Texture::decode(path.c_str(), kind.type, image));
+        ASSERT_EQ(image.format, kind.format);
+        DecodedImage rgba;
+        ASSERT_TRUE(expandToRgba(image, kind.name, rgba));
+        ASSERT_EQ(rgba.format, static_cast<unsigned>(GL_RGBA));
+        ASSERT_EQ(rgba.size, static_cast<std::size_t>(w * h * 4));
+
+        // The desktop texture drawn texel for texel: colour, then alpha as grey.
+        Texture texture(path.c_str(), kind.type);
+        glViewport(0, 0, w, h);
+        for (int showAlpha : {0, 1}) {
+            SCOPED_TRACE(showAlpha ? "alpha" : "colour");
+            glClear(GL_COLOR_BUFFER_BIT);
+            draw::useWithIdentity(program);
+            program.addTexture("tex", &texture);
+            program.setUniform("showAlpha", showAlpha);
+            sprite.draw();
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; ++x) {
+                    const std::uint8_t* cpu = rgba.pixels + (y * w + x) * 4;
+                    const Rgba want = showAlpha ? Rgba{cpu[3], cpu[3], cpu[3], 255}
+                                                : Rgba{cpu[0], cpu[1], cpu[2], 255};
+                    ASSERT_TRUE(near(pixel(x, y), want, 0)) << "at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,67 @@
+#include "vornak/GL.h"
+#include "vornak/GlslEs.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using vornak_engine::toGlslEs;
+
+TEST(GlslEsRule, VersionBecomesEsWithPrecisionsAndTheFilesLineNumbers)
+{
+    const std::string source = "#version 410 core\r\n// a comment that says double and noperspective\nout vec4 c;\n";
+    std::string out, error;
+    ASSERT_TRUE(toGlslEs("a.fs", source, GL_FRAGMENT_SHADER, out, error)) << error;
+    EXPECT_EQ(out, "#version 300 es\nprecision highp float;\nprecision highp int;\nprecision highp sampler2D;\n"
+                   "#line 2\n// a comment that says double and noperspective\nout vec4 c;\n");
+}
+
+// Each refusal names the file and the line of the construct ES has no form for.
+TEST(GlslEsRule, RefusesWhatEsCannotTakeNamingFileAndLine)
+{
+    struct Case {
+        const char* source;
+        unsigned stage;
+        const char* expected;
+    } cases[] = {
+        {"#version 330\nvoid main() {}\n", GL_FRAGMENT_SHADER, "shader.glsl:1: the first line"},
+        {"\n#version 410 core\n", GL_FRAGMENT_SHADER, "shader.glsl:1: the first line"},
+        {"#version 450 core\n", GL_FRAGMENT_SHADER, "shader.glsl:1: the first line"},
+        {"#version 410 core\n#extension GL_ARB_foo : enable\n", GL_FRAGMENT_SHADER, "shader.glsl:2: \"#extension\""},
+        {"#version 410 core\n\nuniform double d;\n", GL_FRAGMENT_SHADER, "shader.glsl:3: doubles"},
+        {"#version 410 core\n/* x\n y */ uniform dvec3 d;\n", GL_VERTEX_SHADER, "shader.glsl:3: doubles"},
+        {"#version 410 core\nnoperspective in vec2 uv;\n", GL_FRAGMENT_SHADER, "shader.glsl:2: \"noperspective\""},
+        {"#version 410 core\nuniform sampler1D s;\n", GL_FRAGMENT_SHADER, "shader.glsl:2: 1D samplers"},
+        {"#version 410 core\nuniform float f = 1.0;\n", GL_FRAGMENT_SHADER, "shader.glsl:2: uniforms with initial"},
+        {"#version 410 core\nlayout(location = 1) out vec2 uv;\n", GL_VERTEX_SHADER, "shader.glsl:2: a layout location"},
+        {"#version 410 core\nlayout(location = 0) in vec2 uv;\n", GL_FRAGMENT_SHADER, "shader.glsl:2: a layout location"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source);
+        std::string out, error;
+        EXPECT_FALSE(toGlslEs("shader.glsl", c.source, c.stage, out, error));
+        EXPECT_EQ(error.rfind(c.expected, 0), 0u) << error;
+    }
+}
+
+// What ES does take of the same constructs: placed vertex inputs and fragment
+// outputs, uniform blocks, and words that only contain a refused one.
+TEST(GlslEsRule, LetsThroughWhatEsTakes)
+{
+    const char* sources[] = {
+        "#version 410 core\nlayout(location = 0) in vec2 position;\nout vec2 uv;\n",
+        "#version 410 core\nlayout(location = 0) out vec4 colour;\nuniform float doubled;\n",
+        "#version 410 core\nlayout(std140) uniform Block { mat4 m; };\nuniform float a; float b = 1.0;\n",
+    };
+    for (const char* source : sources) {
+        SCOPED_TRACE(source);
+        std::string out, error;
+        const unsigned stage = std::string(source).find("position") != std::string::npos ? GL_VERTEX_SHADER
+                                                                                         : GL_FRAGMENT_SHADER;
+        EXPECT_TRUE(toGlslEs("s", source, stage, out, error)) << error;
+    }
+}
+
+} // namespace

@@ -1,0 +1,196 @@
+// The show in a web browser: the canvas, its WebGL2 context and the frame loop,
+// through Emscripten's HTML5 API. The page (page.js) owns loading, the sound
+// and the prompts; this side asks it for the show's time on every frame.
+//
+// Three ways a frame is timed: playing, the page's sound clock; before the
+// first Play, held at the first frame; with ?at=T, or after the music's end,
+// held at that time. A held frame is drawn once (the canvas keeps it) and
+// again only when the canvas changes size.
+
+#include "demo/Christmas.h"
+#include "demo/DataFolder.h"
+#include "demo/Presentation.h"
+#include "vornak/DecodeQueue.h"
+#include "vornak/GL.h"
+
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+// The page's side (page.js): all plain numbers, so nothing is allocated here.
+EM_JS(double, pageHeldTime, (), { return Module.vornakPage.heldTime(); });
+EM_JS(double, pagePlayingTime, (), { return Module.vornakPage.playingTime(); });
+EM_JS(void, pageFrameDrawn, (double t), { Module.vornakPage.frameDrawn(t); });
+EM_JS(void, pageStart, (), { Module.vornakPage.start(); });
+EM_JS(void, pageFailed, (), { Module.vornakPage.failed(); });
+
+namespace {
+
+// The rate the candy zoom is replayed at for a held frame, as `vornak --capture --at`.
+constexpr double kReplayFps = 60;
+const char* const kCanvas = "#canvas";
+
+struct Shell {
+    Christmas* demo = nullptr;
+    Presentation presentation{false};
+    int width = 0;
+    int height = 0;
+    bool playing = false;
+    double held = -1;        // the time of the held frame on the canvas, or -1
+    double lastScene = 0;    // the end of the latest scene
+    double lastPlayed = 0;   // the time of the last frame drawn while playing
+    // The frame held when the page names none: the first with a picture, then the last played.
+    double rest = 1 / kReplayFps;
+};
+
+Shell shell;
+
+// The canvas's drawing buffer follows its CSS size and the device pixel ratio.
+bool followCanvasSize()
+{
+    double cssWidth = 0, cssHeight = 0;
+    emscripten_get_element_css_size(kCanvas, &cssWidth, &cssHeight);
+    const double ratio = emscripten_get_device_pixel_ratio();
+    const int width = std::max(1, static_cast<int>(std::lround(cssWidth * ratio)));
+    const int height = std::max(1, static_cast<int>(std::lround(cssHeight * ratio)));
+    if (width == shell.width && height == shell.height)
+        return false;
+    emscripten_set_canvas_element_size(kCanvas, width, height);
+    shell.width = width;
+    shell.height = height;
+    return true;
+}
+
+// Scenes clear only what they draw; between them the last picture stays, as on
+// the desktop. Only a new (resized) canvas is cleared whole first.
+void draw(double t, bool clear)
+{
+    if (clear) {
+        GLfloat colour[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, colour);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClearColor(colour[0], colour[1], colour[2], colour[3]);
+    }
+    shell.presentation.begin(shell.width, shell.height);
+    shell.demo->show(t);
+    pageFrameDrawn(t);
+}
+
+EM_BOOL frame(double, void*)
+{
+    const bool resized = followCanvasSize();
+    const double playingTime = pagePlayingTime();
+    if (playingTime >= 0) {
+        if (!shell.playing) {
+            // A new run, from the first frame or after the end: the zoom starts over.
+            shell.demo->replayTo(0, kReplayFps);
+            shell.playing = true;
+            shell.held = -1;
+        }
+        draw(playingTime, resized);
+        shell.lastPlayed = playingTime;
+        return EM_TRUE;
+    }
+    if (shell.playing) {
+        // The music ended: the last picture stays (a time after every scene would draw nothing).
+        shell.playing = false;
+        shell.rest = std::min(shell.lastPlayed, shell.lastScene - 1 / kReplayFps);
+    }
+    const double asked = pageHeldTime();
+    const double held = asked >= 0 ? asked : shell.rest;
+    if (held != shell.held || resized) {
+        shell.demo->replayTo(held, kReplayFps);
+        draw(held, true);
+        shell.held = held;
+    }
+    return EM_TRUE;
+}
+
+// A click, a tap or a key starts the show (the browser allows sound only then).
+// Esc is left to the browser, which leaves full-screen with it.
+EM_BOOL onKey(int, const EmscriptenKeyboardEvent* event, void*)
+{
+    if (std::strcmp(event->key, "Escape") == 0)
+        return EM_FALSE;
+    pageStart();
+    return EM_FALSE;
+}
+
+EM_BOOL onClick(int, const EmscriptenMouseEvent*, void*)
+{
+    pageStart();
+    return EM_FALSE;
+}
+
+EM_BOOL onTouch(int, const EmscriptenTouchEvent*, void*)
+{
+    pageStart();
+    return EM_FALSE;
+}
+
+} // namespace
+
+// For the browser benchmark (tests/web/bench.mjs): draws the frame at t after
+// one unmeasured frame, `frames` times, each read back (so finished) before
+// the next, and gives the mean milliseconds a frame. The page shows it after.
+extern "C" EMSCRIPTEN_KEEPALIVE double vornakFrameMilliseconds(double t, int frames)
+{
+    std::uint8_t pixel[4];
+    shell.demo->replayTo(t, kReplayFps);
+    draw(t, true);
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    const double begin = emscripten_get_now();
+    for (int i = 0; i < frames; ++i) {
+        draw(t, false);
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    }
+    return (emscripten_get_now() - begin) / std::max(frames, 1);
+}
+
+int main()
+{
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    attributes.majorVersion = 2;
+    attributes.minorVersion = 0;
+    attributes.alpha = EM_FALSE;
+    attributes.depth = EM_TRUE;
+    attributes.antialias = EM_FALSE;
+    // A held frame stays on the canvas without being drawn again.
+    attributes.preserveDrawingBuffer = EM_TRUE;
+    attributes.enableExtensionsByDefault = EM_TRUE;
+    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(kCanvas, &attributes);
+    if (context <= 0 || emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
+        std::fprintf(stderr, "this browser gives no WebGL2 context, which the show needs\n");
+        pageFailed();
+        return 1;
+    }
+
+    followCanvasSize();
+    setDataFolder("data");
+    // Never deleted, as in the desktop program: the page lives as long as the show.
+    shell.demo = new Christmas(shell.width, shell.height);
+    {
+        // Without threads the queue decodes each file once, when its first Texture
+        // takes it; the wipes' shared pictures are then decoded only once.
+        vornak_engine::DecodeQueue pictures;
+        Christmas::queuePictures(pictures);
+        vornak_engine::DecodeQueue::setCurrent(&pictures);
+        shell.demo->init();
+        vornak_engine::DecodeQueue::setCurrent(nullptr);
+    }
+    for (const vornak_engine::Scene* scene : shell.demo->scenes)
+        shell.lastScene = std::max(shell.lastScene, scene->end);
+
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKey);
+    emscripten_set_click_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, onClick);
+    emscripten_set_touchend_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, onTouch);
+    emscripten_request_animation_frame_loop(frame, nullptr);
+    return 0;
+}
