@@ -1,6 +1,6 @@
 #include "demo/Presentation.h"
 
-#include <GL/glew.h>
+#include "vornak/GL.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 #include "vornak/FileData.h"
 #include "vornak/Texture.h"
 
-#include <GL/glew.h>
+#include "vornak/GL.h"
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
