@@ -6,6 +6,7 @@
 #include "app/ShowStage.h"
 #include "app/StartupTimings.h"
 #include "app/StopSignals.h"
+#include "app/SwapLog.h"
 #include "demo/Christmas.h"
 
 #include <SDL.h>
@@ -40,6 +41,7 @@ int playShow(const Options& options)
     Christmas& demo = stage.demo();
     FramePacer pacer(window.window());
     const Presentation presentation(options.stretch);
+    SwapLog swapLog;
 
     Mix_PlayMusic(stage.music(), 1);
     MusicClock clock;
@@ -58,6 +60,7 @@ int playShow(const Options& options)
         presentation.begin(width, height);
         demo.show(t);
         window.swap();
+        swapLog.swapped(t);
         if (first) {
             first = false;
             timings.firstFrame();
