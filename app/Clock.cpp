@@ -1,17 +1,62 @@
 #include "app/Clock.h"
 
-#include <SDL.h>
+#include <SDL_mixer.h>
 
+#include <chrono>
+#include <algorithm>
 #include <cmath>
 
-void MusicClock::start()
+namespace {
+
+double wallSeconds()
 {
-    startTicks_ = SDL_GetTicks();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-double MusicClock::seconds() const
+// The rate the device really runs at, which may not be the one asked for.
+double mixerRate(int& bytesPerFrame)
 {
-    return (static_cast<double>(SDL_GetTicks()) - static_cast<double>(startTicks_)) / 1000.0;
+    int rate = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    if (Mix_QuerySpec(&rate, &format, &channels) == 0 || rate <= 0)
+        return 44100;
+    bytesPerFrame = std::max(1, SDL_AUDIO_BITSIZE(format) / 8 * channels);
+    return rate;
+}
+
+} // namespace
+
+MixerClock::MixerClock(double offset) : clock_(mixerRate(bytesPerFrame_))
+{
+    clock_.setOffset(offset);
+    Mix_SetPostMix(&MixerClock::handOver, this);
+}
+
+MixerClock::~MixerClock()
+{
+    // Waits for a running callback: none sees this clock once it has gone.
+    Mix_SetPostMix(nullptr, nullptr);
+}
+
+void MixerClock::restart(double from)
+{
+    clock_.restart(from);
+}
+
+double MixerClock::seconds()
+{
+    return clock_.seconds(wallSeconds());
+}
+
+void SDLCALL MixerClock::handOver(void* self, Uint8*, int bytes)
+{
+    // Runs on the audio thread with the mixer locked (its lock is recursive).
+    // Silence before the music, and a paused or ended track, count for nothing.
+    if (!Mix_PlayingMusic() || Mix_PausedMusic())
+        return;
+    auto* clock = static_cast<MixerClock*>(self);
+    clock->clock_.handedOver(bytes / clock->bytesPerFrame_, wallSeconds());
 }
 
 FixedStepClock::FixedStepClock(double from, double fps) : from_(from), fps_(fps)

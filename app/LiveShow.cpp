@@ -43,9 +43,9 @@ int playShow(const Options& options)
     const Presentation presentation(options.stretch);
     SwapLog swapLog;
 
+    MixerClock clock(options.audioOffset);
+    clock.restart(0);
     Mix_PlayMusic(stage.music(), 1);
-    MusicClock clock;
-    clock.start();
 
     int width = 0;
     int height = 0;

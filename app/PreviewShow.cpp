@@ -72,7 +72,7 @@ int playPreview(const Options& options)
     if (options.watch)
         watcher = std::make_unique<FileWatcher>(dataFolder());
 
-    Preview preview(stage.demo(), stage.music(), options.at.value_or(0), wallSeconds());
+    Preview preview(stage.demo(), stage.music(), options.at.value_or(0), wallSeconds(), options.audioOffset);
     FrameRate rate;
     std::string title;
     double titleDue = 0;

@@ -8,7 +8,10 @@
 // first frame lies from the moment its click was played (positive: the
 // picture came late). Both sides read the same monotonic clock.
 //
-//   sync_bench [--runs N] [--offset MS]
+//   sync_bench [--runs N] [--offset MS] [--program PATH]
+//
+// --program runs another build of vornak (one without --audio-offset when
+// the offset is 0), e.g. an older one to compare with.
 //
 // Needs a display with a window manager (scripts/bench starts one) and ffmpeg.
 
@@ -76,6 +79,8 @@ struct Capture {
     std::vector<Swap> swaps;
 };
 
+const char* program = VORNAK_BINARY;
+
 bool runOnce(const fs::path& dir, double offsetMs, Capture& c)
 {
     const fs::path fifo = dir / "sound";
@@ -91,11 +96,10 @@ bool runOnce(const fs::path& dir, double offsetMs, Capture& c)
         setenv("VORNAK_SWAP_LOG", swaps.c_str(), 1);
         const std::string offset = std::to_string(offsetMs);
         if (offsetMs != 0)
-            execl(VORNAK_BINARY, VORNAK_BINARY, "--window", "640x360", "--data", dir.c_str(), "--audio-offset",
+            execl(program, program, "--window", "640x360", "--data", dir.c_str(), "--audio-offset",
                   offset.c_str(), static_cast<char*>(nullptr));
         else
-            execl(VORNAK_BINARY, VORNAK_BINARY, "--window", "640x360", "--data", dir.c_str(),
-                  static_cast<char*>(nullptr));
+            execl(program, program, "--window", "640x360", "--data", dir.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     if (child < 0) {
@@ -178,8 +182,10 @@ int main(int argc, char** argv)
             runs = std::max(1, std::atoi(argv[++i]));
         } else if (std::strcmp(argv[i], "--offset") == 0 && i + 1 < argc) {
             offsetMs = std::atof(argv[++i]);
+        } else if (std::strcmp(argv[i], "--program") == 0 && i + 1 < argc) {
+            program = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: sync_bench [--runs N] [--offset MS]\n");
+            std::fprintf(stderr, "usage: sync_bench [--runs N] [--offset MS] [--program PATH]\n");
             return 2;
         }
     }
