@@ -44,6 +44,11 @@ void MixerClock::restart(double from)
     clock_.restart(from);
 }
 
+double MixerClock::wallSeconds()
+{
+    return ::wallSeconds();
+}
+
 double MixerClock::seconds()
 {
     return clock_.seconds(wallSeconds());
@@ -57,6 +62,20 @@ void SDLCALL MixerClock::handOver(void* self, Uint8*, int bytes)
         return;
     auto* clock = static_cast<MixerClock*>(self);
     clock->clock_.handedOver(bytes / clock->bytesPerFrame_, wallSeconds());
+}
+
+void FrameLead::frameDone(double readAt, double swappedAt)
+{
+    // Smoothed over about ten frames: one slow frame moves it little.
+    constexpr double kWeight = 0.1;
+    const double toSwap = std::max(0.0, swappedAt - readAt);
+    toSwap_ = lastSwap_ < 0 ? toSwap : toSwap_ + kWeight * (toSwap - toSwap_);
+    if (lastSwap_ >= 0) {
+        const double interval = std::clamp(swappedAt - lastSwap_, 0.0, kMaxLead);
+        interval_ = interval_ == 0 ? interval : interval_ + kWeight * (interval - interval_);
+    }
+    lastSwap_ = swappedAt;
+    lead_ = std::clamp(toSwap_ + interval_ / 2, 0.0, kMaxLead);
 }
 
 FixedStepClock::FixedStepClock(double from, double fps) : from_(from), fps_(fps)

@@ -25,12 +25,33 @@ public:
     // the music paused before moving it and resuming.
     void restart(double from);
     double seconds();
+    // The wall clock it reads, in seconds.
+    static double wallSeconds();
 
 private:
     static void SDLCALL handOver(void* self, Uint8* stream, int bytes);
 
     SoundClock clock_;
     int bytesPerFrame_ = 4;
+};
+
+// How far ahead of the sound heard now a frame should be drawn: a frame read
+// from the clock now reaches the screen only when its swap returns, and stays
+// there until the next swap, so it shows the sound at the middle of that
+// stretch. Learnt from the frames before, smoothed; within [0, kMaxLead].
+class FrameLead {
+public:
+    static constexpr double kMaxLead = 0.05;
+
+    // The last frame read the clock at readAt and its swap returned at swappedAt (seconds).
+    void frameDone(double readAt, double swappedAt);
+    double seconds() const { return lead_; }
+
+private:
+    double toSwap_ = 0;
+    double interval_ = 0;
+    double lastSwap_ = -1;
+    double lead_ = 0;
 };
 
 class FixedStepClock {

@@ -44,6 +44,7 @@ int playShow(const Options& options)
     SwapLog swapLog;
 
     MixerClock clock(options.audioOffset);
+    FrameLead lead;
     clock.restart(0);
     Mix_PlayMusic(stage.music(), 1);
 
@@ -55,19 +56,25 @@ int playShow(const Options& options)
     while (!quit) {
         quit = endRequested(options.windowed) || Mix_PlayingMusic() == 0;
         // The frame that ends the show is still drawn, as it always was.
-        const double t = clock.seconds();
+        const double readAt = clock.wallSeconds();
+        // Ahead by the lead only once the sound runs: before, nothing is heard to lead.
+        const double heard = clock.seconds();
+        const double t = heard > 0 ? heard + lead.seconds() : heard;
         window.drawableSize(width, height);
         presentation.begin(width, height);
         demo.show(t);
         window.swap();
+        lead.frameDone(readAt, clock.wallSeconds());
         swapLog.swapped(t);
-        if (first) {
+        // The first frame is the first to show the show: until the device
+        // takes the music's first buffer the clock stands at 0, where no scene draws.
+        if (first && t > 0) {
             first = false;
             timings.firstFrame();
         }
         // A little of what init() left for later after each frame, none before the first.
-        else if (preparing)
-            preparing = demo.prepareAhead();
+        else if (!first && preparing)
+            preparing = demo.prepareAhead(t);
         pacer.frameDone();
     }
     return 0;
