@@ -65,7 +65,7 @@ int playShow(const Options& options)
         demo.show(t);
         window.swap();
         lead.frameDone(readAt, clock.wallSeconds());
-        swapLog.swapped(t);
+        swapLog.swapped(t, readAt, heard);
         // The first frame is the first to show the show: until the device
         // takes the music's first buffer the clock stands at 0, where no scene draws.
         if (first && t > 0) {

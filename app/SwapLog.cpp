@@ -21,11 +21,11 @@ SwapLog::~SwapLog()
         std::fclose(file_);
 }
 
-void SwapLog::swapped(double showTime)
+void SwapLog::swapped(double showTime, double readAt, double heard)
 {
     if (!file_)
         return;
     const double now =
         std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-    std::fprintf(file_, "%.6f %.6f\n", now, showTime);
+    std::fprintf(file_, "%.6f %.6f %.6f %.6f\n", now, showTime, readAt, heard);
 }

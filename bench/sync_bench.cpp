@@ -136,9 +136,12 @@ bool runOnce(const fs::path& dir, double offsetMs, Capture& c)
     std::FILE* log = std::fopen(swaps.c_str(), "r");
     if (!log)
         return false;
+    char line[256];
     Swap s{};
-    while (std::fscanf(log, "%lf %lf", &s.at, &s.t) == 2)
-        c.swaps.push_back(s);
+    while (std::fgets(line, sizeof line, log)) {
+        if (std::sscanf(line, "%lf %lf", &s.at, &s.t) == 2)
+            c.swaps.push_back(s);
+    }
     std::fclose(log);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 && !c.swaps.empty();
 }

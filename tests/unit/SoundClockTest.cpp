@@ -1,6 +1,7 @@
 // The sound clock against a fake device that takes a buffer at a set pace,
 // with its hand-overs arriving late and early as a busy machine makes them.
 
+#include "app/Clock.h"
 #include "app/SoundClock.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +92,32 @@ TEST(SoundClock, OffsetAndRestartShiftIt)
         for (int k = 0; k < 3; ++k)
             clock.handedOver(kBuffer, 1 + k * kPace);
         EXPECT_NEAR(clock.seconds(1 + 2.5 * kPace), c.expected, 1e-9);
+    }
+}
+
+TEST(FrameLead, LeadsByTheWayToTheSwapAndHalfAFrame)
+{
+    struct Case {
+        const char* name;
+        double draw;     // from reading the clock to the swap's return
+        double interval; // between swaps
+        double expected;
+    } cases[] = {
+        {"60 Hz, 4 ms to draw", 0.004, 1.0 / 60, 0.004 + 0.5 / 60},
+        {"30 Hz, 20 ms to draw", 0.020, 1.0 / 30, 0.020 + 0.5 / 30},
+        {"a stalled machine is capped", 0.2, 0.4, FrameLead::kMaxLead},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FrameLead lead;
+        EXPECT_EQ(lead.seconds(), 0);
+        for (int k = 0; k < 100; ++k)
+            lead.frameDone(k * c.interval, k * c.interval + c.draw);
+        EXPECT_NEAR(lead.seconds(), c.expected, 1e-3);
+        // One slow frame moves it by a tenth of its excess.
+        const double before = lead.seconds();
+        lead.frameDone(100 * c.interval, 100 * c.interval + c.draw + 0.05);
+        EXPECT_LE(lead.seconds() - before, 0.0051 + 0.1 * c.interval);
     }
 }
 
