@@ -143,8 +143,7 @@ TEST_F(PreviewKeys, SpaceArrowsPageDownHomeAndEsc)
 
     press("Escape");
     const double pressed = vornak.elapsed();
-    // wait() counts from the start: ten seconds from the key, however long the keys took.
-    const ProcessResult r = vornak.wait(pressed + 10);
+    const ProcessResult r = vornak.wait(10);
     ASSERT_TRUE(r.exited) << r.err;
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_LT(r.seconds - pressed, 1.5);
@@ -200,7 +199,7 @@ TEST_F(PreviewKeys, AWatchedShaderEditReachesTheScreenAndABrokenOneIsKeptOut)
     ASSERT_TRUE(vornak.running()) << "a broken shader stopped the preview";
 
     press("Escape");
-    const ProcessResult r = vornak.wait(vornak.elapsed() + 10);
+    const ProcessResult r = vornak.wait(10);
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("Shader error"), std::string::npos) << r.out;
