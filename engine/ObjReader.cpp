@@ -291,6 +291,9 @@ inline bool fastIndex(const char*& p, int& out)
     return true;
 }
 
+// A line holds at most 199 characters, so at most 99 corners past the third.
+constexpr int kMaxExtraCorners = 100;
+
 inline bool anyRelative(const MeshIndex& face)
 {
     int bits = 0;
@@ -438,12 +441,38 @@ bool ObjReader::readLineFast(const char* line, const char* end, const char*& nex
                 }
             }
         }
+        int more[3 * kMaxExtraCorners];
+        int moreCorners = 0;
+        if (keepPolygons) {
+            for (;;) {
+                while (*p == ' ')
+                    ++p;
+                if (*p == '\n' || moreCorners == kMaxExtraCorners)
+                    break;
+                int* corner = more + 3 * moreCorners++;
+                corner[1] = corner[2] = 0;
+                if (!fastIndex(p, corner[0]))
+                    return false;
+                for (int piece = 1; *p == '/'; ++piece) {
+                    ++p;
+                    if (piece == 3) {
+                        if (!skipToken(p))
+                            return false;
+                        break;
+                    }
+                    if (!fastIndex(p, corner[piece]))
+                        return false;
+                }
+            }
+        }
         if (!reachLineEnd(p, line))
             return false;
-        addFace(face);
+        addFace(face, more, moreCorners);
         next = p + 1;
         return true;
     }
+    if (keepPolygons && (p[0] == 's' || p[0] == 'u' || p[0] == 'm'))
+        return false; // smoothing and material lines: the general path reads them
 skipped:
     // Any other line is skipped; only its length matters.
     const std::size_t left = static_cast<std::size_t>(end - line);
@@ -471,11 +500,75 @@ void ObjReader::readLine(const char* line, const char* end)
         }
     } else if (line[0] == 'f' && line[1] == ' ') {
         MeshIndex face;
-        if (MeshIndex::readFace(line, end, face) < 3)
+        if (MeshIndex::readFace(line, end, face) < 3) {
             shortFaces.add(lines);
-        else
+        } else if (!keepPolygons) {
             addFace(face);
+        } else {
+            // The corners after the third, read piece by piece as readFace reads them.
+            const char* p = line;
+            for (int token = 0; token < 4; ++token) {
+                while (p < end && isSeparator(*p))
+                    ++p;
+                while (p < end && !isSeparator(*p))
+                    ++p;
+            }
+            int more[3 * kMaxExtraCorners];
+            int moreCorners = 0;
+            for (;;) {
+                // A lone carriage return after a blank is no corner.
+                while (p < end && (isSeparator(*p) || isInnerSpace(*p)))
+                    ++p;
+                if (p == end || moreCorners == kMaxExtraCorners)
+                    break;
+                int* corner = more + 3 * moreCorners++;
+                corner[0] = corner[1] = corner[2] = 0;
+                for (int piece = 0;; ++piece) {
+                    const char* start = p;
+                    while (p < end && *p != '/' && !isSeparator(*p))
+                        ++p;
+                    if (piece < 3)
+                        corner[piece] = MeshIndex::toIndex(start, p);
+                    if (p == end || *p != '/')
+                        break;
+                    ++p;
+                }
+            }
+            addFace(face, more, moreCorners);
+        }
+    } else if (keepPolygons) {
+        readMark(line, end);
     }
+}
+
+bool ObjReader::readMark(const char* line, const char* end)
+{
+    MarkKind kind;
+    const char* p;
+    const std::size_t length = static_cast<std::size_t>(end - line);
+    if (line[0] == 's' && (line[1] == ' ' || line[1] == '\t')) {
+        kind = SMOOTHING, p = line + 2;
+    } else if (length > 6 && std::memcmp(line, "usemtl", 6) == 0 && (line[6] == ' ' || line[6] == '\t')) {
+        kind = USE_MATERIAL, p = line + 7;
+    } else if (length > 6 && std::memcmp(line, "mtllib", 6) == 0 && (line[6] == ' ' || line[6] == '\t')) {
+        kind = MATERIAL_LIBRARY, p = line + 7;
+    } else {
+        return false;
+    }
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (p < end && blank(*p))
+        ++p;
+    while (end > p && blank(end[-1]))
+        --end;
+    int value;
+    if (kind == SMOOTHING) {
+        value = MeshIndex::toIndex(p, end); // "off" reads as 0, as atoi reads it
+    } else {
+        value = static_cast<int>(names.size());
+        names.emplace_back(p, end);
+    }
+    marks.push_back({faces.size(), kind, value});
+    return true;
 }
 
 // Skips the keyword and appends `count` values; missing ones are 0 so that every
@@ -502,6 +595,24 @@ void ObjReader::readValues(const char* p, const char* end, int count, std::vecto
     }
     if (padded)
         paddedLines.add(lines);
+}
+
+void ObjReader::addFace(const MeshIndex& face, const int* more, int moreCorners)
+{
+    if (moreCorners == 0) {
+        addFace(face);
+        return;
+    }
+    int bits = 0;
+    for (int i = 0; i < 3 * moreCorners; ++i)
+        bits |= more[i];
+    if (bits < 0 && !anyRelative(face))
+        relativeFaces.push_back({faces.size(), static_cast<long long>(vertices.size() / 3),
+                                 static_cast<long long>(textCoords.size() / 2),
+                                 static_cast<long long>(normals.size() / 3)});
+    polygons.push_back({faces.size(), extraCorners.size() / 3, moreCorners});
+    extraCorners.insert(extraCorners.end(), more, more + 3 * moreCorners);
+    addFace(face);
 }
 
 void ObjReader::addFace(const MeshIndex& face)
@@ -543,6 +654,15 @@ void ObjReader::append(ObjReader&& later)
     for (const ListCounts& counts : later.relativeFaces)
         relativeFaces.push_back({counts.face + faceOffset, counts.positions + positions, counts.texts + texts,
                                  counts.normals + normalCount});
+    const std::size_t cornerOffset = extraCorners.size() / 3;
+    add(extraCorners, later.extraCorners);
+    for (const Polygon& polygon : later.polygons)
+        polygons.push_back({polygon.face + faceOffset, polygon.first + cornerOffset, polygon.count});
+    const int nameOffset = static_cast<int>(names.size());
+    for (std::string& name : later.names)
+        names.push_back(std::move(name));
+    for (const Mark& mark : later.marks)
+        marks.push_back({mark.face + faceOffset, mark.kind, mark.kind == SMOOTHING ? mark.value : mark.value + nameOffset});
     hasNormals = hasNormals || later.hasNormals;
     hasText = hasText || later.hasText;
     paddedLines.add(later.paddedLines, lines);
@@ -559,6 +679,10 @@ void ObjReader::clear()
     faces.clear();
     faceLines.clear();
     relativeFaces.clear();
+    extraCorners.clear();
+    polygons.clear();
+    marks.clear();
+    names.clear();
     hasNormals = hasText = false;
     paddedLines = shortFaces = Tally();
     lines = 0;
@@ -659,6 +783,7 @@ struct ObjReader::Chunks {
         const std::size_t total = source.size;
         const std::size_t count = total / chunk + (total % chunk != 0);
         const unsigned threads = static_cast<unsigned>(std::min<std::size_t>(std::max(options.threads, 1u), count));
+        out.keepPolygons = options.polygons;
         if (threads <= 1) {
             std::vector<char> buffer;
             readRange(source, 0, total, chunk, buffer, out, true);
@@ -692,8 +817,10 @@ struct ObjReader::Chunks {
                             spare.pop_back();
                         }
                     }
-                    if (!part)
+                    if (!part) {
                         part = std::make_unique<ObjReader>();
+                        part->keepPolygons = options.polygons;
+                    }
                     readRange(source, k * chunk, std::min(total, (k + 1) * chunk), chunk, buffer, *part, false);
                     if (part->ended) {
                         std::size_t seen = endedAt.load();

@@ -7,6 +7,8 @@
 // are read a chunk at a time; with more than one thread the chunks are read in
 // parallel and appended in file order, so the lists come out the same either way.
 // It checks no index against any list: that is the assembly's work.
+// With Options::polygons it also keeps what Model needs and Mesh3D ignores: corners
+// past the third, smoothing groups and material lines; the other lists are the same.
 
 #include "vornak/MeshIndex.h"
 
@@ -23,6 +25,8 @@ public:
         unsigned threads = 1;
         // Bytes read at a time, and the share of the file one thread takes at a time.
         std::size_t chunkBytes = std::size_t(1) << 18;
+        // Also fill extraCorners, polygons, marks and names (see below).
+        bool polygons = false;
     };
 
     // How often one kind of fault happened and its first 1-based line.
@@ -43,6 +47,21 @@ public:
         long long positions, texts, normals;
     };
 
+    // The corners past the third of one face: `count` corners from extraCorners[3 * first].
+    struct Polygon {
+        std::size_t face;
+        std::size_t first;
+        int count;
+    };
+
+    // A line that changes what the faces after it get: the face count when it was read.
+    enum MarkKind : int { SMOOTHING = 0, USE_MATERIAL = 1, MATERIAL_LIBRARY = 2 };
+    struct Mark {
+        std::size_t face;
+        MarkKind kind;
+        int value; // the group for SMOOTHING (0 for off), else an index into names
+    };
+
     // Reads a whole file. False when it cannot be opened or is not a regular file,
     // with error set to one line naming the path ("PATH: is a directory").
     bool readFile(const char* path, const Options& options, std::string& error);
@@ -60,6 +79,12 @@ public:
     Tally paddedLines; // value lines short of values, padded with 0
     Tally shortFaces;  // face lines with fewer than 3 corners, skipped
 
+    // Only with Options::polygons:
+    std::vector<int> extraCorners;  // position, texture, normal index per corner, as written
+    std::vector<Polygon> polygons;  // in face order, for faces of more than 3 corners
+    std::vector<Mark> marks;        // in file order
+    std::vector<std::string> names; // usemtl and mtllib arguments, blanks trimmed
+
 private:
     struct Chunks; // the chunked and threaded reading, in the source file
 
@@ -71,6 +96,9 @@ private:
     void readLine(const char* line, const char* end);
     void readValues(const char* p, const char* end, int count, std::vector<float>& list);
     void addFace(const MeshIndex& face);
+    void addFace(const MeshIndex& face, const int* more, int moreCorners);
+    // The s, usemtl and mtllib lines; false for any other line.
+    bool readMark(const char* line, const char* end);
     // Appends what a reading that began where this one stopped gave.
     void append(ObjReader&& later);
     // Reserves ahead from what `readSoFar` of `total` bytes gave, so lists rarely move.
@@ -79,6 +107,7 @@ private:
 
     int lines = 0;      // lines read so far
     bool ended = false; // a line of 200 characters or more ended the reading
+    bool keepPolygons = false;
 };
 
 } // namespace vornak_engine

@@ -1,13 +1,13 @@
-// model: an OBJ model, lit and turning. Any OBJ file with triangles will do; it is
-// centred and scaled to fit whatever its size.
+// model: an OBJ model as modelling programs export it (polygons, with or without
+// normals, .mtl colours and pictures), lit and turning, centred and scaled to fit.
 //
-//   model [--obj FILE] [--frames N] [--screenshot FILE] [--size WxH]
+//   model [--obj FILE] [--angle DEG] [--info] [--frames N] [--screenshot FILE] [--size WxH]
 
 #include "common/ExampleWindow.h"
 
 #include <vornak/FileData.h>
 #include <vornak/Matrix.h>
-#include <vornak/Mesh3D.h>
+#include <vornak/Model.h>
 #include <vornak/ShaderProgram.h>
 
 #include <GL/glew.h>
@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -24,7 +25,21 @@ using namespace vornak_engine;
 int main(int argc, char** argv)
 {
     std::string obj = VORNAK_EXAMPLES_DIR "/knot.obj";
-    const ExampleOptions options(argc, argv, {{"--obj", "the Wavefront OBJ file to view", &obj}});
+    std::string angle;
+    bool info = false;
+    const ExampleOptions options(argc, argv,
+                                 {{"--obj", "the Wavefront OBJ file to view", &obj},
+                                  {"--angle", "a fixed turn in degrees instead of the animation", &angle, nullptr, "DEG"},
+                                  {"--info", "print the model's size and exit, with no window", nullptr, &info}});
+    double degrees = 0.0;
+    if (!angle.empty()) {
+        char* end = nullptr;
+        degrees = std::strtod(angle.c_str(), &end);
+        if (*end || !std::isfinite(degrees)) {
+            std::fprintf(stderr, "%s: --angle wants a number of degrees, not %s\n", argv[0], angle.c_str());
+            return 2;
+        }
+    }
 
     // Read and assemble before any window opens: a bad file costs one line, no window.
     std::size_t size = 0;
@@ -35,32 +50,34 @@ int main(int argc, char** argv)
         return 1;
     }
     close(fd);
-    std::unique_ptr<Mesh3D> mesh = Mesh3D::withoutGL();
-    mesh->loadOBJ(obj.c_str());
-    mesh->buildMesh(); // prints one line when the file had faults it dropped
-    if (mesh->indexCount == 0) {
-        if (mesh->faultSummary().empty())
+    std::unique_ptr<Model> model = Model::withoutGL();
+    model->defaultMaterial.colour[0] = 0.85f; // copper, for files with no materials
+    model->defaultMaterial.colour[1] = 0.32f;
+    model->defaultMaterial.colour[2] = 0.12f;
+    model->load(obj.c_str()); // one line for each file it could not use
+    if (model->indices.empty()) {
+        if (model->faultSummary().empty())
             std::fprintf(stderr, "%s: no triangles to draw\n", obj.c_str());
         return 1;
     }
+    if (info) {
+        std::printf("%s\n", model->info().c_str());
+        return 0;
+    }
 
     // Centre the model's box on the origin and scale its bounding sphere to radius 1.
-    float low[3] = {1e30f, 1e30f, 1e30f}, high[3] = {-1e30f, -1e30f, -1e30f};
-    for (std::size_t i = 0; i < mesh->vertices.size(); ++i) {
-        low[i % 3] = std::min(low[i % 3], mesh->vertices[i]);
-        high[i % 3] = std::max(high[i % 3], mesh->vertices[i]);
-    }
-    const float centre[3] = {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
+    const float centre[3] = {(model->low[0] + model->high[0]) / 2, (model->low[1] + model->high[1]) / 2,
+                             (model->low[2] + model->high[2]) / 2};
     float radius = 0;
-    for (std::size_t i = 0; i + 2 < mesh->vertices.size(); i += 3)
-        radius = std::max(radius, std::hypot(mesh->vertices[i] - centre[0], mesh->vertices[i + 1] - centre[1],
-                                             mesh->vertices[i + 2] - centre[2]));
+    for (std::size_t i = 0; i + 2 < model->vertexData.size(); i += 8)
+        radius = std::max(radius, std::hypot(model->vertexData[i] - centre[0], model->vertexData[i + 1] - centre[1],
+                                             model->vertexData[i + 2] - centre[2]));
     Matrix centring, fit;
     centring.translate(-centre[0], -centre[1], -centre[2]);
     fit.scale(1.0 / std::max(radius, 1e-6f), 1.0 / std::max(radius, 1e-6f), 1.0 / std::max(radius, 1e-6f));
 
     ExampleWindow window("Vornak model", options);
-    mesh->createOpenGLBinding(); // the upload: needs the context the window made
+    model->createOpenGLBinding(); // the upload and the pictures: need the context the window made
 
     ShaderProgram program;
     program.addShader(VORNAK_EXAMPLES_DIR "/shaders/model.vs", GL_VERTEX_SHADER);
@@ -75,19 +92,21 @@ int main(int argc, char** argv)
     projection.perspective(35.0, window.aspect(), 0.1, 100.0);
     program.setUniform("viewProjection", view * projection);
     program.setUniform("eye", 0.0f, 0.9f, 3.49f);
-    program.setUniform("base", 0.85f, 0.32f, 0.12f);
 
     glEnable(GL_DEPTH_TEST);
     glClearColor(0.05f, 0.06f, 0.09f, 1.0f);
     do {
         const double t = window.seconds();
         Matrix turn;
-        turn.rotate(0.35 * t + 0.4, 0.6 * t, 0.0);
+        if (angle.empty())
+            turn.rotate(0.35 * t + 0.4, 0.6 * t, 0.0);
+        else
+            turn.rotate(0.4, degrees * M_PI / 180.0, 0.0);
         program.setUniform("model", centring * fit * turn);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         program.use();
-        mesh->draw();
+        model->draw(program.getProgramID());
     } while (window.present());
-    mesh.reset(); // made before the window, so let its GL objects go while the context lives
+    model.reset(); // made before the window, so let its GL objects go while the context lives
     return 0;
 }

@@ -20,9 +20,13 @@ namespace {
     if (problem)
         std::fprintf(stderr, "%s: %s\n", program, problem);
     std::fprintf(to, "usage: %s [options]\n", program);
-    for (const ExampleOption& extra : extras)
-        std::fprintf(to, "  %-20s %s (default %s)\n", (std::string(extra.name) + " FILE").c_str(), extra.help,
-                     extra.value->c_str());
+    for (const ExampleOption& extra : extras) {
+        if (extra.flag)
+            std::fprintf(to, "  %-20s %s\n", extra.name, extra.help);
+        else
+            std::fprintf(to, "  %-20s %s (default %s)\n", (std::string(extra.name) + " " + extra.what).c_str(),
+                         extra.help, extra.value->c_str());
+    }
     std::fprintf(to, "  %-20s %s\n  %-20s %s\n  %-20s %s\n", "--frames N", "draw N frames, then exit",
                  "--screenshot FILE", "save the last frame as a PNG", "--size WxH", "window size (960x540)");
     std::exit(problem ? 2 : 0);
@@ -75,6 +79,12 @@ ExampleOptions::ExampleOptions(int argc, char** argv, const std::vector<ExampleO
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h")
             usage(program, extras, nullptr);
+        const auto flag = std::find_if(extras.begin(), extras.end(),
+                                       [&](const ExampleOption& o) { return o.flag && arg == o.name; });
+        if (flag != extras.end()) {
+            *flag->flag = true;
+            continue;
+        }
         if (i + 1 >= argc)
             usage(program, extras, ("unknown option or missing value: " + arg).c_str());
         const char* value = argv[++i];
@@ -94,7 +104,7 @@ ExampleOptions::ExampleOptions(int argc, char** argv, const std::vector<ExampleO
                 usage(program, extras, "--size wants WxH, such as 960x540");
         } else {
             auto extra = std::find_if(extras.begin(), extras.end(),
-                                      [&](const ExampleOption& o) { return arg == o.name; });
+                                      [&](const ExampleOption& o) { return !o.flag && arg == o.name; });
             if (extra == extras.end())
                 usage(program, extras, ("unknown option: " + arg).c_str());
             *extra->value = value;

@@ -12,10 +12,13 @@
 struct SDL_Window;
 
 // One extra option of an example, a file such as --obj FILE; value holds its default.
+// With `flag` set instead, it takes no value and sets the flag, such as --info.
 struct ExampleOption {
     const char* name;
     const char* help;
     std::string* value;
+    bool* flag = nullptr;
+    const char* what = "FILE"; // the value's name in the usage
 };
 
 // Reads --frames N, --screenshot FILE, --size WxH, --help and the extras. A bad

@@ -1,13 +1,18 @@
 #version 410 core
-// Two lights and a rim on a glazed surface. Files without normals give zero ones;
-// those fragments take their triangle's own normal from the screen derivatives.
+// Two lights and a rim on a glazed surface, coloured by the material's colour and
+// picture. A degenerate face has a zero normal; its fragments take their triangle's
+// own normal from the screen derivatives.
 in vec3 worldPosition;
 in vec3 worldNormal;
+in vec2 uv;
 uniform vec3 eye;
-uniform vec3 base;       // surface colour, linear
+uniform vec4 materialColour;       // linear
+uniform sampler2D materialPicture; // white for a material without one
 out vec4 colour;
 void main()
 {
+    // Pictures are stored as sRGB; the lighting works in linear terms.
+    vec3 base = materialColour.rgb * pow(texture(materialPicture, uv).rgb, vec3(2.2));
     vec3 n = worldNormal;
     if (dot(n, n) < 1e-8)
         n = cross(dFdx(worldPosition), dFdy(worldPosition));

@@ -14,6 +14,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,58 @@ TEST(Examples, ModelFramesAnyModelLitAndTurning)
             for (int x = 0; x < kW; ++x)
                 changed += isBackground(first.frame, x, y) != isBackground(later.frame, x, y);
         EXPECT_GT(changed, kW * kH / 50);
+    }
+}
+
+// The example's sample: a present of quads with a picture and no normals, a ribbon
+// with normals and a bauble without, three materials from its .mtl file.
+TEST(Examples, ModelDrawsAnExportedModelWithItsMaterials)
+{
+    TempDir dir;
+    const std::string gift = VORNAK_SOURCE_DIR "/examples/gift.obj";
+    {
+        SCOPED_TRACE("--info: one line, no window");
+        int status = -1;
+        const std::string out = shell("env -u DISPLAY " + quoted(VORNAK_MODEL) + " --info --obj " + quoted(gift), &status);
+        EXPECT_EQ(status, 0);
+        EXPECT_EQ(out, "triangles 316, vertices 202, materials 3\n");
+        EXPECT_EQ(shell("env -u DISPLAY " + quoted(VORNAK_MODEL) + " --info", &status),
+                  "triangles 5120, vertices 2560, materials 1\n");
+    }
+    Outcome first = run(VORNAK_MODEL, "--obj " + quoted(gift) + " --angle 30 --frames 2", dir);
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.err, "");
+    {
+        SCOPED_TRACE("--angle: the same frame every time, another at another angle");
+        Outcome again = run(VORNAK_MODEL, "--obj " + quoted(gift) + " --angle 30 --frames 5", dir);
+        ASSERT_EQ(again.status, 0);
+        const std::size_t bytes = static_cast<std::size_t>(kW) * kH * 3;
+        EXPECT_EQ(std::memcmp(first.frame.pixels, again.frame.pixels, bytes), 0);
+        Outcome turned = run(VORNAK_MODEL, "--obj " + quoted(gift) + " --angle 120", dir);
+        ASSERT_EQ(turned.status, 0);
+        EXPECT_NE(std::memcmp(first.frame.pixels, turned.frame.pixels, bytes), 0);
+    }
+    {
+        SCOPED_TRACE("the paper's green and white, the ribbon's red and the bauble's gold all show");
+        long green = 0, white = 0, red = 0, gold = 0;
+        for (int i = 0; i < kW * kH; ++i) {
+            const int r = first.frame.pixels[3 * i], g = first.frame.pixels[3 * i + 1], b = first.frame.pixels[3 * i + 2];
+            green += g > r + 30 && g > b + 20;
+            white += r > 150 && g > 150 && b > 140 && std::abs(r - b) < 40;
+            red += r > g + 80 && r > b + 60 && g < 110;
+            gold += r > 150 && g > 100 && b < g - 40 && r > g;
+        }
+        const long area = kW * kH;
+        EXPECT_GT(green, area / 40);
+        EXPECT_GT(white, area / 400);
+        EXPECT_GT(red, area / 100);
+        EXPECT_GT(gold, area / 400);
+    }
+    {
+        SCOPED_TRACE("a bad --angle: status 2 before any window");
+        Outcome r = run(VORNAK_MODEL, "--angle north", dir, false, "env -u DISPLAY");
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("--angle"), std::string::npos) << r.err;
     }
 }
 

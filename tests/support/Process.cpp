@@ -37,6 +37,8 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
     startTime_ = monotonicSeconds();
     pid_ = fork();
     if (pid_ == 0) {
+        // A group of its own, so a timeout's kill reaches what it started (ffmpeg) too.
+        setpgid(0, 0);
         if (chdir(workdir.c_str()) != 0)
             _exit(126);
         const int out = open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -58,9 +60,16 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
 Process::~Process()
 {
     if (pid_ > 0 && !reaped_) {
-        kill(pid_, SIGKILL);
+        killGroup();
         waitpid(pid_, nullptr, 0);
     }
+}
+
+void Process::killGroup()
+{
+    // The group too: children of a killed program would otherwise live on.
+    kill(-pid_, SIGKILL);
+    kill(pid_, SIGKILL);
 }
 
 void Process::signal(int number)
@@ -84,19 +93,32 @@ double Process::elapsed() const
     return monotonicSeconds() - startTime_;
 }
 
+double Process::startedAt() const
+{
+    return startTime_;
+}
+
+std::string Process::errorSoFar() const
+{
+    return readFile(errPath_);
+}
+
 ProcessResult Process::wait(double timeoutSeconds)
 {
     ProcessResult result;
+    // The ceiling counts from this call: what the caller did before must not eat into it.
+    const double until = monotonicSeconds() + timeoutSeconds;
     while (running()) {
-        if (elapsed() > timeoutSeconds) {
+        if (monotonicSeconds() > until) {
             result.timedOut = true;
-            kill(pid_, SIGKILL);
+            killGroup();
             waitpid(pid_, &rawStatus_, 0);
             reaped_ = true;
             break;
         }
         usleep(10000);
     }
+
     result.seconds = elapsed();
     if (WIFEXITED(rawStatus_)) {
         result.exited = !result.timedOut;

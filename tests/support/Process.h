@@ -33,10 +33,17 @@ public:
     // Sends a signal, as kill(1) would.
     void signal(int number);
     double elapsed() const;
-    // Waits up to timeoutSeconds, then kills the process; returns how it ended.
+    // monotonicSeconds() when the process was started.
+    double startedAt() const;
+    // What it has written to standard error so far.
+    std::string errorSoFar() const;
+    // Waits up to timeoutSeconds from this call, then kills the process and
+    // everything it started; returns how it ended.
     ProcessResult wait(double timeoutSeconds);
 
 private:
+    void killGroup();
+
     TempDir captures_; // kept out of the working directory, which may be the repository
     int pid_ = -1;
     double startTime_ = 0.0;
@@ -47,6 +54,11 @@ private:
 };
 
 double monotonicSeconds();
+
+// How long a program may take to act on a key or a signal and end, however busy
+// the machine (a sanitizer build beside other work): generous, yet far shorter
+// than the music that would otherwise end it.
+constexpr double kPromptSeconds = 3.0;
 
 // Runs a shell command to its end and returns its standard output.
 std::string shell(const std::string& command, int* status = nullptr);

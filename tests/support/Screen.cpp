@@ -69,19 +69,15 @@ std::string waitForVornakWindow(Process& process, double timeoutSeconds)
     return "";
 }
 
-double waitForFirstPicture(Process& process, double timeoutSeconds)
+bool waitUntilManaged(Process& process, const std::string& id, double timeoutSeconds)
 {
+    char hex[32];
+    std::snprintf(hex, sizeof hex, "0x%08lx", std::strtoul(id.c_str(), nullptr, 10));
     const double until = monotonicSeconds() + timeoutSeconds;
     while (monotonicSeconds() < until && process.running()) {
-        const double takenAt = process.elapsed();
-        const Image tiny = Image::screen(16, 9);
-        int lit = 0;
-        for (int y = 0; y < tiny.height; ++y)
-            for (int x = 0; x < tiny.width; ++x)
-                lit += tiny.at(x, y, 0) + tiny.at(x, y, 1) + tiny.at(x, y, 2) > 40;
-        if (lit > 10)
-            return takenAt;
+        if (shell("wmctrl -l 2>/dev/null").find(hex) != std::string::npos)
+            return true;
         usleep(50000);
     }
-    return -1;
+    return false;
 }

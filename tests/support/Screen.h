@@ -28,6 +28,6 @@ std::string vornakWindow();
 // Waits until the window is mapped; "" after the timeout or when the process ends.
 std::string waitForVornakWindow(Process& process, double timeoutSeconds);
 
-// Waits until the screen shows a picture (the show's clock has started);
-// returns the process's elapsed time then, or -1.
-double waitForFirstPicture(Process& process, double timeoutSeconds);
+// Waits until the window manager manages the window (it lists it): only then do
+// close requests and activation reach it. False after the timeout or when the process ends.
+bool waitUntilManaged(Process& process, const std::string& id, double timeoutSeconds);

@@ -1,0 +1,719 @@
+#include "vornak/Model.h"
+
+#include "vornak/FileData.h"
+#include "vornak/Texture.h"
+
+#include <GL/glew.h>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <unordered_map>
+
+namespace vornak_engine {
+
+namespace {
+
+constexpr int kFloatsPerVertex = 8;
+// A face line holds at most 199 characters, so at most 100 corners or so.
+constexpr int kMaxCorners = 3 + 100;
+// The group of faces before any `s` line: smooth, like a group of its own.
+constexpr int kNoGroupYet = std::numeric_limits<int>::min();
+
+// 0-based indices; -1 for none.
+struct Corner {
+    long long position, text, normal;
+};
+
+// A 1-based or relative index as written to a 0-based one: -1 for none (0), -2 for
+// one outside [0, limit). `before` is the list's length when the face was read.
+inline long long resolve(int written, const long long* before, std::size_t limit)
+{
+    if (written > 0)
+        return static_cast<std::size_t>(written) - 1 < limit ? static_cast<long long>(written) - 1 : -2;
+    if (written == 0)
+        return -1;
+    const long long index = before ? *before + written : -1;
+    return index >= 0 && static_cast<unsigned long long>(index) < limit ? index : -2;
+}
+
+// Newell's normal: twice the area, pointing out of a counter-clockwise face, and
+// sound for faces that are not quite flat.
+void polygonNormal(const float* positions, const Corner* corners, int count, float out[3])
+{
+    if (count == 3) {
+        // The same for a triangle, in fewer steps: the cross product of two edges.
+        const float* a = positions + 3 * corners[0].position;
+        const float* b = positions + 3 * corners[1].position;
+        const float* c = positions + 3 * corners[2].position;
+        const float e[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+        const float f[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+        out[0] = e[1] * f[2] - e[2] * f[1];
+        out[1] = e[2] * f[0] - e[0] * f[2];
+        out[2] = e[0] * f[1] - e[1] * f[0];
+        return;
+    }
+    out[0] = out[1] = out[2] = 0.0f;
+    for (int i = 0; i < count; ++i) {
+        const float* a = positions + 3 * corners[i].position;
+        const float* b = positions + 3 * corners[i + 1 == count ? 0 : i + 1].position;
+        out[0] += (a[1] - b[1]) * (a[2] + b[2]);
+        out[1] += (a[2] - b[2]) * (a[0] + b[0]);
+        out[2] += (a[0] - b[0]) * (a[1] + b[1]);
+    }
+}
+
+void normalise(float* v)
+{
+    const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (length > 0.0f && std::isfinite(length)) {
+        const float inverse = 1.0f / length;
+        v[0] *= inverse;
+        v[1] *= inverse;
+        v[2] *= inverse;
+    }
+}
+
+inline float cross2(const float* o, const float* a, const float* b)
+{
+    return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]);
+}
+
+bool insideTriangle(const float* p, const float* a, const float* b, const float* c)
+{
+    return cross2(a, b, p) >= 0 && cross2(b, c, p) >= 0 && cross2(c, a, p) >= 0;
+}
+
+// Triangles as corner numbers, count - 2 of them, each made of the face's own
+// corners. A fan whose every triangle turns the face's way covers the face exactly
+// once (so every convex face); any other face is cut ear by ear in the plane its
+// normal faces, so no triangle covers what lies outside the outline.
+void triangulate(const float* positions, const Corner* corners, int count, const float normal[3],
+                 std::vector<int>& out)
+{
+    out.clear();
+    const float* first = positions + 3 * corners[0].position;
+    bool fan = true;
+    for (int i = 1; i + 1 < count && fan; ++i) {
+        const float* a = positions + 3 * corners[i].position;
+        const float* b = positions + 3 * corners[i + 1].position;
+        const float e[3] = {a[0] - first[0], a[1] - first[1], a[2] - first[2]};
+        const float f[3] = {b[0] - first[0], b[1] - first[1], b[2] - first[2]};
+        fan = (e[1] * f[2] - e[2] * f[1]) * normal[0] + (e[2] * f[0] - e[0] * f[2]) * normal[1] +
+                  (e[0] * f[1] - e[1] * f[0]) * normal[2] >=
+              0;
+    }
+    float flat[kMaxCorners][2];
+    float orientation = 0.0f;
+    if (!fan) {
+        // Drop the axis the normal leans on most.
+        int axis = 2;
+        const float ax = std::fabs(normal[0]), ay = std::fabs(normal[1]), az = std::fabs(normal[2]);
+        if (ax >= ay && ax >= az)
+            axis = 0;
+        else if (ay >= az)
+            axis = 1;
+        const int u = axis == 0 ? 1 : 0, v = axis == 2 ? 1 : 2;
+        for (int i = 0; i < count; ++i) {
+            const float* p = positions + 3 * corners[i].position;
+            flat[i][0] = p[u];
+            flat[i][1] = p[v];
+        }
+        for (int i = 0; i < count; ++i) {
+            const float* b = flat[(i + 1) % count];
+            orientation += flat[i][0] * b[1] - b[0] * flat[i][1];
+        }
+        fan = !(orientation != 0.0f) || !std::isfinite(orientation); // no plane to cut in
+    }
+    if (fan) {
+        for (int i = 1; i + 1 < count; ++i)
+            out.insert(out.end(), {0, i, i + 1});
+        return;
+    }
+    // Counter-clockwise in the plane, so an ear turns left.
+    int left[kMaxCorners];
+    for (int i = 0; i < count; ++i)
+        left[i] = orientation > 0 ? i : count - 1 - i;
+    int remaining = count;
+    while (remaining > 3) {
+        int ear = -1;
+        for (int i = 0; i < remaining && ear < 0; ++i) {
+            const int a = left[(i + remaining - 1) % remaining], b = left[i], c = left[(i + 1) % remaining];
+            if (cross2(flat[a], flat[b], flat[c]) <= 0)
+                continue;
+            bool empty = true;
+            for (int j = 0; j < remaining && empty; ++j) {
+                const int p = left[j];
+                if (p != a && p != b && p != c)
+                    empty = !insideTriangle(flat[p], flat[a], flat[b], flat[c]);
+            }
+            if (empty)
+                ear = i;
+        }
+        if (ear < 0)
+            ear = 0; // crossing or degenerate outline: any cut still uses its own corners
+        const int a = left[(ear + remaining - 1) % remaining], b = left[ear], c = left[(ear + 1) % remaining];
+        out.insert(out.end(), {a, b, c});
+        std::copy(left + ear + 1, left + remaining, left + ear);
+        --remaining;
+    }
+    out.insert(out.end(), {left[0], left[1], left[2]});
+    if (orientation < 0) {
+        // Cut in reverse order; put each triangle back in the face's own winding.
+        for (std::size_t i = 0; i < out.size(); i += 3)
+            std::swap(out[i + 1], out[i + 2]);
+    }
+}
+
+// A big model's vertices and indices are tens of megabytes written once, front to
+// back: faulting them in 4 KB at a time costs about as much as assembling them.
+template <typename T>
+void preferLargePages(const std::vector<T>& list)
+{
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kLarge = std::uintptr_t(2) << 20;
+    const auto begin = reinterpret_cast<std::uintptr_t>(list.data());
+    const std::uintptr_t end = begin + list.capacity() * sizeof(T);
+    const std::uintptr_t from = (begin + kLarge - 1) & ~(kLarge - 1), to = end & ~(kLarge - 1);
+    if (to > from)
+        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE); // only advice: failure changes nothing
+#else
+    (void)list;
+#endif
+}
+
+void describe(std::string& out, long long count, int firstLine, const char* one, const char* many, const char* what)
+{
+    if (count == 0)
+        return;
+    if (!out.empty())
+        out += "; ";
+    out += std::to_string(count) + " " + (count == 1 ? one : many) + " " + what;
+    if (firstLine > 0)
+        out += " (first at line " + std::to_string(firstLine) + ")";
+}
+
+std::string directoryOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+ImgType pictureKind(const std::string& path)
+{
+    std::string extension = path.substr(std::min(path.size(), path.rfind('.') + 1));
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == "png")
+        return IMG_PNG;
+    if (extension == "tga")
+        return IMG_TGA;
+    return IMG_JPEG;
+}
+
+// A float the whole token spells; false for anything else.
+bool readNumber(const std::string& token, float& out)
+{
+    if (token.empty())
+        return false;
+    char* end = nullptr;
+    const double value = std::strtod(token.c_str(), &end);
+    // Finite as a float too: 1e99 reads as a double but not as a colour.
+    if (end != token.c_str() + token.size() || !(std::fabs(value) <= std::numeric_limits<float>::max()))
+        return false;
+    out = static_cast<float>(value);
+    return true;
+}
+
+} // namespace
+
+// ---- Materials --------------------------------------------------------------------
+
+Model::Tally Model::readMaterials(const char* bytes, std::size_t size, const std::string& directory,
+                                  std::vector<Material>& out)
+{
+    Tally unusable;
+    Material* current = nullptr;
+    int line = 0;
+    std::size_t at = 0;
+    std::vector<std::string> tokens;
+    while (at < size) {
+        ++line;
+        const char* start = bytes + at;
+        const char* newline = static_cast<const char*>(std::memchr(start, '\n', size - at));
+        const char* end = newline ? newline : bytes + size;
+        at = static_cast<std::size_t>(end - bytes) + 1;
+        if (std::memchr(start, '\0', static_cast<std::size_t>(end - start))) {
+            unusable.add(line); // not text
+            continue;
+        }
+        tokens.clear();
+        for (const char* p = start; p < end;) {
+            while (p < end && std::isspace(static_cast<unsigned char>(*p)))
+                ++p;
+            const char* token = p;
+            while (p < end && !std::isspace(static_cast<unsigned char>(*p)))
+                ++p;
+            if (p > token)
+                tokens.emplace_back(token, p);
+        }
+        if (tokens.empty() || tokens[0][0] == '#')
+            continue;
+        const std::string& key = tokens[0];
+        if (key == "newmtl") {
+            if (tokens.size() < 2) {
+                unusable.add(line);
+                current = nullptr;
+                continue;
+            }
+            out.emplace_back();
+            current = &out.back();
+            // The name is the rest of the line: some exporters keep blanks in it.
+            const char* name = start;
+            while (std::isspace(static_cast<unsigned char>(*name)))
+                ++name;
+            name += 6; // past "newmtl"
+            const char* nameEnd = end;
+            while (name < nameEnd && std::isspace(static_cast<unsigned char>(*name)))
+                ++name;
+            while (nameEnd > name && std::isspace(static_cast<unsigned char>(nameEnd[-1])))
+                --nameEnd;
+            current->name.assign(name, nameEnd);
+            continue;
+        }
+        const bool known = key == "Kd" || key == "d" || key == "Tr" || key == "map_Kd";
+        if (!known)
+            continue; // Ka, Ks, Ns, illum, other maps: nothing this model draws with
+        if (!current) {
+            unusable.add(line); // a property of no material
+            continue;
+        }
+        bool ok = true;
+        if (key == "Kd") {
+            // One value stands for all three.
+            float rgb[3];
+            ok = (tokens.size() == 2 || tokens.size() == 4) && readNumber(tokens[1], rgb[0]);
+            for (int i = 1; ok && i < 3; ++i)
+                ok = tokens.size() == 2 ? (rgb[i] = rgb[0], true) : readNumber(tokens[i + 1], rgb[i]);
+            if (ok)
+                std::copy(rgb, rgb + 3, current->colour);
+        } else if (key == "d" || key == "Tr") {
+            float value;
+            ok = tokens.size() == 2 && readNumber(tokens[1], value);
+            if (ok)
+                current->colour[3] = key == "d" ? value : 1.0f - value;
+        } else {
+            // Options (-s 1 1 1, -bm 0.5, ...) come first; the file name is last.
+            ok = tokens.size() >= 2;
+            if (ok) {
+                std::string file = tokens.back();
+                std::replace(file.begin(), file.end(), '\\', '/'); // as written on Windows
+                current->picture = file[0] == '/' ? file : directory + file;
+            }
+        }
+        if (!ok)
+            unusable.add(line);
+    }
+    return unusable;
+}
+
+// ---- Reading and assembly -----------------------------------------------------------
+
+std::unique_ptr<Model> Model::withoutGL()
+{
+    return std::unique_ptr<Model>(new Model());
+}
+
+Model::Model(const char* path)
+{
+    load(path);
+    createOpenGLBinding();
+}
+
+Model::~Model()
+{
+    if (vao) {
+        glDeleteBuffers(2, vbo);
+        glDeleteVertexArrays(1, &vao);
+    }
+    // The pictures are this model's alone, so their names go with it.
+    for (auto& picture : pictures) {
+        const GLuint name = picture->getTexID();
+        glDeleteTextures(1, &name);
+    }
+    if (white)
+        glDeleteTextures(1, &white);
+}
+
+bool Model::load(const char* path)
+{
+    ObjReader reader;
+    ObjReader::Options options;
+    options.polygons = true;
+    std::string error;
+    if (!reader.readFile(path, options, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        assemble(ObjReader(), {}, path);
+        return false;
+    }
+    std::vector<Material> library;
+    const std::string directory = directoryOf(path);
+    libraryFailed = false;
+    for (const ObjReader::Mark& mark : reader.marks) {
+        if (mark.kind != ObjReader::MATERIAL_LIBRARY)
+            continue;
+        // One line may name several files.
+        const std::string& names = reader.names[static_cast<std::size_t>(mark.value)];
+        for (std::size_t at = 0; at < names.size();) {
+            const std::size_t blank = std::min(names.find_first_of(" \t", at), names.size());
+            const std::string file = directory + names.substr(at, blank - at);
+            at = names.find_first_not_of(" \t", blank);
+            if (at == std::string::npos)
+                at = names.size();
+            std::vector<unsigned char> bytes;
+            if (!readFileData(file.c_str(), bytes, error)) {
+                std::fprintf(stderr, "%s\n", error.c_str());
+                libraryFailed = true;
+                continue;
+            }
+            const Tally unusable = readMaterials(reinterpret_cast<const char*>(bytes.data()), bytes.size(),
+                                                 directoryOf(file), library);
+            libraryFailed = libraryFailed || unusable.count > 0;
+            if (unusable.count > 0)
+                std::fprintf(stderr, "%s: %lld unusable line%s skipped (first at line %d)\n", file.c_str(),
+                             unusable.count, unusable.count == 1 ? "" : "s", unusable.firstLine);
+        }
+    }
+    assemble(reader, library, path);
+    libraryFailed = false;
+    return true;
+}
+
+void Model::assemble(const ObjReader& reader, const std::vector<Material>& library, const std::string& source)
+{
+    vertexData.clear();
+    indices.clear();
+    materials.clear();
+    ranges.clear();
+    faults.clear();
+
+    const float* const positions = reader.vertices.data();
+    const std::size_t positionCount = reader.vertices.size() / 3;
+    const std::size_t textCount = reader.textCoords.size() / 2;
+    const std::size_t normalCount = reader.normals.size() / 3;
+    const std::size_t faceCount = reader.faces.size();
+    vertexData.reserve(kFloatsPerVertex * std::min(positionCount + faceCount, 4 * faceCount));
+    indices.reserve(3 * faceCount + reader.extraCorners.size());
+    preferLargePages(vertexData);
+    preferLargePages(indices);
+
+    // Materials: library entries by name, and the default one after them.
+    std::unordered_map<std::string, std::size_t> byName;
+    for (std::size_t i = 0; i < library.size(); ++i)
+        byName.emplace(library[i].name, i);
+    const std::size_t defaultKey = library.size();
+    std::vector<std::size_t> usedAs(library.size() + 1, SIZE_MAX);
+    std::size_t materialKey = defaultKey;
+    long long unknownNames = 0;
+    std::string firstUnknown;
+
+    // The vertices made so far for each position, as a list through `next`: a corner
+    // reuses one with its texture coordinate and normal (or smoothing sum). Lists are
+    // under 2^31 entries (a file of many gigabytes), so ints hold every index.
+    // Flat vertices are in no list, so they have no key.
+    std::vector<int> head(positionCount, -1);
+    struct Key {
+        int next;
+        int text;
+        int normal; // a file normal, or -2 - a smoothing sum
+        unsigned vertex;
+    };
+    std::vector<Key> keys;
+    keys.reserve(std::min(positionCount + faceCount, 4 * faceCount));
+    preferLargePages(keys);
+    // Smoothing sums, one per position and group, listed per position the same way.
+    struct Sum {
+        int group;
+        int next;
+        float normal[3];
+    };
+    std::vector<int> sumHead;
+    std::vector<Sum> sums;
+
+    Tally droppedFaces, badTexts, badNormals;
+    int group = kNoGroupYet;
+    std::size_t relative = 0, polygon = 0, mark = 0;
+    Corner corners[kMaxCorners];
+    unsigned vertexOf[kMaxCorners];
+    std::vector<int> triangles;
+
+    auto makeVertex = [&](const Corner& c, const float* normal) {
+        const std::size_t at = vertexData.size();
+        vertexData.resize(at + kFloatsPerVertex);
+        float* out = vertexData.data() + at;
+        std::memcpy(out, positions + 3 * c.position, 3 * sizeof(float));
+        if (normal)
+            std::memcpy(out + 3, normal, 3 * sizeof(float));
+        if (c.text >= 0)
+            std::memcpy(out + 6, &reader.textCoords[2 * static_cast<std::size_t>(c.text)], 2 * sizeof(float));
+        return static_cast<unsigned>(vertexData.size() / kFloatsPerVertex - 1);
+    };
+
+    for (std::size_t k = 0; k < faceCount; ++k) {
+        for (; mark < reader.marks.size() && reader.marks[mark].face <= k; ++mark) {
+            const ObjReader::Mark& m = reader.marks[mark];
+            if (m.kind == ObjReader::SMOOTHING) {
+                group = m.value;
+            } else if (m.kind == ObjReader::USE_MATERIAL) {
+                const std::string& name = reader.names[static_cast<std::size_t>(m.value)];
+                const auto found = byName.find(name);
+                materialKey = found == byName.end() ? defaultKey : found->second;
+                if (found == byName.end() && unknownNames++ == 0)
+                    firstUnknown = name;
+            }
+        }
+        const ObjReader::ListCounts* counts = nullptr;
+        if (relative < reader.relativeFaces.size() && reader.relativeFaces[relative].face == k)
+            counts = &reader.relativeFaces[relative++];
+        auto line = [&] { return k < reader.faceLines.size() ? reader.faceLines[k] : 0; }; // for faults only
+
+        const MeshIndex& face = reader.faces[k];
+        int count = 3;
+        const int* more = nullptr;
+        if (polygon < reader.polygons.size() && reader.polygons[polygon].face == k) {
+            const ObjReader::Polygon& p = reader.polygons[polygon++];
+            more = &reader.extraCorners[3 * p.first];
+            count += std::min(p.count, kMaxCorners - 3);
+        }
+        bool usable = true;
+        bool needNormal = count > 3;
+        for (int c = 0; c < count; ++c) {
+            const int* written = c < 3 ? nullptr : more + 3 * (c - 3);
+            Corner& corner = corners[c];
+            const int v = written ? written[0] : face.vertex[c], t = written ? written[1] : face.text[c],
+                      n = written ? written[2] : face.normal[c];
+            if (!counts) {
+                corner.position = resolve(v, nullptr, positionCount);
+                corner.text = resolve(t, nullptr, textCount);
+                corner.normal = resolve(n, nullptr, normalCount);
+            } else {
+                corner.position = resolve(v, &counts->positions, positionCount);
+                corner.text = resolve(t, &counts->texts, textCount);
+                corner.normal = resolve(n, &counts->normals, normalCount);
+            }
+            usable = usable && corner.position >= 0;
+            if (corner.text == -2) {
+                badTexts.add(line());
+                corner.text = -1;
+            }
+            if (corner.normal == -2) {
+                badNormals.add(line());
+                corner.normal = -1;
+            }
+            needNormal = needNormal || corner.normal < 0;
+        }
+        if (!usable) {
+            droppedFaces.add(line());
+            continue;
+        }
+
+        float faceNormal[3] = {0, 0, 0};
+        if (needNormal)
+            polygonNormal(positions, corners, count, faceNormal);
+        float flatNormal[3] = {faceNormal[0], faceNormal[1], faceNormal[2]};
+        if (needNormal && group == 0)
+            normalise(flatNormal);
+
+        for (int c = 0; c < count; ++c) {
+            const Corner& corner = corners[c];
+            const std::size_t slot = static_cast<std::size_t>(corner.position);
+            int normalKey;
+            if (corner.normal >= 0) {
+                normalKey = static_cast<int>(corner.normal);
+            } else if (group == 0) {
+                // s off: no sharing across faces, and out of every list.
+                vertexOf[c] = makeVertex(corner, flatNormal);
+                continue;
+            } else {
+                if (sumHead.empty())
+                    sumHead.assign(positionCount, -1);
+                int s = sumHead[slot];
+                while (s >= 0 && sums[static_cast<std::size_t>(s)].group != group)
+                    s = sums[static_cast<std::size_t>(s)].next;
+                if (s < 0) {
+                    s = static_cast<int>(sums.size());
+                    sums.push_back({group, sumHead[slot], {0, 0, 0}});
+                    sumHead[slot] = s;
+                }
+                float* sum = sums[static_cast<std::size_t>(s)].normal;
+                sum[0] += faceNormal[0];
+                sum[1] += faceNormal[1];
+                sum[2] += faceNormal[2];
+                normalKey = -2 - s;
+            }
+            const int text = static_cast<int>(corner.text);
+            int k = head[slot];
+            while (k >= 0 && (keys[static_cast<std::size_t>(k)].text != text ||
+                              keys[static_cast<std::size_t>(k)].normal != normalKey))
+                k = keys[static_cast<std::size_t>(k)].next;
+            if (k < 0) {
+                const float* normal = corner.normal >= 0 ? &reader.normals[3 * static_cast<std::size_t>(corner.normal)]
+                                                         : nullptr;
+                k = static_cast<int>(keys.size());
+                keys.push_back({head[slot], text, normalKey, makeVertex(corner, normal)});
+                head[slot] = k;
+            }
+            vertexOf[c] = keys[static_cast<std::size_t>(k)].vertex;
+        }
+
+        if (ranges.empty() || usedAs[materialKey] != ranges.back().material) {
+            if (usedAs[materialKey] == SIZE_MAX) {
+                usedAs[materialKey] = materials.size();
+                materials.push_back(materialKey == defaultKey ? defaultMaterial : library[materialKey]);
+            }
+            ranges.push_back({indices.size(), 0, usedAs[materialKey]});
+        }
+        if (count == 3) {
+            indices.push_back(vertexOf[0]);
+            indices.push_back(vertexOf[1]);
+            indices.push_back(vertexOf[2]);
+        } else {
+            triangulate(positions, corners, count, faceNormal, triangles);
+            for (int corner : triangles)
+                indices.push_back(vertexOf[corner]);
+        }
+        ranges.back().count = indices.size() - ranges.back().first;
+    }
+
+    for (Sum& sum : sums)
+        normalise(sum.normal);
+    if (!sums.empty()) {
+        for (const Key& key : keys)
+            if (key.normal <= -2)
+                std::memcpy(&vertexData[kFloatsPerVertex * std::size_t(key.vertex) + 3],
+                            sums[static_cast<std::size_t>(-2 - key.normal)].normal, 3 * sizeof(float));
+    }
+
+    for (int i = 0; i < 3; ++i) {
+        low[i] = vertexData.empty() ? 0.0f : std::numeric_limits<float>::infinity();
+        high[i] = vertexData.empty() ? 0.0f : -std::numeric_limits<float>::infinity();
+    }
+    for (std::size_t at = 0; at < vertexData.size(); at += kFloatsPerVertex) {
+        for (int i = 0; i < 3; ++i) {
+            low[i] = std::min(low[i], vertexData[at + i]);
+            high[i] = std::max(high[i], vertexData[at + i]);
+        }
+    }
+
+    describe(faults, reader.shortFaces.count, reader.shortFaces.firstLine, "face line", "face lines",
+             "with fewer than 3 corners skipped");
+    describe(faults, reader.paddedLines.count, reader.paddedLines.firstLine, "value line", "value lines",
+             "short of values padded with 0");
+    describe(faults, droppedFaces.count, droppedFaces.firstLine, "face", "faces",
+             "with a position index out of range dropped");
+    describe(faults, badNormals.count, badNormals.firstLine, "corner", "corners",
+             "with a normal index out of range given a made one");
+    describe(faults, badTexts.count, badTexts.firstLine, "corner", "corners",
+             "with a texture index out of range given none");
+    if (unknownNames > 0 && !libraryFailed)
+        describe(faults, unknownNames, 0, "usemtl line", "usemtl lines",
+                 ("naming no material read, \"" + firstUnknown + "\" the first, drawn with the default").c_str());
+    if (!faults.empty()) {
+        faults = (source.empty() ? std::string("<memory>") : source) + ": " + faults;
+        if (!source.empty())
+            std::fprintf(stderr, "%s\n", faults.c_str());
+    }
+}
+
+std::string Model::info() const
+{
+    return "triangles " + std::to_string(indices.size() / 3) + ", vertices " +
+           std::to_string(vertexData.size() / kFloatsPerVertex) + ", materials " + std::to_string(materials.size());
+}
+
+// ---- Upload and drawing -------------------------------------------------------------
+
+void Model::createOpenGLBinding()
+{
+    glGenVertexArrays(1, &vao);
+    glBindVertexArray(vao);
+    glGenBuffers(2, vbo);
+    glBindBuffer(GL_ARRAY_BUFFER, vbo[0]);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexData.size() * sizeof(float)), vertexData.data(),
+                 GL_STATIC_DRAW);
+    const GLsizei stride = kFloatsPerVertex * sizeof(float);
+    const int sizes[3] = {3, 3, 2};
+    for (GLuint attribute = 0, offset = 0; attribute < 3; offset += static_cast<GLuint>(sizes[attribute++])) {
+        glVertexAttribPointer(attribute, sizes[attribute], GL_FLOAT, GL_FALSE, stride,
+                              reinterpret_cast<const void*>(static_cast<std::uintptr_t>(offset * sizeof(float))));
+        glEnableVertexAttribArray(attribute);
+    }
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, vbo[1]);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(unsigned)),
+                 indices.data(), GL_STATIC_DRAW);
+    glBindVertexArray(0);
+
+    // The white picture of plain materials; the unpack buffer a caller left bound
+    // would turn the pointer into an offset, so it is set aside for the upload.
+    GLint unpackBuffer = 0;
+    glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
+    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    const unsigned char texel[4] = {255, 255, 255, 255};
+    glGenTextures(1, &white);
+    glBindTexture(GL_TEXTURE_2D, white);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(unpackBuffer));
+
+    // One texture per picture file, however many materials use it.
+    std::unordered_map<std::string, GLuint> loaded; // 0 where the file would not load
+    pictures.clear();
+    textureOf.assign(materials.size(), white);
+    for (std::size_t i = 0; i < materials.size(); ++i) {
+        Material& material = materials[i];
+        if (material.picture.empty())
+            continue;
+        auto found = loaded.find(material.picture);
+        if (found == loaded.end()) {
+            auto picture = std::make_unique<Texture>(material.picture.c_str(), pictureKind(material.picture));
+            GLuint name = picture->getTexID();
+            if (picture->getWidth() > 0) {
+                pictures.push_back(std::move(picture));
+            } else {
+                glDeleteTextures(1, &name); // the decoder has named the file
+                name = 0;
+            }
+            found = loaded.emplace(material.picture, name).first;
+        }
+        if (found->second)
+            textureOf[i] = found->second;
+        else
+            material = defaultMaterial;
+    }
+}
+
+void Model::draw(unsigned program)
+{
+    const GLint colour = glGetUniformLocation(program, "materialColour");
+    const GLint sampler = glGetUniformLocation(program, "materialPicture");
+    glUniform1i(sampler, 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindVertexArray(vao);
+    for (const Range& range : ranges) {
+        glUniform4fv(colour, 1, materials[range.material].colour);
+        glBindTexture(GL_TEXTURE_2D, textureOf[range.material]);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(range.count), GL_UNSIGNED_INT,
+                       reinterpret_cast<const void*>(range.first * sizeof(unsigned)));
+    }
+}
+
+} // namespace vornak_engine

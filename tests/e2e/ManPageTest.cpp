@@ -1,0 +1,94 @@
+// The manual page the build writes from `vornak --help`, read as man shows it:
+// it must name the same options with the same values, and render cleanly.
+
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// Option names ("-h,--help", "--window") mapped to the rest of their line.
+using OptionTable = std::map<std::string, std::string>;
+
+// The lines of a list that start with an option at `indent`, after the line `from`
+// and up to the next line at column 0.
+OptionTable optionLines(const std::string& text, const std::string& from, int indent)
+{
+    const std::regex entry("^ {" + std::to_string(indent) + "}(-[^ ,]+(?:, ?-[^ ,]+)?)(.*)$");
+    OptionTable table;
+    std::istringstream lines(text);
+    std::string line;
+    bool inside = false;
+    while (std::getline(lines, line)) {
+        if (line == from) {
+            inside = true;
+            continue;
+        }
+        if (!inside)
+            continue;
+        if (!line.empty() && line[0] != ' ')
+            break;
+        std::smatch m;
+        if (std::regex_match(line, m, entry))
+            table[std::regex_replace(m[1].str(), std::regex(", "), ",")] = m[2].str();
+    }
+    return table;
+}
+
+// The value an option takes, from the rest of a --help line: help always leaves
+// two spaces before a description.
+std::string helpValue(const std::string& rest)
+{
+    std::smatch m;
+    return std::regex_match(rest, m, std::regex(" ([^ ]+)(  .*)?")) ? m[1].str() : "";
+}
+
+ProcessResult sh(const std::string& command)
+{
+    TempDir dir;
+    Process process("/bin/sh", {"-c", command}, dir.path());
+    return process.wait(30);
+}
+
+} // namespace
+
+TEST(ManPage, NamesWhatHelpNamesAndRendersCleanly)
+{
+    TempDir dir;
+    Process vornak(VORNAK_BINARY, {"--help"}, dir.path(), {"DISPLAY", "WAYLAND_DISPLAY"});
+    const ProcessResult help = vornak.wait(10);
+    ASSERT_TRUE(help.exited && help.status == 0) << help.err;
+    // A nearly empty page would pass the comparison below just as a full one.
+    const OptionTable fromHelp = optionLines(help.out, "Options:", 2);
+    ASSERT_GE(fromHelp.size(), 10u) << help.out;
+    ASSERT_EQ(fromHelp.count("--capture"), 1u) << help.out;
+
+    // As man shows it: plain text, wide enough that no entry wraps; -ww: every warning.
+    const ProcessResult page = sh(std::string("groff -man -Tascii -ww -P-cbou -rLL=200n ") + VORNAK_MAN_PAGE);
+    ASSERT_TRUE(page.exited && page.status == 0) << page.err;
+    EXPECT_EQ(page.err, "") << "groff warns about the page";
+    const OptionTable fromPage = optionLines(page.out, "OPTIONS", 7);
+
+    for (const auto& [name, value] : fromHelp) {
+        SCOPED_TRACE(name);
+        const auto it = fromPage.find(name);
+        ASSERT_NE(it, fromPage.end()) << "missing from the manual page:\n" << page.out;
+        // man may set a short option's description on its line, after one space.
+        const std::string expected = helpValue(value).empty() ? "" : " " + helpValue(value);
+        const std::string& rest = it->second;
+        EXPECT_TRUE(rest.compare(0, expected.size(), expected) == 0 &&
+                    (rest.size() == expected.size() || rest[expected.size()] == ' '))
+            << "help: " << name << value << "\npage: " << name << rest;
+    }
+    for (const auto& [name, value] : fromPage)
+        EXPECT_EQ(fromHelp.count(name), 1u) << name << " is in the manual page but not in --help";
+    EXPECT_NE(page.out.find("vornak " VORNAK_VERSION), std::string::npos) << "the page's version is stale";
+    // Text that troff would take for a request vanishes silently: the help's summary must survive.
+    EXPECT_NE(page.out.find("Without options it plays full-screen"), std::string::npos) << page.out;
+}

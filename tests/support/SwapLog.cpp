@@ -1,0 +1,40 @@
+#include "support/SwapLog.h"
+
+#include <cstdlib>
+#include <sstream>
+#include <unistd.h>
+
+SwapLog::SwapLog() : path_(dir_.path() + "/swaps") {}
+
+std::vector<std::string> SwapLog::environment() const
+{
+    // The sanitizer suite preloads its own libraries; keep them.
+    const char* preloaded = std::getenv("LD_PRELOAD");
+    return {"SWAP_LOG=" + path_,
+            std::string("LD_PRELOAD=" VORNAK_SWAP_COUNTER) + (preloaded ? std::string(":") + preloaded : "")};
+}
+
+std::vector<double> SwapLog::times() const
+{
+    // Made by the program's first frame.
+    if (access(path_.c_str(), R_OK) != 0)
+        return {};
+    std::istringstream in(readFile(path_));
+    std::vector<double> times;
+    for (double at; in >> at;)
+        times.push_back(at);
+    return times;
+}
+
+double SwapLog::waitForFirst(Process& process, double timeoutSeconds) const
+{
+    const double until = monotonicSeconds() + timeoutSeconds;
+    for (;;) {
+        const std::vector<double> seen = times();
+        if (!seen.empty())
+            return seen.front();
+        if (!process.running() || monotonicSeconds() > until)
+            return -1;
+        usleep(20000);
+    }
+}

@@ -1,0 +1,405 @@
+#include "vornak/Model.h"
+#include "vornak/FileData.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <dirent.h>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using vornak_engine::Model;
+using vornak_engine::ObjReader;
+using Vec3 = std::array<float, 3>;
+
+ObjReader read(const std::string& text, unsigned threads = 1, std::size_t chunkBytes = std::size_t(1) << 18)
+{
+    ObjReader reader;
+    ObjReader::Options options;
+    options.polygons = true;
+    options.threads = threads;
+    options.chunkBytes = chunkBytes;
+    reader.readBytes(text.data(), text.size(), options);
+    return reader;
+}
+
+std::unique_ptr<Model> build(const std::string& text, const std::vector<Model::Material>& library = {})
+{
+    auto model = Model::withoutGL();
+    model->assemble(read(text), library);
+    return model;
+}
+
+Vec3 at(const Model& model, unsigned vertex, int offset = 0)
+{
+    const float* v = &model.vertexData[8 * vertex + offset];
+    return {v[0], v[1], v[2]};
+}
+
+std::vector<Vec3> cornersOf(const Model& model, std::size_t triangle)
+{
+    std::vector<Vec3> out;
+    for (int c = 0; c < 3; ++c)
+        out.push_back(at(model, model.indices[3 * triangle + c]));
+    return out;
+}
+
+float dot(const Vec3& a, const Vec3& b)
+{
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+// Signed area in the xy plane.
+float area(const std::vector<Vec3>& p)
+{
+    return 0.5f * ((p[1][0] - p[0][0]) * (p[2][1] - p[0][1]) - (p[1][1] - p[0][1]) * (p[2][0] - p[0][0]));
+}
+
+const std::string kSquare = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
+
+TEST(Model, EveryPolygonBecomesTrianglesOfItsOwnCorners)
+{
+    const struct {
+        const char* label;
+        std::string text;
+        std::size_t triangles;
+        float area; // total, counter-clockwise in the xy plane
+    } rows[] = {
+        {"triangle", kSquare + "f 1 2 3\n", 1, 0.5f},
+        {"quad", kSquare + "f 1 2 3 4\n", 2, 1.0f},
+        {"pentagon", kSquare + "v 0.5 1.5 0\nf 1 2 3 5 4\n", 3, 1.25f},
+        {"mixed", kSquare + "v 0.5 1.5 0\nf 1 2 3\nf 1 3 4\nf 4 3 5\nf 1 2 3 5 4\n", 6, 2.5f},
+        // An L: a fan from its first corner would cover the notch.
+        {"concave", "v 0 0 0\nv 2 0 0\nv 2 1 0\nv 1 1 0\nv 1 2 0\nv 0 2 0\nf 3 4 5 6 1 2\n", 4, 3.0f},
+        {"concave, clockwise", "v 0 0 0\nv 2 0 0\nv 2 1 0\nv 1 1 0\nv 1 2 0\nv 0 2 0\nf 2 1 6 5 4 3\n", 4, -3.0f},
+        {"relative corners past the third", kSquare + "f -4 -3 -2 -1\n", 2, 1.0f},
+        {"tabs and double blanks", kSquare + "f 1 2 3\t 4\nf 1  2 3  4 \n", 4, 2.0f},
+        {"carriage returns", kSquare + "f 1 2 3 4\r\nf 1 2 3 4 \r\n", 4, 2.0f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        auto model = build(row.text);
+        ASSERT_EQ(model->indices.size(), 3 * row.triangles);
+        float total = 0;
+        for (std::size_t t = 0; t < row.triangles; ++t) {
+            const auto corners = cornersOf(*model, t);
+            // Every triangle turns the polygon's way: none folds over outside it.
+            EXPECT_GE(area(corners) * row.area, 0.0f) << "triangle " << t;
+            total += area(corners);
+        }
+        EXPECT_NEAR(total, row.area, 1e-5);
+        EXPECT_EQ(model->faultSummary(), "");
+    }
+    {
+        SCOPED_TRACE("the quad's corners in order");
+        auto model = build(kSquare + "f 1 2 3 4\n");
+        EXPECT_EQ(cornersOf(*model, 0), (std::vector<Vec3>{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}));
+        EXPECT_EQ(cornersOf(*model, 1), (std::vector<Vec3>{{0, 0, 0}, {1, 1, 0}, {0, 1, 0}}));
+    }
+    const struct {
+        const char* label;
+        const char* text;
+        std::size_t triangles;
+    } degenerate[] = {
+        {"in a line", "v 0 0 0\nv 1 1 1\nv 2 2 2\nv 3 3 3\nv 4 4 4\nf 1 2 3 4 5\n", 3},
+        {"one point", "v 0 0 0\nf 1 1 1 1 1 1\n", 4},
+        {"crossing", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nf 1 4 2 3\n", 2},
+        {"not numbers", "v nan 0 0\nv 1 inf 0\nv 0 1 0\nv 1 1 0\nf 1 2 3 4\n", 2},
+        {"a notch and a crossing", "v 0 0 0\nv 2 0 0\nv 2 1 0\nv 1 1 0\nv 1 2 0\nv 0 2 0\nf 1 2 3 4 6 5\n", 4},
+    };
+    for (const auto& row : degenerate) {
+        SCOPED_TRACE(row.label);
+        auto model = build(row.text);
+        EXPECT_EQ(model->indices.size(), 3 * row.triangles);
+        for (unsigned index : model->indices)
+            EXPECT_LT(index, model->vertexData.size() / 8);
+    }
+}
+
+TEST(Model, PolygonsReadTheSameInChunksOnThreads)
+{
+    std::string text;
+    for (int i = 0; i < 300; ++i) {
+        text += "v " + std::to_string(i) + " 0 " + std::to_string(i % 7) + "\nvt 0.5 0.5\n";
+        if (i >= 5)
+            text += (i % 3 ? "f -1/-1 -2/-2 -3/-3 -4/-4 -5/-5\n" : "s " + std::to_string(i % 4) + "\nusemtl m" +
+                                                                      std::to_string(i % 5) + "\nf 1 2 3 4\n");
+    }
+    const ObjReader whole = read(text);
+    const ObjReader chunked = read(text, 2, 97);
+    EXPECT_EQ(whole.extraCorners, chunked.extraCorners);
+    EXPECT_EQ(whole.names, chunked.names);
+    ASSERT_EQ(whole.polygons.size(), chunked.polygons.size());
+    for (std::size_t i = 0; i < whole.polygons.size(); ++i) {
+        EXPECT_EQ(whole.polygons[i].face, chunked.polygons[i].face);
+        EXPECT_EQ(whole.polygons[i].first, chunked.polygons[i].first);
+        EXPECT_EQ(whole.polygons[i].count, chunked.polygons[i].count);
+    }
+    ASSERT_EQ(whole.marks.size(), chunked.marks.size());
+    for (std::size_t i = 0; i < whole.marks.size(); ++i) {
+        EXPECT_EQ(whole.marks[i].face, chunked.marks[i].face);
+        EXPECT_EQ(whole.marks[i].value, chunked.marks[i].value);
+    }
+    auto a = Model::withoutGL(), b = Model::withoutGL();
+    a->assemble(whole, {});
+    b->assemble(chunked, {});
+    EXPECT_EQ(a->indices, b->indices);
+    EXPECT_EQ(a->vertexData, b->vertexData);
+    // Without the option the reader keeps none of it, as Mesh3D reads.
+    ObjReader plain;
+    plain.readBytes(text.data(), text.size(), {});
+    EXPECT_TRUE(plain.extraCorners.empty() && plain.polygons.empty() && plain.marks.empty() && plain.names.empty());
+    EXPECT_EQ(plain.faces.size(), whole.faces.size());
+}
+
+TEST(Model, ACornerIsAVertexOnlyWithItsOwnTextureAndNormal)
+{
+    // A cube of six quads over eight positions, every face its own picture corners.
+    std::string cube = "v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\nv -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n";
+    for (int f = 0; f < 6; ++f)
+        cube += "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n";
+    const char* faces[] = {"5 6 7 8", "2 1 4 3", "6 2 3 7", "1 5 8 4", "8 7 3 4", "1 2 6 5"};
+    std::string shared = cube, seams = cube, flat = cube + "s off\n";
+    int text = 1;
+    for (const char* face : faces) {
+        int p[4];
+        std::sscanf(face, "%d %d %d %d", &p[0], &p[1], &p[2], &p[3]);
+        shared += "f " + std::string(face) + "\n";
+        seams += "f";
+        for (int c = 0; c < 4; ++c)
+            seams += " " + std::to_string(p[c]) + "/" + std::to_string(text++);
+        seams += "\n";
+        flat += "f " + std::string(face) + "\n";
+    }
+    const struct {
+        const char* label;
+        std::string text;
+        std::size_t vertices;
+    } rows[] = {
+        {"no texture or normal: shared, smooth", shared, 8},
+        {"a texture corner per face corner", seams, 24},
+        {"the same texture corner twice: shared", kSquare + "vt 0 0\nf 1/1 2/1 3/1\nf 1/1 3/1 4/1\n", 4},
+        {"flat faces: nothing shared", flat, 24},
+        {"one normal for all: shared", kSquare + "vn 0 0 1\nf 1//1 2//1 3//1\nf 1//1 3//1 4//1\n", 4},
+        {"two normals at an edge", kSquare + "vn 0 0 1\nvn 0 1 0\nf 1//1 2//1 3//1\nf 1//2 3//2 4//2\n", 6},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        auto model = build(row.text);
+        EXPECT_EQ(model->vertexData.size() / 8, row.vertices);
+    }
+    auto model = build(seams);
+    for (std::size_t t = 0; t < model->indices.size() / 3; ++t) {
+        // Each face's corners carry 0 0, 1 0, 1 1, 0 1 in order, whatever other faces say.
+        const float u[2][3][2] = {{{0, 0}, {1, 0}, {1, 1}}, {{0, 0}, {1, 1}, {0, 1}}};
+        for (int c = 0; c < 3; ++c) {
+            const float* uv = &model->vertexData[8 * model->indices[3 * t + c] + 6];
+            EXPECT_EQ(uv[0], u[t % 2][c][0]) << t << " " << c;
+            EXPECT_EQ(uv[1], u[t % 2][c][1]) << t << " " << c;
+        }
+    }
+}
+
+std::string sphere(bool normals, int along = 12, int around = 20)
+{
+    std::string text;
+    for (int i = 1; i < along; ++i)
+        for (int j = 0; j < around; ++j) {
+            const double a = M_PI * i / along, b = 2 * M_PI * j / around;
+            const double x = std::sin(a) * std::cos(b), y = std::cos(a), z = -std::sin(a) * std::sin(b);
+            text += "v " + std::to_string(x + 3) + " " + std::to_string(y) + " " + std::to_string(z) + "\n";
+            if (normals)
+                text += "vn " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(z) + "\n";
+        }
+    text += "v 3 1 0\nv 3 -1 0\n";
+    if (normals)
+        text += "vn 0 1 0\nvn 0 -1 0\n";
+    const int north = (along - 1) * around + 1, south = north + 1;
+    auto ring = [&](int i, int j) { return std::to_string((i - 1) * around + j % around + 1); };
+    auto corner = [&](const std::string& p) { return normals ? p + "//" + p : p; };
+    for (int j = 0; j < around; ++j) {
+        text += "f " + corner(std::to_string(north)) + " " + corner(ring(1, j)) + " " + corner(ring(1, j + 1)) + "\n";
+        for (int i = 1; i + 1 < along; ++i)
+            text += "f " + corner(ring(i, j)) + " " + corner(ring(i + 1, j)) + " " + corner(ring(i + 1, j + 1)) + " " +
+                    corner(ring(i, j + 1)) + "\n";
+        text += "f " + corner(std::to_string(south)) + " " + corner(ring(along - 1, j + 1)) + " " +
+                corner(ring(along - 1, j)) + "\n";
+    }
+    return text;
+}
+
+TEST(Model, NormalsAreMadeWhereTheFileHasNone)
+{
+    {
+        SCOPED_TRACE("a closed smooth model: outward, close to the true sphere's");
+        auto model = build(sphere(false));
+        ASSERT_EQ(model->vertexData.size() / 8, 11u * 20 + 2);
+        for (unsigned v = 0; v < model->vertexData.size() / 8; ++v) {
+            Vec3 out = at(*model, v);
+            out[0] -= 3;
+            const Vec3 n = at(*model, v, 3);
+            EXPECT_NEAR(dot(n, n), 1.0f, 1e-4) << v;
+            EXPECT_GT(dot(n, out), 0.97f) << v;
+        }
+    }
+    {
+        SCOPED_TRACE("a file with normals keeps them");
+        const std::string text = sphere(true);
+        auto model = build(text);
+        const ObjReader reader = read(text);
+        for (unsigned v = 0; v < model->vertexData.size() / 8; ++v) {
+            const Vec3 n = at(*model, v, 3);
+            bool found = false;
+            for (std::size_t i = 0; i < reader.normals.size() && !found; i += 3)
+                found = n == Vec3{reader.normals[i], reader.normals[i + 1], reader.normals[i + 2]};
+            EXPECT_TRUE(found) << v;
+        }
+    }
+    // Two squares meeting at a right angle along the x axis.
+    const std::string hinge = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 -1\nv 1 0 -1\n";
+    const struct {
+        const char* label;
+        std::string text;
+        std::size_t vertices;
+        Vec3 edge; // the normal at the shared edge's first end, in the first face
+    } rows[] = {
+        {"one smoothing group: shared and averaged", hinge + "s 1\nf 1 2 3 4\nf 5 6 2 1\n", 6,
+         {0, -std::sqrt(0.5f), std::sqrt(0.5f)}},
+        {"no s line: smooth", hinge + "f 1 2 3 4\nf 5 6 2 1\n", 6, {0, -std::sqrt(0.5f), std::sqrt(0.5f)}},
+        {"two groups: a hard edge", hinge + "s 1\nf 1 2 3 4\ns 2\nf 5 6 2 1\n", 8, {0, 0, 1}},
+        {"s off: flat faces", hinge + "s off\nf 1 2 3 4\nf 5 6 2 1\n", 8, {0, 0, 1}},
+        {"s 0 is off too", hinge + "s 0\nf 1 2 3 4\nf 5 6 2 1\n", 8, {0, 0, 1}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        auto model = build(row.text);
+        EXPECT_EQ(model->vertexData.size() / 8, row.vertices);
+        const Vec3 n = at(*model, model->indices[0], 3);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(n[i], row.edge[i], 1e-6) << i;
+    }
+}
+
+TEST(Model, MaterialsAreReadFromTheirFile)
+{
+    const std::string mtl = "# two materials\n"
+                            "newmtl red\nKd 1 0 0\nKa 0.1 0.1 0.1\nillum 2\nd 0.5\n"
+                            "newmtl paper wrap\r\nKd 0.25\nTr 0.25\nmap_Kd -s 2 2 1 textures\\paper.png\n"
+                            "newmtl abs\nmap_Kd /pictures/abs.jpg\n";
+    std::vector<Model::Material> materials;
+    const Model::Tally unusable = Model::readMaterials(mtl.data(), mtl.size(), "models/", materials);
+    EXPECT_EQ(unusable.count, 0);
+    ASSERT_EQ(materials.size(), 3u);
+    EXPECT_EQ(materials[0].name, "red");
+    EXPECT_EQ(std::vector<float>(materials[0].colour, materials[0].colour + 4), (std::vector<float>{1, 0, 0, 0.5f}));
+    EXPECT_EQ(materials[0].picture, "");
+    EXPECT_EQ(materials[1].name, "paper wrap");
+    EXPECT_EQ(std::vector<float>(materials[1].colour, materials[1].colour + 4),
+              (std::vector<float>{0.25f, 0.25f, 0.25f, 0.75f}));
+    EXPECT_EQ(materials[1].picture, "models/textures/paper.png");
+    EXPECT_EQ(materials[2].picture, "/pictures/abs.jpg");
+
+    const struct {
+        const char* text;
+        long long count;
+        int firstLine;
+    } damaged[] = {
+        {"Kd 1 0 0\nnewmtl a\n", 1, 1},
+        {"newmtl a\nKd 1 x 0\nKd 1 0\nd\nd 1 2\nKd 1e99 0 0\nmap_Kd\n", 6, 2},
+        {"newmtl a\nKd 1 0 0\n\x89PNG\0\x1a\n", 1, 3},
+        {"newmtl\nKd 1 0 0\n", 2, 1},
+    };
+    for (const auto& row : damaged) {
+        SCOPED_TRACE(row.text);
+        std::vector<Model::Material> out;
+        const std::string text(row.text, std::strlen(row.text) + (std::strstr(row.text, "PNG") ? 3 : 0));
+        const Model::Tally tally = Model::readMaterials(text.data(), text.size(), "", out);
+        EXPECT_EQ(tally.count, row.count);
+        EXPECT_EQ(tally.firstLine, row.firstLine);
+    }
+}
+
+TEST(Model, UsemtlRangesKeepFileOrderAndTheirMaterials)
+{
+    std::vector<Model::Material> library(2);
+    library[0].name = "red";
+    library[1].name = "blue";
+    const std::string text = kSquare + "f 1 2 3\nusemtl blue\nf 1 3 4\nf 1 2 3 4\nusemtl red\nusemtl red\nf 1 2 3\n"
+                                       "usemtl nowhere\nf 1 2 3\nusemtl blue\nf 1 2 3\n";
+    auto model = Model::withoutGL();
+    model->assemble(read(text), library, "scene.obj");
+    ASSERT_EQ(model->ranges.size(), 5u);
+    const std::size_t first[] = {0, 3, 12, 15, 18}, count[] = {3, 9, 3, 3, 3};
+    const char* names[] = {"", "blue", "red", "", "blue"};
+    for (std::size_t i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(model->ranges[i].first, first[i]);
+        EXPECT_EQ(model->ranges[i].count, count[i]);
+        EXPECT_EQ(model->materials[model->ranges[i].material].name, names[i]);
+    }
+    EXPECT_EQ(model->materials.size(), 3u); // the default, blue, red: each once
+    EXPECT_EQ(model->info(), "triangles 7, vertices 4, materials 3");
+    EXPECT_EQ(model->faultSummary(),
+              "scene.obj: 1 usemtl line naming no material read, \"nowhere\" the first, drawn with the default");
+}
+
+TEST(Model, FaultsAreSummedUpAndBoundsCoverWhatIsDrawn)
+{
+    const std::string text = kSquare + "vt 0 0\nvn 0 0 1\nv 100 100 100\nf 1/1/1 2/9/1 3/1/7 4\nf 1 2 9\nf 1 2\n";
+    auto model = Model::withoutGL();
+    model->assemble(read(text), {}, "faulty.obj");
+    EXPECT_EQ(model->indices.size(), 6u);
+    EXPECT_EQ(model->faultSummary(), "faulty.obj: 1 face line with fewer than 3 corners skipped (first at line 10); "
+                                     "1 face with a position index out of range dropped (first at line 9); "
+                                     "1 corner with a normal index out of range given a made one (first at line 8); "
+                                     "1 corner with a texture index out of range given none (first at line 8)");
+    // The unused position 5 is outside the bounds.
+    EXPECT_EQ((Vec3{model->low[0], model->low[1], model->low[2]}), (Vec3{0, 0, 0}));
+    EXPECT_EQ((Vec3{model->high[0], model->high[1], model->high[2]}), (Vec3{1, 1, 0}));
+    auto empty = build("");
+    EXPECT_EQ(empty->info(), "triangles 0, vertices 0, materials 0");
+    EXPECT_EQ((Vec3{empty->low[0], empty->high[1], empty->high[2]}), (Vec3{0, 0, 0}));
+}
+
+// Every OBJ the repository fuzzes from or ships, read and assembled: under the
+// sanitizers, nothing may be reported.
+TEST(Model, TheRepositorysOwnFilesAssemble)
+{
+    std::vector<std::string> files = {VORNAK_SOURCE_DIR "/examples/knot.obj", VORNAK_SOURCE_DIR "/examples/gift.obj"};
+    const std::string corpus = VORNAK_SOURCE_DIR "/fuzz/corpus/";
+    for (const char* set : {"obj", "model"}) {
+        if (DIR* dir = opendir((corpus + set).c_str())) {
+            while (dirent* entry = readdir(dir))
+                if (entry->d_name[0] != '.')
+                    files.push_back(corpus + set + "/" + entry->d_name);
+            closedir(dir);
+        }
+    }
+    ASSERT_GT(files.size(), 8u);
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        testing::internal::CaptureStderr();
+        auto model = Model::withoutGL();
+        const bool read = model->load(file.c_str());
+        testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(read);
+        EXPECT_EQ(model->indices.size() % 3, 0u);
+        for (unsigned index : model->indices)
+            ASSERT_LT(index, model->vertexData.size() / 8);
+        for (const auto& range : model->ranges)
+            ASSERT_LE(range.first + range.count, model->indices.size());
+    }
+    auto gift = Model::withoutGL();
+    testing::internal::CaptureStderr();
+    gift->load(VORNAK_SOURCE_DIR "/examples/gift.obj");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(gift->info(), "triangles 316, vertices 202, materials 3");
+    EXPECT_EQ(gift->materials[0].picture, VORNAK_SOURCE_DIR "/examples/gift-paper.png");
+}
+
+} // namespace
