@@ -2,8 +2,8 @@
 
 #include <SDL_mixer.h>
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace {

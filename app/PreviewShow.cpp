@@ -5,8 +5,8 @@
 #include "app/Presentation.h"
 #include "app/Preview.h"
 #include "app/ShowStage.h"
-#include "demo/Christmas.h"
 #include "app/StopSignals.h"
+#include "demo/Christmas.h"
 #include "demo/DataFolder.h"
 
 #include <SDL.h>

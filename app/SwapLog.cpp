@@ -1,9 +1,9 @@
 #include "app/SwapLog.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <cerrno>
 
 SwapLog::SwapLog()
 {
