@@ -28,7 +28,9 @@ namespace {
 
 const std::string kBinary = VORNAK_BINARY;
 constexpr int kRate = 44100;      // the device's rate, 16-bit stereo
-constexpr double kClick = 1.0;    // tests/fixtures/click.mp3: 3 s, clicks at 1.0 and 2.6 s
+// tests/fixtures/click.mp3: 3 s of silence with 10 ms bursts of 1 kHz at 1.0 and 2.6 s (LAME
+// through ffmpeg, whose gapless header puts them there to the sample for SDL_mixer too).
+constexpr double kClick = 1.0;
 constexpr double kFrame = 1.0 / 60;
 constexpr double kSameWrite = 0.01; // the driver writes a stretch every 46 ms
 
