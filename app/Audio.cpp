@@ -51,3 +51,21 @@ Mix_Music* loadMusic(const std::string& path)
         std::fprintf(stderr, "%s: cannot load music: %s\n", path.c_str(), Mix_GetError());
     return music;
 }
+
+double decodedLength(const std::string& path)
+{
+    Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
+    if (!chunk) {
+        std::fprintf(stderr, "%s: cannot decode the music: %s\n", path.c_str(), Mix_GetError());
+        return 0;
+    }
+    int rate = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    double seconds = 0;
+    // The chunk holds the track converted to the device's format.
+    if (Mix_QuerySpec(&rate, &format, &channels) != 0 && rate > 0 && channels > 0)
+        seconds = static_cast<double>(chunk->alen) / (SDL_AUDIO_BITSIZE(format) / 8 * channels) / rate;
+    Mix_FreeChunk(chunk);
+    return seconds;
+}

@@ -15,3 +15,9 @@ bool openSilentAudio();
 
 // Loads the track; on failure prints one line naming the file and returns null.
 Mix_Music* loadMusic(const std::string& path);
+
+// The track's length as it decodes, sample for sample, in seconds; 0 after
+// one line naming the file when it cannot be decoded. Slower than the music's
+// own estimate (Mix_MusicDuration), which can be frames off: it reads the
+// whole track. Needs an open audio device.
+double decodedLength(const std::string& path);

@@ -88,8 +88,12 @@ std::string plan(const Options& options, Plan& p)
         Mix_Music* music = loadMusic(path);
         if (!music)
             return path + " is needed for " + (video ? "a video's sound" : "the show's length (or give --to)");
-        length = Mix_MusicDuration(music);
         Mix_FreeMusic(music);
+        // The music's own estimate can be frames longer than the sound ffmpeg
+        // decodes, which would leave the video's last frames without it.
+        length = decodedLength(path);
+        if (length <= 0)
+            return path + " cannot be decoded for " + (video ? "a video's sound" : "the show's length (or give --to)");
         p.music = path;
     }
     p.to = options.to ? *options.to : length;

@@ -1,13 +1,79 @@
 #include "app/Clock.h"
 
-#include <SDL.h>
+#include <SDL_mixer.h>
 
-void MusicClock::start()
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace {
+
+double wallSeconds()
 {
-    startTicks_ = SDL_GetTicks();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-double MusicClock::seconds() const
+// The rate the device really runs at, which may not be the one asked for.
+double mixerRate(int& bytesPerFrame)
 {
-    return (static_cast<double>(SDL_GetTicks()) - static_cast<double>(startTicks_)) / 1000.0;
+    int rate = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    if (Mix_QuerySpec(&rate, &format, &channels) == 0 || rate <= 0)
+        return 44100;
+    bytesPerFrame = std::max(1, SDL_AUDIO_BITSIZE(format) / 8 * channels);
+    return rate;
+}
+
+} // namespace
+
+MixerClock::MixerClock(double offset) : clock_(mixerRate(bytesPerFrame_))
+{
+    clock_.setOffset(offset);
+    Mix_SetPostMix(&MixerClock::handOver, this);
+}
+
+MixerClock::~MixerClock()
+{
+    // Waits for a running callback: none sees this clock once it has gone.
+    Mix_SetPostMix(nullptr, nullptr);
+}
+
+void MixerClock::restart(double from)
+{
+    clock_.restart(from);
+}
+
+double MixerClock::wallSeconds()
+{
+    return ::wallSeconds();
+}
+
+double MixerClock::seconds()
+{
+    return clock_.seconds(wallSeconds());
+}
+
+void SDLCALL MixerClock::handOver(void* self, Uint8*, int bytes)
+{
+    // Runs on the audio thread with the mixer locked (its lock is recursive).
+    // Silence before the music, and a paused or ended track, count for nothing.
+    if (!Mix_PlayingMusic() || Mix_PausedMusic())
+        return;
+    auto* clock = static_cast<MixerClock*>(self);
+    clock->clock_.handedOver(bytes / clock->bytesPerFrame_, wallSeconds());
+}
+
+void FrameLead::frameDone(double readAt, double swappedAt)
+{
+    // Smoothed over about ten frames: one slow frame moves it little.
+    constexpr double kWeight = 0.1;
+    const double toSwap = std::max(0.0, swappedAt - readAt);
+    toSwap_ = lastSwap_ < 0 ? toSwap : toSwap_ + kWeight * (toSwap - toSwap_);
+    if (lastSwap_ >= 0) {
+        const double interval = std::clamp(swappedAt - lastSwap_, 0.0, kMaxLead);
+        interval_ = interval_ == 0 ? interval : interval_ + kWeight * (interval - interval_);
+    }
+    lastSwap_ = swappedAt;
+    lead_ = std::clamp(toSwap_ + interval_ / 2, 0.0, kMaxLead);
 }

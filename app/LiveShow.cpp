@@ -6,12 +6,19 @@
 #include "app/ShowStage.h"
 #include "app/StartupTimings.h"
 #include "app/StopSignals.h"
+#include "app/SwapLog.h"
 #include "demo/Christmas.h"
 
+#include <GL/glew.h>
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 namespace {
+
+// A frame inside the title, drawn once before the show to warm up.
+constexpr double kFirstTitleFrame = 1.0 / 60;
+// A device that takes no sound at all still gets a picture after this (ms).
+constexpr int kMaxWaitForSound = 500;
 
 // Esc ends the show; in a window so does its close button. Full-screen, the
 // close request is ignored, as it always was.
@@ -40,31 +47,54 @@ int playShow(const Options& options)
     Christmas& demo = stage.demo();
     FramePacer pacer(window.window());
     const Presentation presentation(options.stretch);
-
-    Mix_PlayMusic(stage.music(), 1);
-    MusicClock clock;
-    clock.start();
-
     int width = 0;
     int height = 0;
+    SwapLog swapLog;
+
+    MixerClock clock(options.audioOffset);
+    FrameLead lead;
+    clock.restart(0);
+    Mix_PlayMusic(stage.music(), 1);
+    // While the device takes its first buffer: the title's pictures go up and
+    // the GL builds what its frame draws, in a back buffer cleared after.
+    window.drawableSize(width, height);
+    presentation.begin(width, height);
+    demo.show(kFirstTitleFrame);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glFinish();
+
     bool quit = false;
     bool first = true;
     bool preparing = true;
+    int waited = 0; // ms
     while (!quit) {
         quit = endRequested(options.windowed) || Mix_PlayingMusic() == 0;
         // The frame that ends the show is still drawn, as it always was.
-        const double t = clock.seconds();
+        const double readAt = clock.wallSeconds();
+        // Ahead by the lead only once the sound runs: before, nothing is heard to lead.
+        const double heard = clock.seconds();
+        // Until then no scene draws: wait for it rather than swap empty frames.
+        if (heard <= 0 && !quit && waited < kMaxWaitForSound) {
+            SDL_Delay(1);
+            ++waited;
+            continue;
+        }
+        const double t = heard > 0 ? heard + lead.seconds() : heard;
         window.drawableSize(width, height);
         presentation.begin(width, height);
         demo.show(t);
         window.swap();
-        if (first) {
+        lead.frameDone(readAt, clock.wallSeconds());
+        swapLog.swapped(t, readAt, heard);
+        // The first frame is the first to show the show: until the device
+        // takes the music's first buffer the clock stands at 0, where no scene draws.
+        if (first && t > 0) {
             first = false;
             timings.firstFrame();
         }
         // A little of what init() left for later after each frame, none before the first.
-        else if (preparing)
-            preparing = demo.prepareAhead();
+        else if (!first && preparing)
+            preparing = demo.prepareAhead(t);
         pacer.frameDone();
     }
     return 0;

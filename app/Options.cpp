@@ -148,6 +148,17 @@ std::optional<int> parseOptions(int argc, const char* const* argv, Options& opti
         ->needs(previewOpt);
     app.add_flag("--timings", options.timings, "Print how long each start-up step took");
 
+    // The sound's own delay, which the program cannot see.
+    double audioOffsetMs = 0;
+    auto* audioOffsetOpt =
+        app.add_option("--audio-offset", audioOffsetMs,
+                       "Milliseconds the sound is heard later (negative: earlier) than the pictures expect; "
+                       "set it when the cuts come before (positive) or after their beats, e.g. with Bluetooth "
+                       "headphones or a sound server with a long buffer (default 0)")
+            ->type_name("MS")
+            ->check(CLI::Range(-2000.0, 2000.0).description(""));
+    audioOffsetOpt->excludes(captureOpt);
+
     try {
         app.parse(argc, argv);
         // The preview is for working on the show beside an editor: a window unless asked otherwise.
@@ -158,6 +169,7 @@ std::optional<int> parseOptions(int argc, const char* const* argv, Options& opti
         }
         if (!size.empty())
             options.captureSize = *parseFrameSize(size);
+        options.audioOffset = audioOffsetMs / 1000.0;
         options.capture = options.captureOut.empty() ? CaptureKind::None : captureKindOf(options.captureOut);
         finish(app, options);
     } catch (const CLI::CallForHelp& e) {

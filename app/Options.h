@@ -41,6 +41,9 @@ struct Options {
 
     bool timings = false;
 
+    // Seconds the sound is heard later (positive) than the device says.
+    double audioOffset = 0;
+
     // Preview: --at is where it starts.
     bool preview = false;
     bool watch = false;

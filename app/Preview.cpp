@@ -52,8 +52,8 @@ bool drawsAt(const vornak_engine::Scene* scene, double t)
 
 } // namespace
 
-Preview::Preview(Christmas& demo, Mix_Music* music, double startAt, double wallNow)
-    : demo_(demo), music_(music), clock_(showLength(demo, music), wallNow)
+Preview::Preview(Christmas& demo, Mix_Music* music, double startAt, double wallNow, double audioOffset)
+    : demo_(demo), music_(music, audioOffset), clock_(showLength(demo, music), wallNow)
 {
     clock_.seek(startAt);
     syncMusic();

@@ -20,8 +20,9 @@ class Christmas;
 class Preview {
 public:
     // music may be null (a silent preview as long as the schedule). Starts
-    // playing at startAt; wallNow in seconds of any steady clock.
-    Preview(Christmas& demo, Mix_Music* music, double startAt, double wallNow);
+    // playing at startAt; wallNow in seconds of any steady clock. audioOffset:
+    // seconds the sound is heard later than the device says.
+    Preview(Christmas& demo, Mix_Music* music, double startAt, double wallNow, double audioOffset = 0);
 
     // One key press; false when it asks to quit.
     bool key(SDL_Keycode key, Uint16 modifiers, double wallNow);

@@ -1,17 +1,6 @@
 #include "app/PreviewMusic.h"
 
-#include <SDL.h>
-
-namespace {
-
-double wallSeconds()
-{
-    return static_cast<double>(SDL_GetPerformanceCounter()) / static_cast<double>(SDL_GetPerformanceFrequency());
-}
-
-} // namespace
-
-// SDL_mixer 2.6 measures and reads the track's position; before it, neither.
+// SDL_mixer 2.6 measures the track; before it, nothing does.
 double PreviewMusic::length() const
 {
 #if SDL_MIXER_VERSION_ATLEAST(2, 6, 0)
@@ -27,14 +16,17 @@ void PreviewMusic::playFrom(double t)
 {
     if (!music_)
         return;
+    if (!clock_)
+        clock_ = std::make_unique<MixerClock>(offset_);
     // Paused music still counts as playing; only an ended track needs a restart.
     if (!Mix_PlayingMusic())
         Mix_PlayMusic(music_, 1);
+    // Paused while it moves, so the clock counts no stretch of the old place as the new.
+    Mix_PauseMusic();
+    clock_->restart(t);
     Mix_SetMusicPosition(t);
     Mix_ResumeMusic();
     audible_ = true;
-    setAt_ = t;
-    setWall_ = wallSeconds();
 }
 
 void PreviewMusic::pause()
@@ -46,11 +38,7 @@ void PreviewMusic::pause()
 
 double PreviewMusic::position() const
 {
-    if (!music_ || !audible_ || !Mix_PlayingMusic())
+    if (!music_ || !audible_ || !Mix_PlayingMusic() || !clock_)
         return -1;
-#if SDL_MIXER_VERSION_ATLEAST(2, 6, 0)
-    return Mix_GetMusicPosition(music_);
-#else
-    return setAt_ + (wallSeconds() - setWall_);
-#endif
+    return clock_->seconds();
 }

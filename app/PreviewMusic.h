@@ -1,14 +1,20 @@
 #pragma once
 
 // The preview's hold on the music: play from any time, pause, and the
-// track's own position, so the picture can follow the sound. With no track
-// (missing file) everything is silent and the position unknown.
+// position of the sound being heard (the live show's clock), so the picture
+// can follow the sound. With no track (missing file) everything is silent
+// and the position unknown.
+
+#include "app/Clock.h"
 
 #include <SDL_mixer.h>
 
+#include <memory>
+
 class PreviewMusic {
 public:
-    explicit PreviewMusic(Mix_Music* music) : music_(music) {}
+    // offset: seconds the sound is heard later than the device says.
+    explicit PreviewMusic(Mix_Music* music, double offset = 0) : music_(music), offset_(offset) {}
 
     bool present() const { return music_ != nullptr; }
     // The track's length in seconds, or 0 when unknown.
@@ -17,14 +23,13 @@ public:
     void playFrom(double t);
     void pause();
     bool audible() const { return audible_; }
-    // Where the track is, in seconds; -1 while it is not audible.
+    // Where the sound being heard is in the track, in seconds; -1 while it is not audible.
     double position() const;
 
 private:
     Mix_Music* music_;
+    double offset_;
     bool audible_ = false;
-    // Without Mix_GetMusicPosition (SDL_mixer before 2.6) the position is
-    // counted from the moment it was set.
-    double setAt_ = 0;
-    double setWall_ = 0;
+    // Made on the first play: it takes over the mixer's one post-mix hook.
+    std::unique_ptr<MixerClock> clock_;
 };

@@ -6,6 +6,7 @@
 #include "app/Preview.h"
 #include "app/ShowStage.h"
 #include "app/StopSignals.h"
+#include "demo/Christmas.h"
 #include "demo/DataFolder.h"
 
 #include <SDL.h>
@@ -72,7 +73,7 @@ int playPreview(const Options& options)
     if (options.watch)
         watcher = std::make_unique<FileWatcher>(dataFolder());
 
-    Preview preview(stage.demo(), stage.music(), options.at.value_or(0), wallSeconds());
+    Preview preview(stage.demo(), stage.music(), options.at.value_or(0), wallSeconds(), options.audioOffset);
     FrameRate rate;
     std::string title;
     double titleDue = 0;
@@ -80,6 +81,7 @@ int playPreview(const Options& options)
     int height = 0;
     bool any = true;
     bool drawn = false;
+    bool preparing = true;
     while (handleEvents(preview, any)) {
         const double now = wallSeconds();
         bool reloaded = false;
@@ -98,6 +100,9 @@ int playPreview(const Options& options)
             presentation.begin(width, height);
             preview.frame(now);
             window.swap();
+            // What the show stages for later comes in between frames, as live.
+            if (preparing)
+                preparing = stage.demo().prepareAhead(preview.clock().time());
             pacer.frameDone();
             rate.frameDone(now);
             drawn = true;

@@ -55,12 +55,11 @@ ShowStage::ShowStage(WindowKind kind, const FrameSize& windowSize, StartupTiming
     window_->size(width, height);
     demo_ = new Christmas(width, height);
     keptDemo = demo_;
-    vornak_engine::DecodeQueue::setCurrent(pictures.get());
-    demo_->init();
-    vornak_engine::DecodeQueue::setCurrent(nullptr);
-    pictures.reset(); // frees what no scene took
+    // The pictures come in as the show needs them: the first frame waits
+    // only for its own.
+    demo_->initStaged(std::move(pictures));
     if (timings)
-        timings->mark("shaders compiled, pictures uploaded");
+        timings->mark("scenes made, shaders compiled");
 }
 
 ShowStage::~ShowStage()

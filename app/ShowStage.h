@@ -2,7 +2,8 @@
 
 // What the live show and the preview both stand on, brought up in the show's
 // order: SDL video and audio, the window and its GL context, the audio device
-// (or silence), the music and the demo with every scene loaded. Taken down in
+// (or silence), the music and the demo with every scene made, its pictures
+// staged (see Christmas::initStaged). Taken down in
 // reverse when it goes; the demo itself lives until the process ends.
 
 #include "app/Options.h"
@@ -18,8 +19,9 @@ class StartupTimings;
 class ShowStage {
 public:
     // Failures print one line and leave ok() false. The pictures decode on
-    // worker threads while SDL, the window and GL come up. Timings, if given,
-    // get the set-up, the music and the demo's loading as phases.
+    // worker threads while SDL, the window and GL come up, and go on decoding
+    // after. Timings, if given, get the set-up, the music and the demo's
+    // making as phases.
     ShowStage(WindowKind kind, const FrameSize& windowSize, StartupTimings* timings = nullptr);
     ~ShowStage();
     ShowStage(const ShowStage&) = delete;

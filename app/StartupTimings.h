@@ -9,8 +9,9 @@
 //   vornak: first frame 171.4 ms after start, 1.77x the 97.1 ms set-up
 //
 // The set-up is everything up to an open audio device: what any program of
-// this kind pays before it can draw. The first frame is on screen when its
-// swap returns.
+// this kind pays before it can draw. The first frame is the first to draw
+// the show (the title, once the device has taken the music's first buffer),
+// on screen when its swap returns.
 
 #include <string>
 #include <utility>

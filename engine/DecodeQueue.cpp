@@ -4,16 +4,20 @@
 #include "vornak/Platform.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace vornak_engine {
 
 namespace {
 
 DecodeQueue* currentQueue = nullptr;
+std::atomic<void (*)(const std::string&)> decodeHook{nullptr};
 
 // Decodes into the layout Texture uploads fastest.
 std::shared_ptr<const DecodedImage> decode(const std::string& path, ImgType type)
 {
+    if (auto hook = decodeHook.load())
+        hook(path);
     auto image = std::make_shared<DecodedImage>();
     bool ok = false;
     switch (type) {
@@ -120,6 +124,46 @@ void DecodeQueue::work()
         }
         ready.notify_all();
     }
+}
+
+bool DecodeQueue::park(Texture* texture, const char* path, ImgType type)
+{
+    if (!deferring_)
+        return false;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (entries.find(Key(path, type)) == entries.end())
+            return false;
+    }
+    parked_.push_back({texture, path, type});
+    return true;
+}
+
+std::vector<DecodeQueue::Parked> DecodeQueue::takeParked()
+{
+    std::vector<Parked> taken;
+    taken.swap(parked_);
+    return taken;
+}
+
+bool DecodeQueue::decoded(const std::string& path, ImgType type)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    const auto found = entries.find(Key(path, type));
+    return found == entries.end() || found->second->done;
+}
+
+bool DecodeQueue::upload(const Parked& parked)
+{
+    std::shared_ptr<const DecodedImage> image;
+    if (!take(parked.path.c_str(), parked.type, image) || !image)
+        return false;
+    return parked.texture->replace(parked.path.c_str(), *image);
+}
+
+void DecodeQueue::setDecodeHook(void (*hook)(const std::string& path))
+{
+    decodeHook = hook;
 }
 
 DecodeQueue* DecodeQueue::current()

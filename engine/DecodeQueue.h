@@ -12,6 +12,10 @@
 // worker, and its Textures stay without an image, as when they read it.
 // Where the platform has no threads (VORNAK_NO_THREADS) there are no workers:
 // each file is decoded when its first Texture takes it, on that thread.
+//
+// A deferring queue lets the first frame come before every picture is in:
+// its Textures keep their bare names and are parked, for the caller to
+// upload later, one at a time, each when it is needed or its pixels are ready.
 
 #include "vornak/Texture.h"
 
@@ -46,6 +50,29 @@ public:
     // Otherwise waits for the decode and sets image (null if it failed).
     bool take(const char* path, ImgType type, std::shared_ptr<const DecodedImage>& image);
 
+    // While deferring, a Texture made for a queued file keeps its bare name
+    // and is parked here instead of waiting for the decode.
+    void setDeferring(bool deferring) { deferring_ = deferring; }
+    // For Texture: true when it was parked (deferring, and the file is queued).
+    bool park(Texture* texture, const char* path, ImgType type);
+
+    struct Parked {
+        Texture* texture;
+        std::string path;
+        ImgType type;
+    };
+    // The Textures parked since the last call, in the order they were made.
+    std::vector<Parked> takeParked();
+    // True once the file's decode has finished (well or not); never waits.
+    bool decoded(const std::string& path, ImgType type);
+    // Waits for a parked Texture's pixels and uploads them (as Texture::replace
+    // does, leaving the texture bound); false when the file did not decode.
+    bool upload(const Parked& parked);
+
+    // For tests: runs on the decoding thread before each file's decode, so a
+    // test can hold one back. Null for none.
+    static void setDecodeHook(void (*hook)(const std::string& path));
+
     // The queue Texture constructors consult, or null. Set and read on the GL thread.
     static DecodeQueue* current();
     static void setCurrent(DecodeQueue* queue);
@@ -67,6 +94,8 @@ private:
     std::deque<std::pair<Key, std::shared_ptr<Entry>>> jobs;
     bool closing = false;
     std::vector<std::thread> workers;
+    bool deferring_ = false;
+    std::vector<Parked> parked_;
 };
 
 } // namespace vornak_engine

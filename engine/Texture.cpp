@@ -60,6 +60,8 @@ Texture::Texture(const char* path, ImgType type)
     texID = 0;
     glGenTextures(1, &texID);
     if (DecodeQueue* queue = DecodeQueue::current()) {
+        if (queue->park(this, path, type))
+            return;
         std::shared_ptr<const DecodedImage> image;
         if (queue->take(path, type, image)) {
             if (image)

@@ -112,6 +112,14 @@ TEST(CommandLine, StatusAndMeaningOfEachForm)
         {{"--at", "3"}, 2, nullptr},                        // so does a start time
         {{"--preview", "--at", "-1"}, 2, nullptr},
         {{"--preview", "--capture", "show.mp4"}, 2, nullptr},
+        // The sound's delay: milliseconds in, seconds out; either sign, not for a capture.
+        {{}, std::nullopt, [](const Options& o) { EXPECT_EQ(o.audioOffset, 0); }},
+        {{"--audio-offset", "150"}, std::nullopt, [](const Options& o) { EXPECT_DOUBLE_EQ(o.audioOffset, 0.15); }},
+        {{"--preview", "--audio-offset", "-40"}, std::nullopt,
+         [](const Options& o) { EXPECT_DOUBLE_EQ(o.audioOffset, -0.04); }},
+        {{"--audio-offset", "late"}, 2, nullptr},
+        {{"--audio-offset", "5000"}, 2, nullptr},
+        {{"--capture", "show.mp4", "--audio-offset", "100"}, 2, nullptr},
     };
     for (const Case& c : cases) {
         std::string line;

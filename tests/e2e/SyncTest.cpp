@@ -1,0 +1,182 @@
+// Picture and sound together, measured on the real binary: the show's clock
+// against the sound SDL's disk driver writes at playing pace, and a whole-show
+// video's picture against its sound.
+
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kBinary = VORNAK_BINARY;
+constexpr int kRate = 44100;      // the device's rate, 16-bit stereo
+// tests/fixtures/click.mp3: 3 s of silence with 10 ms bursts of 1 kHz at 1.0 and 2.6 s (LAME
+// through ffmpeg, whose gapless header puts them there to the sample for SDL_mixer too).
+constexpr double kClick = 1.0;
+constexpr double kFrame = 1.0 / 60;
+constexpr double kSameWrite = 0.01; // the driver writes a stretch every 46 ms
+
+struct Chunk {
+    double at;
+    long firstFrame;
+};
+
+// Reads the FIFO the disk driver writes into, noting when each stretch came.
+class SoundReader {
+public:
+    explicit SoundReader(const std::string& fifo)
+    {
+        fd_ = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        thread_ = std::thread([this] { run(); });
+    }
+    ~SoundReader() { stop(); }
+    void stop()
+    {
+        done_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (fd_ >= 0)
+            close(fd_);
+        fd_ = -1;
+    }
+
+    std::vector<std::int16_t> samples; // interleaved stereo
+    std::vector<Chunk> chunks;
+
+private:
+    void run()
+    {
+        std::vector<std::uint8_t> bytes;
+        std::uint8_t buffer[1 << 16];
+        while (fd_ >= 0) {
+            pollfd p{fd_, POLLIN, 0};
+            poll(&p, 1, 20);
+            const ssize_t n = read(fd_, buffer, sizeof buffer);
+            if (n > 0) {
+                // A write larger than the pipe's atomic size can come in pieces:
+                // pieces moments apart are one stretch, played from its start.
+                const double at = monotonicSeconds();
+                if (chunks.empty() || at - chunks.back().at > kSameWrite)
+                    chunks.push_back({at, static_cast<long>(bytes.size() / 4)});
+                bytes.insert(bytes.end(), buffer, buffer + n);
+            } else if (done_) {
+                break;
+            }
+        }
+        samples.resize(bytes.size() / 2);
+        std::copy(bytes.begin(), bytes.begin() + static_cast<long>(samples.size() * 2),
+                  reinterpret_cast<std::uint8_t*>(samples.data()));
+    }
+
+    int fd_ = -1;
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+TEST(Sync, TheShowsClockIsTheSoundTheDeviceTakes)
+{
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through scripts/test, which provides a display";
+    TempDir dir;
+    const fs::path data = fs::path(dir.path()) / "data";
+    fs::create_directories(data);
+    for (const auto& entry : fs::directory_iterator(std::string(VORNAK_SOURCE_DIR) + "/data")) {
+        if (entry.path().filename() != "zararorad.mp3")
+            fs::create_symlink(entry.path(), data / entry.path().filename());
+    }
+    fs::copy_file(std::string(VORNAK_FIXTURES) + "/click.mp3", data / "zararorad.mp3");
+    const std::string fifo = dir.path() + "/sound";
+    const std::string swaps = dir.path() + "/swaps";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+
+    SoundReader sound(fifo);
+    Process vornak(kBinary, {"--window", "320x180", "--data", data.string()}, dir.path(),
+                   {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + fifo, "VORNAK_SWAP_LOG=" + swaps});
+    const ProcessResult r = vornak.wait(60);
+    sound.stop();
+    ASSERT_TRUE(r.exited) << "timed out: " << r.timedOut << ", signal " << r.signal << "\n" << r.err;
+    EXPECT_EQ(r.status, 0) << r.err;
+
+    // The click's first sample, and when it was played: its stretch's arrival,
+    // or earlier if a stretch after it says so (a late read only adds; a
+    // writer slower than real time only makes the later ones later).
+    long click = -1;
+    for (std::size_t i = 0; i < sound.samples.size() / 2 && click < 0; ++i) {
+        if (std::abs(sound.samples[2 * i]) > 10000)
+            click = static_cast<long>(i);
+    }
+    ASSERT_GE(click, 0) << "no click in the " << sound.samples.size() / 2 << " frames written";
+    const auto in = std::upper_bound(sound.chunks.begin(), sound.chunks.end(), click,
+                                     [](long frame, const Chunk& c) { return frame < c.firstFrame; }) -
+                    sound.chunks.begin() - 1;
+    double played = 1e30;
+    for (long j = in; j <= std::min<long>(in + 2, static_cast<long>(sound.chunks.size()) - 1); ++j)
+        played = std::min(played, sound.chunks[j].at + static_cast<double>(click - sound.chunks[j].firstFrame) / kRate);
+
+    // Each frame within half a second of the click read the clock at some
+    // moment; what it said must be what was playing then, to within a frame.
+    std::FILE* log = std::fopen(swaps.c_str(), "r");
+    ASSERT_NE(log, nullptr) << "no swap log";
+    std::vector<double> errors;
+    double swapped = 0, t = 0, readAt = 0, heard = 0;
+    double firstAfter = -1;
+    while (std::fscanf(log, "%lf %lf %lf %lf", &swapped, &t, &readAt, &heard) == 4) {
+        if (std::abs(heard - kClick) < 0.5)
+            errors.push_back(heard - (kClick + readAt - played));
+        if (firstAfter < 0 && t > kClick)
+            firstAfter = t - kClick;
+    }
+    std::fclose(log);
+    ASSERT_GT(errors.size(), 5u) << "too few frames around the click";
+    std::sort(errors.begin(), errors.end());
+    const double median = errors[errors.size() / 2];
+    EXPECT_LT(std::abs(median), kFrame) << "the clock is " << median * 1000 << " ms off the sound played";
+    // The frame at the click's moment is the first to draw past it.
+    EXPECT_GT(firstAfter, 0);
+}
+
+TEST(Sync, AWholeShowVideoIsAsLongAsItsSound)
+{
+    // The show's own track: its length as SDL_mixer estimates it is three
+    // frames longer than its sound, which the video must not be.
+    TempDir dir;
+    const ProcessResult r =
+        Process(kBinary, {"--capture", "show.mp4", "--size", "32x18", "--data", std::string(VORNAK_SOURCE_DIR) + "/data"},
+                dir.path(), {"SDL_AUDIODRIVER=dummy"})
+            .wait(300);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string probe = shell("ffprobe -v error -show_entries stream=codec_type,duration -of compact " +
+                                    dir.path() + "/show.mp4");
+    const auto duration = [&](const std::string& kind) {
+        const auto at = probe.find("duration=", probe.find("codec_type=" + kind));
+        return at == std::string::npos ? -1.0 : std::atof(probe.c_str() + at + 9);
+    };
+    const double music = std::atof(shell("ffprobe -v error -show_entries stream=duration -of csv=p=0 " +
+                                         std::string(VORNAK_SOURCE_DIR) + "/data/zararorad.mp3")
+                                       .c_str());
+    ASSERT_GT(music, 20) << probe;
+    EXPECT_NEAR(duration("video"), duration("audio"), kFrame) << probe;
+    // The last frame starts before the music's end and lasts past it.
+    EXPECT_LT(duration("video") - kFrame, music) << probe;
+    EXPECT_GE(duration("video") + 1e-3, music) << probe;
+}
+
+} // namespace

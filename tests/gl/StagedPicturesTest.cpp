@@ -1,0 +1,126 @@
+// The show with its pictures in stages: the title's frame needs only the
+// title's pictures, the rest decode in the schedule's order, and every scene's
+// first frame shows its own pictures, exactly as a show loaded whole does,
+// even when one decode is held back well past the moment it is needed.
+
+#include "demo/Christmas.h"
+#include "vornak/DecodeQueue.h"
+
+#include "support/GLTest.h"
+#include "support/ShowFixture.h"
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The show never deletes a demo; kept here (never freed) they stay reachable for leak checkers.
+std::vector<Christmas*>& kept = *new std::vector<Christmas*>;
+
+Christmas* stagedShow(int width, int height)
+{
+    auto* demo = new Christmas(width, height);
+    kept.push_back(demo);
+    auto queue = std::make_unique<vornak_engine::DecodeQueue>();
+    Christmas::queuePictures(*queue);
+    demo->initStaged(std::move(queue));
+    return demo;
+}
+
+std::mutex decodedMutex;
+std::vector<std::string> decodedOrder;
+
+// Holds the toys back long enough that their scene's first frame must wait.
+void holdBackToys(const std::string& path)
+{
+    const std::string name = std::filesystem::path(path).filename().string();
+    {
+        std::lock_guard<std::mutex> lock(decodedMutex);
+        decodedOrder.push_back(name);
+    }
+    if (name == "toys.jpg")
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+}
+
+class StagedPicturesTest : public GLTest {
+protected:
+    void SetUp() override
+    {
+        GLTest::SetUp();
+        glClearColor(0, 0, 0, 0);
+        glEnable(GL_DEPTH_TEST);
+    }
+    void TearDown() override { vornak_engine::DecodeQueue::setDecodeHook(nullptr); }
+
+    static std::vector<std::uint8_t> frameAt(Christmas& demo, double t)
+    {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        demo.show(t);
+        glFinish();
+        return frame();
+    }
+};
+
+TEST_F(StagedPicturesTest, TheTitleComesFirstAndEveryScenesFirstFrameHasItsPictures)
+{
+    Christmas* whole = loadShowFromSource(kWidth, kHeight);
+    ASSERT_NE(whole, nullptr);
+    kept.push_back(whole);
+    vornak_engine::DecodeQueue::setDecodeHook(holdBackToys);
+    Christmas* staged = stagedShow(kWidth, kHeight);
+    EXPECT_EQ(staged->picturesWaiting(), 10u) << "nothing is uploaded before the first frame";
+
+    // The title's frame uploads the title's two pictures and nothing more.
+    const double title = 1.0 / 60;
+    EXPECT_EQ(frameAt(*staged, title), frameAt(*whole, title));
+    EXPECT_EQ(staged->picturesWaiting(), 8u);
+
+    // The first frame of each scene, in the schedule's order; the toys' must
+    // wait for their held-back decode, and none may draw black or stale.
+    struct Case {
+        const char* scene;
+        double t;
+    } cases[] = {{"first wipe", 157.0 / 60}, {"overlay", 481.0 / 60}, {"toys", 601.0 / 60},
+                 {"candy", 781.0 / 60},     {"church", 1003.0 / 60}, {"second wipe", 1219.0 / 60}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scene);
+        const auto expected = frameAt(*whole, c.t);
+        const auto drawn = frameAt(*staged, c.t);
+        ASSERT_EQ(drawn.size(), expected.size());
+        EXPECT_TRUE(drawn == expected) << "differs from the show loaded whole";
+    }
+    EXPECT_EQ(staged->picturesWaiting(), 0u);
+
+    // Decoded in the schedule's order, each file once.
+    std::lock_guard<std::mutex> lock(decodedMutex);
+    const std::vector<std::string> order = {"christmas.jpg", "title.png", "easter.jpg", "skipad.jpg",
+                                            "toys.jpg",      "candy.jpg", "religion.jpg"};
+    EXPECT_EQ(decodedOrder, order);
+}
+
+TEST_F(StagedPicturesTest, BetweenFramesTheRestComesInTheSchedulesOrder)
+{
+    ASSERT_EQ(chdir(VORNAK_SOURCE_DIR), 0);
+    Christmas* staged = stagedShow(kWidth, kHeight);
+    frameAt(*staged, 1.0 / 60);
+    // Near the first wipe its pictures are waited for, one per call, even if
+    // decoding happens only when asked (as where there are no threads).
+    std::size_t before = staged->picturesWaiting();
+    for (int call = 0; call < 2; ++call) {
+        EXPECT_TRUE(staged->prepareAhead(2.0));
+        EXPECT_EQ(staged->picturesWaiting(), --before);
+    }
+    // The rest come as their decodes finish; the church's light follows them.
+    for (int call = 0; call < 2000 && staged->prepareAhead(2.0); ++call)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_EQ(staged->picturesWaiting(), 0u);
+    EXPECT_FALSE(staged->prepareAhead(2.0));
+}
+
+} // namespace

@@ -1,0 +1,124 @@
+// The sound clock against a fake device that takes a buffer at a set pace,
+// with its hand-overs arriving late and early as a busy machine makes them.
+
+#include "app/Clock.h"
+#include "app/SoundClock.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kRate = 44100;
+constexpr long kBuffer = 2048;
+constexpr double kPace = kBuffer / kRate; // 46 ms
+
+// Buffer k is handed over at k * pace, give or take its jitter; the frames
+// heard at wall time w are then (w / pace) buffers' worth, less the one playing.
+struct FakeDevice {
+    SoundClock& clock;
+    long handed = 0;
+    void handOver(double jitter) { clock.handedOver(kBuffer, static_cast<double>(handed++) * kPace + jitter); }
+};
+
+TEST(SoundClock, TracksWhatIsHeardSmoothlyAndNeverBackwards)
+{
+    struct Case {
+        const char* name;
+        double jitter[4]; // hand-over k is late (positive) by jitter[k % 4] seconds
+    } cases[] = {{"steady", {0, 0, 0, 0}}, {"late and early", {0.012, -0.004, 0.020, 0}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SoundClock clock(kRate);
+        clock.restart(0);
+        FakeDevice device{clock};
+        EXPECT_EQ(clock.seconds(0.5), 0) << "holds before the sound starts";
+        double last = 0;
+        double wall = 0;
+        for (int k = 0; k < 200; ++k) {
+            const double at = static_cast<double>(k) * kPace + c.jitter[k % 4];
+            device.handOver(c.jitter[k % 4]);
+            // Frames every 4 ms until the next hand-over.
+            const double next = static_cast<double>(k + 1) * kPace + c.jitter[(k + 1) % 4];
+            for (wall = std::max(wall, at); wall < next; wall += 0.004) {
+                const double t = clock.seconds(wall);
+                ASSERT_GE(t, last) << "ran backwards at " << wall;
+                // Never ahead of what the device has, never more than the jitter behind the ideal.
+                ASSERT_LE(t, static_cast<double>(k + 1) * kPace + 1e-9);
+                ASSERT_NEAR(t, std::min(wall, static_cast<double>(k + 1) * kPace), 0.021) << wall;
+                // Smooth: frames 4 ms apart move it by no more than a hand-over's jump.
+                ASSERT_LE(t - last, 0.004 + 0.021);
+                last = t;
+            }
+        }
+    }
+}
+
+TEST(SoundClock, StallsAtTheEndOfWhatWasHandedOver)
+{
+    SoundClock clock(kRate);
+    clock.restart(0);
+    clock.handedOver(kBuffer, 1.0);
+    clock.handedOver(kBuffer, 1.0 + kPace);
+    // The device took no more: the clock stops at the end of the second buffer.
+    EXPECT_NEAR(clock.seconds(1.0 + kPace * 1.5), kPace * 1.5, 1e-9);
+    EXPECT_NEAR(clock.seconds(5.0), 2 * kPace, 1e-9);
+    EXPECT_NEAR(clock.seconds(9.0), 2 * kPace, 1e-9);
+}
+
+TEST(SoundClock, OffsetAndRestartShiftIt)
+{
+    struct Case {
+        const char* name;
+        double from;
+        double offset;
+        double expected; // at the middle of the third buffer
+    } cases[] = {
+        {"from the start", 0, 0, 2.5 * kPace},
+        {"sound 100 ms late", 0, 0.1, 2.5 * kPace - 0.1},
+        {"sound 50 ms early", 0, -0.05, 2.5 * kPace + 0.05},
+        {"from a seek to 13 s", 13, 0, 13 + 2.5 * kPace},
+        {"seek and offset", 13, 0.1, 13 + 2.5 * kPace - 0.1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SoundClock clock(kRate);
+        // Whatever played before the restart counts for nothing.
+        clock.handedOver(kBuffer * 50, 0);
+        clock.setOffset(c.offset);
+        clock.restart(c.from);
+        EXPECT_NEAR(clock.seconds(0.01), c.from - c.offset, 1e-9) << "holds at the restart";
+        for (int k = 0; k < 3; ++k)
+            clock.handedOver(kBuffer, 1 + k * kPace);
+        EXPECT_NEAR(clock.seconds(1 + 2.5 * kPace), c.expected, 1e-9);
+    }
+}
+
+TEST(FrameLead, LeadsByTheWayToTheSwapAndHalfAFrame)
+{
+    struct Case {
+        const char* name;
+        double draw;     // from reading the clock to the swap's return
+        double interval; // between swaps
+        double expected;
+    } cases[] = {
+        {"60 Hz, 4 ms to draw", 0.004, 1.0 / 60, 0.004 + 0.5 / 60},
+        {"30 Hz, 20 ms to draw", 0.020, 1.0 / 30, 0.020 + 0.5 / 30},
+        {"a stalled machine is capped", 0.2, 0.4, FrameLead::kMaxLead},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FrameLead lead;
+        EXPECT_EQ(lead.seconds(), 0);
+        for (int k = 0; k < 100; ++k)
+            lead.frameDone(k * c.interval, k * c.interval + c.draw);
+        EXPECT_NEAR(lead.seconds(), c.expected, 1e-3);
+        // One slow frame moves it by a tenth of its excess.
+        const double before = lead.seconds();
+        lead.frameDone(100 * c.interval, 100 * c.interval + c.draw + 0.05);
+        EXPECT_LE(lead.seconds() - before, 0.0051 + 0.1 * c.interval);
+    }
+}
+
+} // namespace
