@@ -96,8 +96,7 @@ bool insideTriangle(const float* p, const float* a, const float* b, const float*
 // corners. A fan whose every triangle turns the face's way covers the face exactly
 // once (so every convex face); any other face is cut ear by ear in the plane its
 // normal faces, so no triangle covers what lies outside the outline.
-// Writes 3 * (count - 2) corner numbers to `out`.
-void triangulate(const float* positions, const Corner* corners, int count, const float normal[3], int* out)
+inline bool fanTurnsAlong(const float* positions, const Corner* corners, int count, const float normal[3])
 {
     const float* first = positions + 3 * corners[0].position;
     bool fan = true;
@@ -110,29 +109,46 @@ void triangulate(const float* positions, const Corner* corners, int count, const
                   (e[0] * f[1] - e[1] * f[0]) * normal[2] >=
               0;
     }
-    float flat[kMaxCorners][2];
-    float orientation = 0.0f;
-    if (!fan) {
-        // Drop the axis the normal leans on most.
-        int axis = 2;
-        const float ax = std::fabs(normal[0]), ay = std::fabs(normal[1]), az = std::fabs(normal[2]);
-        if (ax >= ay && ax >= az)
-            axis = 0;
-        else if (ay >= az)
-            axis = 1;
-        const int u = axis == 0 ? 1 : 0, v = axis == 2 ? 1 : 2;
-        for (int i = 0; i < count; ++i) {
-            const float* p = positions + 3 * corners[i].position;
-            flat[i][0] = p[u];
-            flat[i][1] = p[v];
-        }
-        for (int i = 0; i < count; ++i) {
-            const float* b = flat[(i + 1) % count];
-            orientation += flat[i][0] * b[1] - b[0] * flat[i][1];
-        }
-        fan = !(orientation != 0.0f) || !std::isfinite(orientation); // no plane to cut in
+    return fan;
+}
+
+// Writes 3 * (count - 2) corner numbers to `out`. The fan is checked first, inline,
+// so only other faces pay for the call.
+void triangulateOther(const float* positions, const Corner* corners, int count, const float normal[3], int* out);
+
+inline void triangulate(const float* positions, const Corner* corners, int count, const float normal[3], int* out)
+{
+    if (!fanTurnsAlong(positions, corners, count, normal)) {
+        triangulateOther(positions, corners, count, normal, out);
+        return;
     }
-    if (fan) {
+    for (int i = 1; i + 1 < count; ++i, out += 3)
+        out[0] = 0, out[1] = i, out[2] = i + 1;
+}
+
+void triangulateOther(const float* positions, const Corner* corners, int count, const float normal[3], int* out)
+{
+    // Drop the axis the normal leans on most.
+    int axis = 2;
+    const float ax = std::fabs(normal[0]), ay = std::fabs(normal[1]), az = std::fabs(normal[2]);
+    if (ax >= ay && ax >= az)
+        axis = 0;
+    else if (ay >= az)
+        axis = 1;
+    const int u = axis == 0 ? 1 : 0, v = axis == 2 ? 1 : 2;
+    float flat[kMaxCorners][2];
+    for (int i = 0; i < count; ++i) {
+        const float* p = positions + 3 * corners[i].position;
+        flat[i][0] = p[u];
+        flat[i][1] = p[v];
+    }
+    float orientation = 0.0f;
+    for (int i = 0; i < count; ++i) {
+        const float* b = flat[(i + 1) % count];
+        orientation += flat[i][0] * b[1] - b[0] * flat[i][1];
+    }
+    if (!(orientation != 0.0f) || !std::isfinite(orientation)) {
+        // No plane to cut in.
         for (int i = 1; i + 1 < count; ++i, out += 3)
             out[0] = 0, out[1] = i, out[2] = i + 1;
         return;
@@ -556,13 +572,14 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
         }
         // Any out-of-range index sets the sign bit of `bad`, and any missing normal
         // that of `lacking`, so the common face takes no branch per corner.
-        int bad = 0, lacking = count > 3 ? -1 : 0;
+        int bad = 0, lacking = count > 3 ? -1 : 0, having = 0;
         auto take = [&](Corner& corner, int position, int text, int normal) {
             corner.position = resolve(position, before[0], positionCount);
             corner.text = resolve(text, before[1], textCount);
             corner.normal = resolve(normal, before[2], normalCount);
             bad |= corner.position | (corner.text + 1) | (corner.normal + 1);
             lacking |= corner.normal;
+            having |= ~corner.normal;
         };
         for (int c = 0; c < 3; ++c)
             take(corners[c], face.vertex[c], face.text[c], face.normal[c]);
@@ -596,7 +613,24 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
         if (needNormal && group == 0)
             normalise(flatNormal);
 
-        for (int c = 0; c < count; ++c) {
+        if (group == 0 && having >= 0) {
+            // A flat face with no normal of its own: its vertices are new and in a row.
+            const unsigned first = static_cast<unsigned>(vertexOut.size() / kFloatsPerVertex);
+            float* vertex = vertexOut.take(kFloatsPerVertex * static_cast<std::size_t>(count));
+            for (int c = 0; c < count; ++c, vertex += kFloatsPerVertex) {
+                const float* position = positions + 3 * static_cast<std::size_t>(corners[c].position);
+                for (int i = 0; i < 3; ++i) {
+                    vertex[i] = position[i];
+                    lowest[i] = std::min(lowest[i], position[i]);
+                    highest[i] = std::max(highest[i], position[i]);
+                    vertex[3 + i] = flatNormal[i];
+                }
+                const int text = corners[c].text;
+                vertex[6] = text >= 0 ? fileTexts[2 * static_cast<std::size_t>(text)] : 0.0f;
+                vertex[7] = text >= 0 ? fileTexts[2 * static_cast<std::size_t>(text) + 1] : 0.0f;
+                vertexOf[c] = first + static_cast<unsigned>(c);
+            }
+        } else for (int c = 0; c < count; ++c) {
             const Corner& corner = corners[c];
             const std::size_t slot = static_cast<std::size_t>(corner.position);
             int normalKey;
