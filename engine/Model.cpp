@@ -488,7 +488,10 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
     // sum), both packed into `pair` so one compare tells. Lists are under 2^31 entries
     // (a file of many gigabytes), so ints hold every index. Flat vertices are in no
     // list, so they have no key.
-    std::vector<int> head(positionCount, -1);
+    std::vector<int> head;
+    head.reserve(positionCount);
+    preferLargePages(head);
+    head.assign(positionCount, -1);
     struct Key {
         std::uint64_t pair; // the texture coordinate, and above it a file normal or -2 - a smoothing sum
         int next;
@@ -641,8 +644,11 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
                 vertexOf[c] = makeVertex(corner, flatNormal);
                 continue;
             } else {
-                if (sumHead.empty())
+                if (sumHead.empty()) {
+                    sumHead.reserve(positionCount);
+                    preferLargePages(sumHead);
                     sumHead.assign(positionCount, -1);
+                }
                 int s = sumHead[slot];
                 while (s >= 0 && sums[static_cast<std::size_t>(s)].group != group)
                     s = sums[static_cast<std::size_t>(s)].next;
