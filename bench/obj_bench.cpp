@@ -5,8 +5,8 @@
 // round times all of them once, in turn; the ratios are medians over the rounds.
 // Before timing, the results are checked: threaded against single-threaded, field
 // for field, and single-threaded against the literal reference reading.
-// On the model file also Model's assembly: reading as Model reads (corners past the
-// third, smoothing and material lines) with and without the assembly after it.
+// On the model file also Model's assembly: each round reads as Model reads (corners
+// past the third, smoothing and material lines), then assembles that reading.
 
 #include "vornak/Mesh3D.h"
 #include "vornak/Model.h"
