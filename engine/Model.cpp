@@ -30,19 +30,19 @@ constexpr int kNoGroupYet = std::numeric_limits<int>::min();
 
 // 0-based indices; -1 for none.
 struct Corner {
-    long long position, text, normal;
+    int position, text, normal;
 };
 
 // A 1-based or relative index as written to a 0-based one: -1 for none (0), -2 for
 // one outside [0, limit). `before` is the list's length when the face was read.
-inline long long resolve(int written, const long long* before, std::size_t limit)
+inline int resolve(int written, const long long* before, std::size_t limit)
 {
     if (written > 0)
-        return static_cast<std::size_t>(written) - 1 < limit ? static_cast<long long>(written) - 1 : -2;
+        return static_cast<std::size_t>(written) - 1 < limit ? written - 1 : -2;
     if (written == 0)
         return -1;
     const long long index = before ? *before + written : -1;
-    return index >= 0 && static_cast<unsigned long long>(index) < limit ? index : -2;
+    return index >= 0 && static_cast<unsigned long long>(index) < limit ? static_cast<int>(index) : -2;
 }
 
 // Newell's normal: twice the area, pointing out of a counter-clockwise face, and
@@ -92,14 +92,10 @@ bool insideTriangle(const float* p, const float* a, const float* b, const float*
     return cross2(a, b, p) >= 0 && cross2(b, c, p) >= 0 && cross2(c, a, p) >= 0;
 }
 
-// Triangles as corner numbers, count - 2 of them, each made of the face's own
-// corners. A fan whose every triangle turns the face's way covers the face exactly
-// once (so every convex face); any other face is cut ear by ear in the plane its
-// normal faces, so no triangle covers what lies outside the outline.
-void triangulate(const float* positions, const Corner* corners, int count, const float normal[3],
-                 std::vector<int>& out)
+// True when every triangle of the fan from corner 0 turns the face's way: then the
+// fan covers the face exactly once (so for every convex face).
+inline bool fanTurnsAlong(const float* positions, const Corner* corners, int count, const float normal[3])
 {
-    out.clear();
     const float* first = positions + 3 * corners[0].position;
     bool fan = true;
     for (int i = 1; i + 1 < count && fan; ++i) {
@@ -111,31 +107,50 @@ void triangulate(const float* positions, const Corner* corners, int count, const
                   (e[0] * f[1] - e[1] * f[0]) * normal[2] >=
               0;
     }
-    float flat[kMaxCorners][2];
-    float orientation = 0.0f;
-    if (!fan) {
-        // Drop the axis the normal leans on most.
-        int axis = 2;
-        const float ax = std::fabs(normal[0]), ay = std::fabs(normal[1]), az = std::fabs(normal[2]);
-        if (ax >= ay && ax >= az)
-            axis = 0;
-        else if (ay >= az)
-            axis = 1;
-        const int u = axis == 0 ? 1 : 0, v = axis == 2 ? 1 : 2;
-        for (int i = 0; i < count; ++i) {
-            const float* p = positions + 3 * corners[i].position;
-            flat[i][0] = p[u];
-            flat[i][1] = p[v];
-        }
-        for (int i = 0; i < count; ++i) {
-            const float* b = flat[(i + 1) % count];
-            orientation += flat[i][0] * b[1] - b[0] * flat[i][1];
-        }
-        fan = !(orientation != 0.0f) || !std::isfinite(orientation); // no plane to cut in
+    return fan;
+}
+
+// Triangles as corner numbers, count - 2 of them (3 * (count - 2) numbers to `out`),
+// each made of the face's own corners: the fan where it covers the face, else ears
+// cut in the plane the normal faces, so no triangle covers what lies outside the
+// outline. The fan is checked inline; only other faces pay for a call.
+void triangulateOther(const float* positions, const Corner* corners, int count, const float normal[3], int* out);
+
+inline void triangulate(const float* positions, const Corner* corners, int count, const float normal[3], int* out)
+{
+    if (!fanTurnsAlong(positions, corners, count, normal)) {
+        triangulateOther(positions, corners, count, normal, out);
+        return;
     }
-    if (fan) {
-        for (int i = 1; i + 1 < count; ++i)
-            out.insert(out.end(), {0, i, i + 1});
+    for (int i = 1; i + 1 < count; ++i, out += 3)
+        out[0] = 0, out[1] = i, out[2] = i + 1;
+}
+
+void triangulateOther(const float* positions, const Corner* corners, int count, const float normal[3], int* out)
+{
+    // Drop the axis the normal leans on most.
+    int axis = 2;
+    const float ax = std::fabs(normal[0]), ay = std::fabs(normal[1]), az = std::fabs(normal[2]);
+    if (ax >= ay && ax >= az)
+        axis = 0;
+    else if (ay >= az)
+        axis = 1;
+    const int u = axis == 0 ? 1 : 0, v = axis == 2 ? 1 : 2;
+    float flat[kMaxCorners][2];
+    for (int i = 0; i < count; ++i) {
+        const float* p = positions + 3 * corners[i].position;
+        flat[i][0] = p[u];
+        flat[i][1] = p[v];
+    }
+    float orientation = 0.0f;
+    for (int i = 0; i < count; ++i) {
+        const float* b = flat[(i + 1) % count];
+        orientation += flat[i][0] * b[1] - b[0] * flat[i][1];
+    }
+    if (!(orientation != 0.0f) || !std::isfinite(orientation)) {
+        // No plane to cut in.
+        for (int i = 1; i + 1 < count; ++i, out += 3)
+            out[0] = 0, out[1] = i, out[2] = i + 1;
         return;
     }
     // Counter-clockwise in the plane, so an ear turns left.
@@ -161,20 +176,21 @@ void triangulate(const float* positions, const Corner* corners, int count, const
         if (ear < 0)
             ear = 0; // crossing or degenerate outline: any cut still uses its own corners
         const int a = left[(ear + remaining - 1) % remaining], b = left[ear], c = left[(ear + 1) % remaining];
-        out.insert(out.end(), {a, b, c});
+        *out++ = a, *out++ = b, *out++ = c;
         std::copy(left + ear + 1, left + remaining, left + ear);
         --remaining;
     }
-    out.insert(out.end(), {left[0], left[1], left[2]});
+    *out++ = left[0], *out++ = left[1], *out++ = left[2];
     if (orientation < 0) {
         // Cut in reverse order; put each triangle back in the face's own winding.
-        for (std::size_t i = 0; i < out.size(); i += 3)
-            std::swap(out[i + 1], out[i + 2]);
+        for (int* triangle = out - 3 * (count - 2); triangle < out; triangle += 3)
+            std::swap(triangle[1], triangle[2]);
     }
 }
 
 // A big model's vertices and indices are tens of megabytes written once, front to
-// back: faulting them in 4 KB at a time costs about as much as assembling them.
+// back: faulted in 4 KB at a time they make the whole assembly some 40% slower.
+// Only advice, for whole 2 MB pages inside the list; a kernel without them ignores it.
 template <typename T>
 void preferLargePages(const std::vector<T>& list)
 {
@@ -189,6 +205,42 @@ void preferLargePages(const std::vector<T>& list)
     (void)list;
 #endif
 }
+
+// Appends to a list through a pointer. The list grows by resize() a block at a
+// time, so its zero-fill runs just ahead of the writes, in cache, and each append
+// is one compare; finish() cuts the list to what was written.
+template <typename T>
+class Appender {
+public:
+    explicit Appender(std::vector<T>& list) : list(list), next(list.data() + list.size()), limit(next) {}
+    T* take(std::size_t n)
+    {
+        if (static_cast<std::size_t>(limit - next) < n)
+            grow(n);
+        T* taken = next;
+        next += n;
+        return taken;
+    }
+    std::size_t size() const { return static_cast<std::size_t>(next - list.data()); }
+    void finish() { list.resize(size()); }
+
+private:
+    void grow(std::size_t n)
+    {
+        constexpr std::size_t kBlock = (std::size_t(64) << 10) / sizeof(T);
+        const std::size_t used = size();
+        const T* const before = list.data();
+        list.resize(std::max(std::min(list.capacity(), used + kBlock), used + n));
+        if (list.data() != before)
+            preferLargePages(list); // outgrew its reserve
+        next = list.data() + used;
+        limit = list.data() + list.size();
+    }
+
+    std::vector<T>& list;
+    T* next;
+    T* limit;
+};
 
 void describe(std::string& out, long long count, int firstLine, const char* one, const char* many, const char* what)
 {
@@ -406,14 +458,20 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
     faults.clear();
 
     const float* const positions = reader.vertices.data();
+    const float* const fileTexts = reader.textCoords.data();
+    const float* const fileNormals = reader.normals.data();
     const std::size_t positionCount = reader.vertices.size() / 3;
     const std::size_t textCount = reader.textCoords.size() / 2;
     const std::size_t normalCount = reader.normals.size() / 3;
     const std::size_t faceCount = reader.faces.size();
+    const MeshIndex* const faces = reader.faces.data();
     vertexData.reserve(kFloatsPerVertex * std::min(positionCount + faceCount, 4 * faceCount));
+    // Every triangle the faces can give: a face of n corners gives n - 2.
     indices.reserve(3 * faceCount + reader.extraCorners.size());
     preferLargePages(vertexData);
     preferLargePages(indices);
+    Appender<float> vertexOut(vertexData);
+    Appender<unsigned> indexOut(indices);
 
     // Materials: library entries by name, and the default one after them.
     std::unordered_map<std::string, std::size_t> byName;
@@ -422,19 +480,26 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
     const std::size_t defaultKey = library.size();
     std::vector<std::size_t> usedAs(library.size() + 1, SIZE_MAX);
     std::size_t materialKey = defaultKey;
+    std::size_t rangeKey = SIZE_MAX; // the material key of the range faces go to now
     long long unknownNames = 0;
     std::string firstUnknown;
 
-    // The vertices made so far for each position, as a list through `next`: a corner
-    // reuses one with its texture coordinate and normal (or smoothing sum). Lists are
-    // under 2^31 entries (a file of many gigabytes), so ints hold every index.
-    // Flat vertices are in no list, so they have no key.
-    std::vector<int> head(positionCount, -1);
+    // The vertices made so far for each position, as a list through `next`, newest
+    // first: a corner reuses one with its texture coordinate and normal (or smoothing
+    // sum), both packed into `pair` so one compare tells. Lists are under 2^31 entries
+    // (a file of many gigabytes), so ints hold every index. Flat vertices are in no
+    // list, so they have no key.
+    std::vector<int> head;
+    head.reserve(positionCount);
+    preferLargePages(head);
+    head.assign(positionCount, -1);
     struct Key {
+        std::uint64_t pair; // the texture coordinate, and above it a file normal or -2 - a smoothing sum
         int next;
-        int text;
-        int normal; // a file normal, or -2 - a smoothing sum
         unsigned vertex;
+    };
+    auto pack = [](int text, int normal) {
+        return static_cast<std::uint32_t>(text) | std::uint64_t(static_cast<std::uint32_t>(normal)) << 32;
     };
     std::vector<Key> keys;
     keys.reserve(std::min(positionCount + faceCount, 4 * faceCount));
@@ -453,22 +518,34 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
     std::size_t relative = 0, polygon = 0, mark = 0;
     Corner corners[kMaxCorners];
     unsigned vertexOf[kMaxCorners];
-    std::vector<int> triangles;
+    int triangles[3 * (kMaxCorners - 2)];
+    float lowest[3] = {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::infinity(),
+                       std::numeric_limits<float>::infinity()};
+    float highest[3] = {-lowest[0], -lowest[1], -lowest[2]};
 
+    // Bounds are taken here, from the position each new vertex copies.
     auto makeVertex = [&](const Corner& c, const float* normal) {
-        const std::size_t at = vertexData.size();
-        vertexData.resize(at + kFloatsPerVertex);
-        float* out = vertexData.data() + at;
-        std::memcpy(out, positions + 3 * c.position, 3 * sizeof(float));
-        if (normal)
-            std::memcpy(out + 3, normal, 3 * sizeof(float));
-        if (c.text >= 0)
-            std::memcpy(out + 6, &reader.textCoords[2 * static_cast<std::size_t>(c.text)], 2 * sizeof(float));
-        return static_cast<unsigned>(vertexData.size() / kFloatsPerVertex - 1);
+        float* vertex = vertexOut.take(kFloatsPerVertex);
+        const float* position = positions + 3 * static_cast<std::size_t>(c.position);
+        for (int i = 0; i < 3; ++i) {
+            vertex[i] = position[i];
+            lowest[i] = std::min(lowest[i], position[i]);
+            highest[i] = std::max(highest[i], position[i]);
+        }
+        for (int i = 0; i < 3; ++i)
+            vertex[3 + i] = normal ? normal[i] : 0.0f;
+        const float* text = c.text >= 0 ? fileTexts + 2 * static_cast<std::size_t>(c.text) : nullptr;
+        vertex[6] = text ? text[0] : 0.0f;
+        vertex[7] = text ? text[1] : 0.0f;
+        return static_cast<unsigned>(vertexOut.size() / kFloatsPerVertex - 1);
     };
 
+    // The face at which the next mark, relative face and polygon apply.
+    auto faceOf = [](const auto& list, std::size_t at) { return at < list.size() ? list[at].face : SIZE_MAX; };
+    std::size_t markFace = faceOf(reader.marks, 0), relativeFace = faceOf(reader.relativeFaces, 0),
+                polygonFace = faceOf(reader.polygons, 0);
     for (std::size_t k = 0; k < faceCount; ++k) {
-        for (; mark < reader.marks.size() && reader.marks[mark].face <= k; ++mark) {
+        for (; markFace <= k; markFace = faceOf(reader.marks, ++mark)) {
             const ObjReader::Mark& m = reader.marks[mark];
             if (m.kind == ObjReader::SMOOTHING) {
                 group = m.value;
@@ -480,50 +557,59 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
                     firstUnknown = name;
             }
         }
-        const ObjReader::ListCounts* counts = nullptr;
-        if (relative < reader.relativeFaces.size() && reader.relativeFaces[relative].face == k)
-            counts = &reader.relativeFaces[relative++];
+        const long long* before[3] = {nullptr, nullptr, nullptr};
+        if (relativeFace == k) {
+            const ObjReader::ListCounts& counts = reader.relativeFaces[relative];
+            relativeFace = faceOf(reader.relativeFaces, ++relative);
+            before[0] = &counts.positions, before[1] = &counts.texts, before[2] = &counts.normals;
+        }
         auto line = [&] { return k < reader.faceLines.size() ? reader.faceLines[k] : 0; }; // for faults only
 
-        const MeshIndex& face = reader.faces[k];
+        const MeshIndex& face = faces[k];
         int count = 3;
         const int* more = nullptr;
-        if (polygon < reader.polygons.size() && reader.polygons[polygon].face == k) {
-            const ObjReader::Polygon& p = reader.polygons[polygon++];
+        if (polygonFace == k) {
+            const ObjReader::Polygon& p = reader.polygons[polygon];
+            polygonFace = faceOf(reader.polygons, ++polygon);
             more = &reader.extraCorners[3 * p.first];
             count += std::min(p.count, kMaxCorners - 3);
         }
-        bool usable = true;
-        bool needNormal = count > 3;
-        for (int c = 0; c < count; ++c) {
-            const int* written = c < 3 ? nullptr : more + 3 * (c - 3);
-            Corner& corner = corners[c];
-            const int v = written ? written[0] : face.vertex[c], t = written ? written[1] : face.text[c],
-                      n = written ? written[2] : face.normal[c];
-            if (!counts) {
-                corner.position = resolve(v, nullptr, positionCount);
-                corner.text = resolve(t, nullptr, textCount);
-                corner.normal = resolve(n, nullptr, normalCount);
-            } else {
-                corner.position = resolve(v, &counts->positions, positionCount);
-                corner.text = resolve(t, &counts->texts, textCount);
-                corner.normal = resolve(n, &counts->normals, normalCount);
+        // Any out-of-range index sets the sign bit of `bad`, any missing normal that of
+        // `lacking` and any normal given that of `having`, so the common face takes no
+        // branch per corner.
+        int bad = 0, lacking = count > 3 ? -1 : 0, having = 0;
+        auto take = [&](Corner& corner, int position, int text, int normal) {
+            corner.position = resolve(position, before[0], positionCount);
+            corner.text = resolve(text, before[1], textCount);
+            corner.normal = resolve(normal, before[2], normalCount);
+            bad |= corner.position | (corner.text + 1) | (corner.normal + 1);
+            lacking |= corner.normal;
+            having |= ~corner.normal;
+        };
+        for (int c = 0; c < 3; ++c)
+            take(corners[c], face.vertex[c], face.text[c], face.normal[c]);
+        for (int c = 3; c < count; ++c)
+            take(corners[c], more[3 * (c - 3)], more[3 * (c - 3) + 1], more[3 * (c - 3) + 2]);
+        if (bad < 0) {
+            bool usable = true;
+            for (int c = 0; c < count; ++c) {
+                Corner& corner = corners[c];
+                usable = usable && corner.position >= 0;
+                if (corner.text == -2) {
+                    badTexts.add(line());
+                    corner.text = -1;
+                }
+                if (corner.normal == -2) {
+                    badNormals.add(line());
+                    corner.normal = -1;
+                }
             }
-            usable = usable && corner.position >= 0;
-            if (corner.text == -2) {
-                badTexts.add(line());
-                corner.text = -1;
+            if (!usable) {
+                droppedFaces.add(line());
+                continue;
             }
-            if (corner.normal == -2) {
-                badNormals.add(line());
-                corner.normal = -1;
-            }
-            needNormal = needNormal || corner.normal < 0;
         }
-        if (!usable) {
-            droppedFaces.add(line());
-            continue;
-        }
+        const bool needNormal = lacking < 0;
 
         float faceNormal[3] = {0, 0, 0};
         if (needNormal)
@@ -532,19 +618,39 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
         if (needNormal && group == 0)
             normalise(flatNormal);
 
-        for (int c = 0; c < count; ++c) {
+        if (group == 0 && having >= 0) {
+            // A flat face with no normal of its own: its vertices are new and in a row.
+            const unsigned first = static_cast<unsigned>(vertexOut.size() / kFloatsPerVertex);
+            float* vertex = vertexOut.take(kFloatsPerVertex * static_cast<std::size_t>(count));
+            for (int c = 0; c < count; ++c, vertex += kFloatsPerVertex) {
+                const float* position = positions + 3 * static_cast<std::size_t>(corners[c].position);
+                for (int i = 0; i < 3; ++i) {
+                    vertex[i] = position[i];
+                    lowest[i] = std::min(lowest[i], position[i]);
+                    highest[i] = std::max(highest[i], position[i]);
+                    vertex[3 + i] = flatNormal[i];
+                }
+                const int text = corners[c].text;
+                vertex[6] = text >= 0 ? fileTexts[2 * static_cast<std::size_t>(text)] : 0.0f;
+                vertex[7] = text >= 0 ? fileTexts[2 * static_cast<std::size_t>(text) + 1] : 0.0f;
+                vertexOf[c] = first + static_cast<unsigned>(c);
+            }
+        } else for (int c = 0; c < count; ++c) {
             const Corner& corner = corners[c];
             const std::size_t slot = static_cast<std::size_t>(corner.position);
             int normalKey;
             if (corner.normal >= 0) {
-                normalKey = static_cast<int>(corner.normal);
+                normalKey = corner.normal;
             } else if (group == 0) {
                 // s off: no sharing across faces, and out of every list.
                 vertexOf[c] = makeVertex(corner, flatNormal);
                 continue;
             } else {
-                if (sumHead.empty())
+                if (sumHead.empty()) {
+                    sumHead.reserve(positionCount);
+                    preferLargePages(sumHead);
                     sumHead.assign(positionCount, -1);
+                }
                 int s = sumHead[slot];
                 while (s >= 0 && sums[static_cast<std::size_t>(s)].group != group)
                     s = sums[static_cast<std::size_t>(s)].next;
@@ -559,58 +665,60 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
                 sum[2] += faceNormal[2];
                 normalKey = -2 - s;
             }
-            const int text = static_cast<int>(corner.text);
-            int k = head[slot];
-            while (k >= 0 && (keys[static_cast<std::size_t>(k)].text != text ||
-                              keys[static_cast<std::size_t>(k)].normal != normalKey))
-                k = keys[static_cast<std::size_t>(k)].next;
-            if (k < 0) {
-                const float* normal = corner.normal >= 0 ? &reader.normals[3 * static_cast<std::size_t>(corner.normal)]
-                                                         : nullptr;
-                k = static_cast<int>(keys.size());
-                keys.push_back({head[slot], text, normalKey, makeVertex(corner, normal)});
-                head[slot] = k;
+            const std::uint64_t pair = pack(corner.text, normalKey);
+            int key = head[slot];
+            while (key >= 0 && keys[static_cast<std::size_t>(key)].pair != pair)
+                key = keys[static_cast<std::size_t>(key)].next;
+            if (key < 0) {
+                const float* normal =
+                    corner.normal >= 0 ? fileNormals + 3 * static_cast<std::size_t>(corner.normal) : nullptr;
+                key = static_cast<int>(keys.size());
+                keys.push_back({pair, head[slot], makeVertex(corner, normal)});
+                head[slot] = key;
             }
-            vertexOf[c] = keys[static_cast<std::size_t>(k)].vertex;
+            vertexOf[c] = keys[static_cast<std::size_t>(key)].vertex;
         }
 
-        if (ranges.empty() || usedAs[materialKey] != ranges.back().material) {
+        if (materialKey != rangeKey) {
+            if (!ranges.empty())
+                ranges.back().count = indexOut.size() - ranges.back().first;
             if (usedAs[materialKey] == SIZE_MAX) {
                 usedAs[materialKey] = materials.size();
                 materials.push_back(materialKey == defaultKey ? defaultMaterial : library[materialKey]);
             }
-            ranges.push_back({indices.size(), 0, usedAs[materialKey]});
+            ranges.push_back({indexOut.size(), 0, usedAs[materialKey]});
+            rangeKey = materialKey;
         }
+        unsigned* index = indexOut.take(3 * static_cast<std::size_t>(count - 2));
         if (count == 3) {
-            indices.push_back(vertexOf[0]);
-            indices.push_back(vertexOf[1]);
-            indices.push_back(vertexOf[2]);
+            index[0] = vertexOf[0];
+            index[1] = vertexOf[1];
+            index[2] = vertexOf[2];
         } else {
             triangulate(positions, corners, count, faceNormal, triangles);
-            for (int corner : triangles)
-                indices.push_back(vertexOf[corner]);
+            for (int i = 0; i < 3 * (count - 2); ++i)
+                index[i] = vertexOf[triangles[i]];
         }
-        ranges.back().count = indices.size() - ranges.back().first;
     }
+    vertexOut.finish();
+    indexOut.finish();
+    if (!ranges.empty())
+        ranges.back().count = indices.size() - ranges.back().first;
 
     for (Sum& sum : sums)
         normalise(sum.normal);
     if (!sums.empty()) {
-        for (const Key& key : keys)
-            if (key.normal <= -2)
+        for (const Key& key : keys) {
+            const int normal = static_cast<int>(key.pair >> 32);
+            if (normal <= -2)
                 std::memcpy(&vertexData[kFloatsPerVertex * std::size_t(key.vertex) + 3],
-                            sums[static_cast<std::size_t>(-2 - key.normal)].normal, 3 * sizeof(float));
+                            sums[static_cast<std::size_t>(-2 - normal)].normal, 3 * sizeof(float));
+        }
     }
 
     for (int i = 0; i < 3; ++i) {
-        low[i] = vertexData.empty() ? 0.0f : std::numeric_limits<float>::infinity();
-        high[i] = vertexData.empty() ? 0.0f : -std::numeric_limits<float>::infinity();
-    }
-    for (std::size_t at = 0; at < vertexData.size(); at += kFloatsPerVertex) {
-        for (int i = 0; i < 3; ++i) {
-            low[i] = std::min(low[i], vertexData[at + i]);
-            high[i] = std::max(high[i], vertexData[at + i]);
-        }
+        low[i] = vertexData.empty() ? 0.0f : lowest[i];
+        high[i] = vertexData.empty() ? 0.0f : highest[i];
     }
 
     describe(faults, reader.shortFaces.count, reader.shortFaces.firstLine, "face line", "face lines",

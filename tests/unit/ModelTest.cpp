@@ -366,6 +366,54 @@ TEST(Model, FaultsAreSummedUpAndBoundsCoverWhatIsDrawn)
     EXPECT_EQ((Vec3{empty->low[0], empty->high[1], empty->high[2]}), (Vec3{0, 0, 0}));
 }
 
+// Lists written a block at a time and grown past their first guess (every flat
+// corner is a vertex of its own, three times the positions and faces), with a second
+// assembly into the same model: every triangle still names its own face's corners.
+TEST(Model, BigModelsKeepEveryCornerInItsPlace)
+{
+    std::vector<Model::Material> library(2);
+    library[0].name = "red";
+    library[1].name = "blue";
+    const int kFaces = 3000;
+    std::string text = kSquare + "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\ns off\n";
+    for (int k = 0; k < kFaces; ++k) {
+        if (k % 700 == 0)
+            text += k % 1400 ? "usemtl blue\n" : "usemtl red\n";
+        if (k == kFaces / 2)
+            text += "s 1\n"; // the rest share their vertices
+        text += k % 2 ? "f 1/1 2/2 3/3\n" : "f 1/1 3/3 4/4\n";
+    }
+    auto model = Model::withoutGL();
+    model->assemble(read("v 9 9 9\nf 1 1 1\n"), library);
+    const auto reading = read(text);
+    model->assemble(reading, library);
+    ASSERT_EQ(model->indices.size(), 3u * kFaces);
+    EXPECT_EQ(model->vertexData.size(), 8u * (3 * kFaces / 2 + 4));
+    const Vec3 square[4] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    for (int k = 0; k < kFaces; ++k) {
+        SCOPED_TRACE(k);
+        const int corner[2][3] = {{0, 2, 3}, {0, 1, 2}};
+        for (int c = 0; c < 3; ++c) {
+            const unsigned vertex = model->indices[3 * k + c];
+            ASSERT_LT(vertex, model->vertexData.size() / 8);
+            const Vec3& position = square[corner[k % 2][c]];
+            ASSERT_EQ(at(*model, vertex), position);
+            ASSERT_NEAR(model->vertexData[8 * vertex + 5], 1.0f, 1e-6f); // flat or smooth, the square faces +z
+            ASSERT_EQ(model->vertexData[8 * vertex + 6], position[0]); // the texture coordinates repeat the corner
+            ASSERT_EQ(model->vertexData[8 * vertex + 7], position[1]);
+        }
+    }
+    ASSERT_EQ(model->ranges.size(), 5u);
+    for (std::size_t i = 0; i < model->ranges.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(model->ranges[i].first, 3 * 700 * i);
+        EXPECT_EQ(model->ranges[i].count, 3 * std::min<std::size_t>(700, kFaces - 700 * i));
+        EXPECT_EQ(model->materials[model->ranges[i].material].name, i % 2 ? "blue" : "red");
+    }
+    EXPECT_EQ((Vec3{model->low[0], model->low[1], model->low[2]}), (Vec3{0, 0, 0}));
+    EXPECT_EQ((Vec3{model->high[0], model->high[1], model->high[2]}), (Vec3{1, 1, 0}));
+}
+
 // Every OBJ the repository fuzzes from or ships, read and assembled: under the
 // sanitizers, nothing may be reported.
 TEST(Model, TheRepositorysOwnFilesAssemble)
