@@ -4,32 +4,54 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 jobs="$(nproc 2>/dev/null || echo 2)"
 
 # Starts Xvfb with a window manager (a full-screen window stays 1x1 without one)
-# and exports DISPLAY; both are stopped when the calling script exits.
+# and exports DISPLAY; both are stopped when the calling script exits. Each step
+# waits for the state it needs, not for a time: on a busy machine the server's
+# socket exists a while before the server answers, and a window manager started
+# then dies at once.
 start_virtual_display() {
   local n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 "${VORNAK_SCREEN:-1280x720x24}" -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
-    for _ in $(seq 100); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      sleep 0.05
-    done
-    if [ -e "/tmp/.X11-unix/X$n" ]; then
+    wm_pid=""
+    trap 'kill $wm_pid $xvfb_pid 2>/dev/null || true' EXIT
+    if wait_for 600 "$xvfb_pid" xdpyinfo -display ":$n" && kill -0 "$xvfb_pid" 2>/dev/null; then
       export DISPLAY=":$n"
-      openbox >/dev/null 2>&1 &
-      wm_pid=$!
-      trap 'kill $wm_pid $xvfb_pid 2>/dev/null || true' EXIT
-      # Give the window manager a moment to take the screen.
-      for _ in $(seq 50); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-        sleep 0.1
-      done
+      start_window_manager
+      return
+    fi
+    # Another server took this number first, or this one failed: try the next.
+    kill "$xvfb_pid" 2>/dev/null || true
+  done
+  echo "cannot start a virtual X server" >&2
+  return 1
+}
+
+# openbox on $DISPLAY, up when it has announced itself on the root window.
+start_window_manager() {
+  local attempt
+  for attempt in 1 2 3; do
+    openbox >/dev/null 2>&1 &
+    wm_pid=$!
+    if wait_for 600 "$wm_pid" sh -c "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'"; then
       return 0
     fi
   done
-  echo "cannot start a virtual X server" >&2
+  echo "cannot start a window manager (openbox) on the virtual X server $DISPLAY" >&2
+  return 1
+}
+
+# wait_for TENTHS PID COMMAND...: runs COMMAND every 0.1 s until it succeeds
+# (true), PID has ended or TENTHS tries have failed (false).
+wait_for() {
+  local tries="$1" pid="$2" i
+  shift 2
+  for i in $(seq "$tries"); do
+    "$@" >/dev/null 2>&1 && return 0
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.1
+  done
   return 1
 }
 
