@@ -15,7 +15,8 @@
 
 namespace {
 
-// A frame inside the title, drawn once before the show to warm up.
+// The title's first frame, drawn while the device takes its first buffer: a frame
+// on screen lasts at least this long, so it is drawn for the middle of its time.
 constexpr double kFirstTitleFrame = 1.0 / 60;
 // A device that takes no sound at all still gets a picture after this (ms).
 constexpr int kMaxWaitForSound = 500;
@@ -55,13 +56,15 @@ int playShow(const Options& options)
     FrameLead lead;
     clock.restart(0);
     Mix_PlayMusic(stage.music(), 1);
-    // While the device takes its first buffer: the title's pictures go up and
-    // the GL builds what its frame draws, in a back buffer cleared after.
+    // While the device takes its first buffer: the title's pictures go up and its
+    // first frame is drawn, to be shown the moment the sound starts.
     window.drawableSize(width, height);
     presentation.begin(width, height);
     demo.show(kFirstTitleFrame);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glFinish();
+    glFlush(); // the renderer starts on it while the device is waited for
+    bool predrawn = true;
+    const int predrawnWidth = width;
+    const int predrawnHeight = height;
 
     bool quit = false;
     bool first = true;
@@ -79,12 +82,22 @@ int playShow(const Options& options)
             ++waited;
             continue;
         }
-        const double t = heard > 0 ? heard + lead.seconds() : heard;
+        double t = heard > 0 ? heard + lead.seconds() : heard;
         window.drawableSize(width, height);
-        presentation.begin(width, height);
-        demo.show(t);
+        // The frame drawn ahead is shown if the sound has not passed it yet and
+        // the window kept its size; otherwise it is drawn again, for now.
+        if (predrawn && !quit && heard > 0 && heard <= kFirstTitleFrame && width == predrawnWidth &&
+            height == predrawnHeight) {
+            t = kFirstTitleFrame;
+        } else {
+            presentation.begin(width, height);
+            demo.show(t);
+        }
         window.swap();
-        lead.frameDone(readAt, clock.wallSeconds());
+        // A frame drawn ahead says nothing of how long drawing takes.
+        if (!predrawn)
+            lead.frameDone(readAt, clock.wallSeconds());
+        predrawn = false;
         swapLog.swapped(t, readAt, heard);
         // The first frame is the first to show the show: until the device
         // takes the music's first buffer the clock stands at 0, where no scene draws.
