@@ -650,6 +650,9 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
                     sumHead.reserve(positionCount);
                     preferLargePages(sumHead);
                     sumHead.assign(positionCount, -1);
+                    // At most one sum per position and group: mostly one per position.
+                    sums.reserve(positionCount);
+                    preferLargePages(sums);
                 }
                 int s = sumHead[slot];
                 while (s >= 0 && sums[static_cast<std::size_t>(s)].group != group)
