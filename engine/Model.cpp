@@ -259,18 +259,6 @@ std::string directoryOf(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-ImgType pictureKind(const std::string& path)
-{
-    std::string extension = path.substr(std::min(path.size(), path.rfind('.') + 1));
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (extension == "png")
-        return IMG_PNG;
-    if (extension == "tga")
-        return IMG_TGA;
-    return IMG_JPEG;
-}
-
 // A float the whole token spells; false for anything else.
 bool readNumber(const std::string& token, float& out)
 {
@@ -795,7 +783,7 @@ void Model::createOpenGLBinding()
             continue;
         auto found = loaded.find(material.picture);
         if (found == loaded.end()) {
-            auto picture = std::make_unique<Texture>(material.picture.c_str(), pictureKind(material.picture));
+            auto picture = std::make_unique<Texture>(material.picture.c_str(), imageTypeOf(material.picture));
             GLuint name = picture->getTexID();
             if (picture->getWidth() > 0) {
                 pictures.push_back(std::move(picture));

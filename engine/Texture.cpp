@@ -5,6 +5,7 @@
 
 #include "vornak/GL.h"
 
+#include <cctype>
 #include <cstddef>
 #include <cstdio>
 #include <memory>
@@ -164,6 +165,17 @@ bool Texture::replace(const char* path, const DecodedImage& image)
     width = oldWidth;
     height = oldHeight;
     return false;
+}
+
+ImgType imageTypeOf(const std::string& path)
+{
+    const std::size_t dot = path.rfind('.');
+    std::string extension = dot == std::string::npos ? std::string() : path.substr(dot + 1);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == "png")
+        return IMG_PNG;
+    return extension == "tga" ? IMG_TGA : IMG_JPEG;
 }
 
 bool Texture::reload(const char* path, ImgType type)

@@ -17,12 +17,18 @@
 // sample as grey, all others as they are. On OpenGL ES (WebGL2 has neither
 // swizzles nor BGR uploads) grey and BGR pixels are expanded to RGBA first.
 
+#include <string>
+
 namespace vornak_engine {
 
 struct DecodedImage;
 
 // Int-sized with every int a valid value: a kind outside 0-2 is a bare name, not undefined behaviour.
 enum ImgType : int { IMG_JPEG = 0, IMG_PNG = 1, IMG_TGA = 2 };
+
+// The reader a picture file's name asks for: ".png" PNG, ".tga" TGA (either in
+// any case), anything else JPEG.
+ImgType imageTypeOf(const std::string& path);
 
 class Texture {
 public:

@@ -31,7 +31,7 @@ int main(int argc, char** argv)
     program.compile();
 
     // The reader prints why a file cannot be used; the texture then has no size.
-    Texture texture(picture.c_str(), imageKind(picture));
+    Texture texture(picture.c_str(), imageTypeOf(picture));
     if (texture.getWidth() == 0)
         return 1;
 

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -182,14 +181,4 @@ bool ExampleWindow::present()
         quit = quit || event.type == SDL_QUIT ||
                (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE);
     return !quit && !last;
-}
-
-vornak_engine::ImgType imageKind(const std::string& path)
-{
-    std::string extension = path.substr(path.find_last_of('.') + 1);
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (extension == "png")
-        return vornak_engine::IMG_PNG;
-    return extension == "tga" ? vornak_engine::IMG_TGA : vornak_engine::IMG_JPEG;
 }

@@ -58,6 +58,3 @@ private:
     int shown = 0;
     unsigned long long startTicks = 0;
 };
-
-// The reader for a picture file by its extension: PNG, TGA, else JPEG.
-vornak_engine::ImgType imageKind(const std::string& path);

@@ -11,7 +11,6 @@
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -58,14 +57,4 @@ bool ExampleWindow::present()
     // The browser shows the frame when we give it back control.
     emscripten_sleep(16);
     return options.frames == 0 || shown < options.frames;
-}
-
-vornak_engine::ImgType imageKind(const std::string& path)
-{
-    std::string extension = path.substr(path.find_last_of('.') + 1);
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (extension == "png")
-        return vornak_engine::IMG_PNG;
-    return extension == "tga" ? vornak_engine::IMG_TGA : vornak_engine::IMG_JPEG;
 }

@@ -1,4 +1,5 @@
 #include "vornak/ImageDecoder.h"
+#include "vornak/Texture.h"
 
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
@@ -502,3 +503,17 @@ TEST(JpegDecoder, FourByteLayoutIsThreeBytesPlusOpaque)
 }
 
 } // namespace
+
+// A name picks its reader by the last dot of the whole path, in any case.
+TEST(Decoders, ANamesExtensionPicksItsReader)
+{
+    using vornak_engine::imageTypeOf;
+    EXPECT_EQ(imageTypeOf("paper.png"), vornak_engine::IMG_PNG);
+    EXPECT_EQ(imageTypeOf("dir/PAPER.PnG"), vornak_engine::IMG_PNG);
+    EXPECT_EQ(imageTypeOf("sky.TGA"), vornak_engine::IMG_TGA);
+    EXPECT_EQ(imageTypeOf("photo.jpeg"), vornak_engine::IMG_JPEG);
+    EXPECT_EQ(imageTypeOf("no-extension"), vornak_engine::IMG_JPEG);
+    EXPECT_EQ(imageTypeOf("maps.png/plain"), vornak_engine::IMG_JPEG);
+    EXPECT_EQ(imageTypeOf("ends-in-dot."), vornak_engine::IMG_JPEG);
+    EXPECT_EQ(imageTypeOf(""), vornak_engine::IMG_JPEG);
+}
