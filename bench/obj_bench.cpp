@@ -6,7 +6,8 @@
 // Before timing, the results are checked: threaded against single-threaded, field
 // for field, and single-threaded against the literal reference reading.
 // On the model file also Model's assembly: each round reads as Model reads (corners
-// past the third, smoothing and material lines), then assembles that reading.
+// past the third, smoothing and material lines), then assembles that reading. That
+// runs in a fresh process of its own (this program, run again with --assembly).
 
 #include "vornak/Mesh3D.h"
 #include "vornak/Model.h"
@@ -338,15 +339,17 @@ FileResult measure(const std::string& name, const std::string& path, const std::
 // The median of the paired rounds is judged; the per-round figures show the spread.
 // Freeing the model counts as assembly and freeing the reading as reading.
 // Both sides start from fresh memory, as a program loading its model does. Left to
-// itself, glibc raises its mmap threshold (up to 32 MB) once big blocks are freed:
-// from then on the reading's lists, grown step by step, reuse memory already faulted
-// in, while the assembly's largest lists (over 32 MB here) never can. Measured so,
-// the reading ran 15-20% faster than in a fresh process and the assembly's share
-// rose from about 25% to 29-49%.
+// itself, glibc raises its mmap and trim thresholds (up to 32 and 64 MB) once big
+// blocks are freed: from then on the reading's lists, grown step by step, reuse
+// memory already faulted in, while the assembly's largest lists (over 32 MB here)
+// never can. Measured so, the reading ran 15-20% faster than in a fresh process and
+// the assembly's share rose from about 25% to 29-49%. The process must be fresh as
+// well: after the reading measures above, the reading still ran some 10% faster.
 double measureAssembly(const std::string& path, int rounds)
 {
 #ifdef __GLIBC__
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024); // glibc's starting value, held there
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024); // glibc's starting values, held there
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024);
 #endif
     ObjReader::Options options;
     options.polygons = true;
@@ -384,10 +387,32 @@ double measureAssembly(const std::string& path, int rounds)
     return median(added);
 }
 
+// measureAssembly() in this program run again, so in a fresh process: its lines pass
+// through, and its last line is the median share. Negative if it failed.
+double measureAssemblyApart(const char* self, const std::string& path, int rounds)
+{
+    std::fflush(stdout);
+    const std::string command = std::string("'") + self + "' --assembly '" + path + "' " + std::to_string(rounds);
+    FILE* child = ::popen(command.c_str(), "r");
+    if (!child)
+        return -1;
+    double added = -1;
+    char line[4096];
+    while (std::fgets(line, sizeof line, child)) {
+        if (std::sscanf(line, "assembly added %lf", &added) != 1)
+            std::fputs(line, stdout);
+    }
+    return ::pclose(child) == 0 ? added : -1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::strcmp(argv[1], "--assembly") == 0) {
+        std::printf("assembly added %.6f\n", measureAssembly(argv[2], std::max(1, std::atoi(argv[3]))));
+        return 0;
+    }
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
     std::vector<FileResult> results;
     double assemblyAdded = 0;
@@ -402,7 +427,7 @@ int main(int argc, char** argv)
         const std::string path = "/tmp/vornak_obj_model.obj";
         writeIfChanged(path, text);
         results.push_back(measure("model", path, text, rounds));
-        assemblyAdded = measureAssembly(path, rounds);
+        assemblyAdded = measureAssemblyApart(argv[0], path, rounds);
     }
     std::printf("\n");
     for (const FileResult& r : results)
@@ -412,7 +437,11 @@ int main(int argc, char** argv)
         std::printf("target: OBJ %u threads / single-threaded, %s | %.2fx | >= %.2fx | %s\n", kThreads,
                     r.name.c_str(), r.threadedOverSingle, kThreadedTarget,
                     r.threadedOverSingle >= kThreadedTarget ? "PASS" : "FAIL");
-    std::printf("target: Model assembly added to reading, model | %.0f%% | <= %.0f%% | %s\n", 100 * assemblyAdded,
-                100 * kAssemblyTarget, assemblyAdded <= kAssemblyTarget ? "PASS" : "FAIL");
+    if (assemblyAdded < 0)
+        std::printf("target: Model assembly added to reading, model | not measured | <= %.0f%% | FAIL\n",
+                    100 * kAssemblyTarget);
+    else
+        std::printf("target: Model assembly added to reading, model | %.0f%% | <= %.0f%% | %s\n",
+                    100 * assemblyAdded, 100 * kAssemblyTarget, assemblyAdded <= kAssemblyTarget ? "PASS" : "FAIL");
     return 0;
 }
