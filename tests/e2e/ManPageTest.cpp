@@ -16,8 +16,7 @@ namespace {
 // Option names ("-h,--help", "--window") mapped to the rest of their line.
 using OptionTable = std::map<std::string, std::string>;
 
-// The lines of a list that start with an option at `indent`, after the line `from`
-// and up to the next line at column 0.
+// The option lines at `indent` after the line `from`, up to the next line at column 0.
 OptionTable optionLines(const std::string& text, const std::string& from, int indent)
 {
     const std::regex entry("^ {" + std::to_string(indent) + "}(-[^ ,]+(?:, ?-[^ ,]+)?)(.*)$");
@@ -41,19 +40,11 @@ OptionTable optionLines(const std::string& text, const std::string& from, int in
     return table;
 }
 
-// The value an option takes, from the rest of a --help line: help always leaves
-// two spaces before a description.
+// The value an option takes, from the rest of a --help line (two spaces before a description).
 std::string helpValue(const std::string& rest)
 {
     std::smatch m;
     return std::regex_match(rest, m, std::regex(" ([^ ]+)(  .*)?")) ? m[1].str() : "";
-}
-
-ProcessResult sh(const std::string& command)
-{
-    TempDir dir;
-    Process process("/bin/sh", {"-c", command}, dir.path());
-    return process.wait(30);
 }
 
 } // namespace
@@ -70,7 +61,10 @@ TEST(ManPage, NamesWhatHelpNamesAndRendersCleanly)
     ASSERT_EQ(fromHelp.count("--capture"), 1u) << help.out;
 
     // As man shows it: plain text, wide enough that no entry wraps; -ww: every warning.
-    const ProcessResult page = sh(std::string("groff -man -Tascii -ww -P-cbou -rLL=200n ") + VORNAK_MAN_PAGE);
+    const ProcessResult page =
+        Process("/bin/sh", {"-c", std::string("groff -man -Tascii -ww -P-cbou -rLL=200n ") + VORNAK_MAN_PAGE},
+                dir.path())
+            .wait(30);
     ASSERT_TRUE(page.exited && page.status == 0) << page.err;
     EXPECT_EQ(page.err, "") << "groff warns about the page";
     const OptionTable fromPage = optionLines(page.out, "OPTIONS", 7);

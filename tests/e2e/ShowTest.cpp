@@ -37,7 +37,6 @@ double meanError(const Image& screen, int x0, int y0, int x1, int y1, const Imag
 TEST(Show, PlaysToTheEndWithTheOverlayOverTheWipe)
 {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through scripts/test, which provides a display";
-    // Every frame put on the screen is counted, with its time; the first starts the show's clock.
     TempDir logs;
     const SwapLog swaps;
     std::vector<std::string> env = swaps.environment();
@@ -48,8 +47,8 @@ TEST(Show, PlaysToTheEndWithTheOverlayOverTheWipe)
     const double shownAt = swaps.waitForFirst(vornak, 60);
     ASSERT_GE(shownAt, 0) << "the show never presented a frame";
 
-    // A screenshot whose whole grab lies between 8.2 and 9.8 s: the overlay (from 8 s)
-    // over the finished wipe (until 10 s). A busy machine may wake late; try again then.
+    // A grab wholly between 8.2 and 9.8 s: the overlay (from 8 s) over the finished wipe
+    // (until 10 s). A busy machine may wake late; try again then.
     Image screen;
     for (double aim = 8.5; aim < 9.8 && screen.width == 0; aim += 0.2) {
         const double wait = shownAt + aim - monotonicSeconds();
@@ -65,7 +64,7 @@ TEST(Show, PlaysToTheEndWithTheOverlayOverTheWipe)
     ASSERT_GT(screen.width, 0) << "no screenshot between 8.2 and 9.8 s of the show";
     const int W = screen.width, H = screen.height;
 
-    // The overlay rectangle: x from 0.8825 W (it runs off the right edge), y from 0.855 H to 0.945 H.
+    // The overlay: x from 0.8825 W (off the right edge), y from 0.855 H to 0.945 H.
     const int rx = static_cast<int>(std::lround(0.8825 * W)), ry = static_cast<int>(std::lround(0.855 * H));
     const int rw = static_cast<int>(std::lround(0.125 * W)), rh = static_cast<int>(std::lround(0.09 * H));
     const Image skipAd = Image::fromCommand("convert " + kRoot + "/data/skipad.jpg -resize " + std::to_string(rw) +
@@ -95,13 +94,10 @@ TEST(Show, PlaysToTheEndWithTheOverlayOverTheWipe)
     // After 22 s nothing is drawn; without vsync (none under the virtual X
     // server) the loop must still keep to the refresh rate, 60 Hz when unknown.
     const std::vector<double> presented = swaps.times();
-    const int total = static_cast<int>(presented.size());
     int silentSecond = 0;
-    for (double at : presented) {
-        const double t = at - shownAt;
-        silentSecond += t > 22.4 && t < 23.4;
-    }
-    EXPECT_GT(total, 100) << "no swaps counted: is the show still presenting through Mesa's X path?";
+    for (double at : presented)
+        silentSecond += at - shownAt > 22.4 && at - shownAt < 23.4;
+    EXPECT_GT(presented.size(), 100u) << "no swaps counted: is the show still presenting through Mesa's X path?";
     EXPECT_LE(silentSecond, 63) << "frames in one second of the silent stretch";
     EXPECT_GE(silentSecond, 20) << "the show stopped presenting frames";
 }

@@ -17,12 +17,6 @@ const std::string kData = VORNAK_SOURCE_DIR "/data/";
 
 class ConfigTest : public GLTest {
 protected:
-    std::unique_ptr<Config> load(const std::string& text)
-    {
-        const std::string path = dir.write("registry.cfg", text);
-        return std::make_unique<Config>(path.c_str());
-    }
-
     // What reading the file prints; its music entry goes to *music.
     static std::string errorsOf(const std::string& path, std::string* music)
     {
@@ -100,8 +94,10 @@ TEST_F(ConfigTest, BadLinesAreReportedAndSkipped)
 TEST_F(ConfigTest, EntriesAndHandedOutProgramsOutliveTheRegistry)
 {
     const std::string shader = kData + "sprite.vs " + kData + "default.fs\n";
-    auto config = load("shader sprite " + shader + "shader other " + shader + "texture skip " + kData +
-                       "skipad.jpg jpeg\ntexture again " + kData + "skipad.jpg 0\n");
+    const std::string path = dir.write("registry.cfg", "shader sprite " + shader + "shader other " + shader +
+                                                           "texture skip " + kData + "skipad.jpg jpeg\ntexture again " +
+                                                           kData + "skipad.jpg 0\n");
+    auto config = std::make_unique<Config>(path.c_str());
     const GLuint skip = config->getTexture("skip");
     EXPECT_NE(config->getTexture("again"), skip);
     int width = 0, height = 0;

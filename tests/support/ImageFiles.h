@@ -1,10 +1,9 @@
 #pragma once
 
-// Test pictures written by the real encoders (libpng, TurboJPEG) or by hand
+// Test pictures written by the real encoders (libpng, libjpeg) or by hand
 // (TGA), so reader tests need no binary fixtures.
 
 #include <png.h>
-#include <turbojpeg.h>
 // After stdio: jpeglib.h needs FILE and size_t declared.
 #include <cstdio>
 #include <jpeglib.h>
@@ -53,33 +52,17 @@ inline std::string encodePNG(int width, int height, const Pixels& rows, int colo
     return bytes;
 }
 
-// rgb: top row first. 4:4:4 at quality 100 keeps flat 8x8 blocks within a step or two.
-inline std::string encodeJPEG(int width, int height, const Pixels& rgb)
-{
-    tjhandle encoder = tjInitCompress();
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    const int status =
-        tjCompress2(encoder, rgb.data(), width, 0, height, TJPF_RGB, &out, &size, TJSAMP_444, 100, TJFLAG_ACCURATEDCT);
-    const std::string bytes = status == 0 ? std::string(reinterpret_cast<const char*>(out), size) : "";
-    tjFree(out);
-    tjDestroy(encoder);
-    if (status != 0)
-        throw std::runtime_error("test JPEG encoder failed");
-    return bytes;
-}
-
-// What libjpeg's own encoder can be asked for beyond TurboJPEG's choices.
 struct JpegLayout {
-    J_COLOR_SPACE input = JCS_RGB;          // JCS_RGB, JCS_GRAYSCALE or JCS_CMYK, as the pixels are
-    J_COLOR_SPACE stored = JCS_UNKNOWN;     // the file's colour space; JCS_UNKNOWN: libjpeg's default
-    bool adobeMarker = true;                // for four-colour files
-    std::vector<int> sampling;              // h,v per component; empty: 1x1 each
-    int scansPerCoefficient = 0;            // > 0: progressive, each AC coefficient refined this many times
-    int restartInterval = 0;                // MCUs between restart markers; 0: none
+    J_COLOR_SPACE input = JCS_RGB;      // JCS_RGB, JCS_GRAYSCALE or JCS_CMYK, as the pixels are
+    J_COLOR_SPACE stored = JCS_UNKNOWN; // the file's colour space; JCS_UNKNOWN: libjpeg's default
+    bool adobeMarker = true;            // for four-colour files
+    std::vector<int> sampling;          // h,v per component; empty: 1x1 each
+    int scansPerCoefficient = 0;        // > 0: progressive, each AC coefficient refined this many times
+    int restartInterval = 0;            // MCUs between restart markers; 0: none
 };
 
-// pixels: top row first. Quality 100 and no chroma subsampling unless asked.
+// pixels: top row first. Quality 100, accurate DCT and no chroma subsampling
+// unless asked, so flat 8x8 blocks come back within a step or two.
 inline std::string encodeJPEGWith(int width, int height, const Pixels& pixels, const JpegLayout& layout)
 {
     struct Failure {
@@ -108,18 +91,16 @@ inline std::string encodeJPEGWith(int width, int height, const Pixels& pixels, c
         jpeg_set_colorspace(&info, layout.stored);
     info.write_Adobe_marker = layout.adobeMarker && info.num_components == 4;
     jpeg_set_quality(&info, 100, TRUE);
+    info.dct_method = JDCT_ISLOW;
     info.restart_interval = static_cast<unsigned>(layout.restartInterval);
     for (int c = 0; c < info.num_components; ++c) {
         const bool given = layout.sampling.size() >= 2 * static_cast<std::size_t>(c) + 2;
         info.comp_info[c].h_samp_factor = given ? layout.sampling[2 * c] : 1;
         info.comp_info[c].v_samp_factor = given ? layout.sampling[2 * c + 1] : 1;
     }
-    if (layout.scansPerCoefficient > 0) {
-        // DC first, then every AC coefficient of every component on its own,
-        // one bit at a time: a valid script with very many scans.
-        const int steps = layout.scansPerCoefficient;
-        jpeg_scan_info dc{info.num_components, {0, 1, 2, 3}, 0, 0, 0, 0};
-        scans.push_back(dc);
+    if (const int steps = layout.scansPerCoefficient; steps > 0) {
+        // DC, then every AC coefficient of every component alone, a bit at a time: very many scans.
+        scans.push_back({info.num_components, {0, 1, 2, 3}, 0, 0, 0, 0});
         for (int c = 0; c < info.num_components; ++c)
             for (int k = 1; k < 64; ++k)
                 for (int step = 0; step < steps; ++step)
@@ -138,6 +119,12 @@ inline std::string encodeJPEGWith(int width, int height, const Pixels& pixels, c
     const std::string bytes(reinterpret_cast<const char*>(out), size);
     std::free(out);
     return bytes;
+}
+
+// rgb: top row first; baseline 4:4:4.
+inline std::string encodeJPEG(int width, int height, const Pixels& rgb)
+{
+    return encodeJPEGWith(width, height, rgb, {});
 }
 
 // A TGA file: the 18-byte header, an ID field of 'i's, a 24-bit colour map of zeros, then data.

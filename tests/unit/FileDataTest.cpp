@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -21,7 +22,7 @@ TEST(FileData, RegularFilesReadWhole)
     std::string big(300000, '\0');
     for (std::size_t i = 0; i < big.size(); ++i)
         big[i] = static_cast<char>(i * 7 + i / 251);
-    for (const std::string& content : {std::string(), std::string("a"), std::string("x\0y\n", 4), big}) {
+    for (const std::string& content : {std::string(), std::string("x\0y\n", 4), big}) {
         SCOPED_TRACE(content.size());
         const std::string path = dir.write("f", content);
         std::vector<unsigned char> bytes(3, 'z');
@@ -42,34 +43,28 @@ TEST(FileData, RegularFilesReadWhole)
 TEST(FileData, OtherKindsAreRefusedByName)
 {
     TempDir dir;
-    const std::string fifo = dir.path() + "/fifo";
+    const std::string fifo = dir.path() + "/fifo", locked = dir.write("locked", "secret");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    const std::string locked = dir.write("locked", "secret");
     ASSERT_EQ(chmod(locked.c_str(), 0), 0);
-    struct Case {
-        std::string path;
-        std::string error;
-    };
-    std::vector<Case> cases = {
+    std::vector<std::pair<std::string, std::string>> cases = {
         {dir.path() + "/missing", "cannot open: No such file or directory"},
         {dir.path(), "is a directory"},
         {fifo, "is a FIFO"},
         {"/dev/zero", "is a device"},
-        {dir.path() + "/missing/below", "cannot open: No such file or directory"},
     };
     if (geteuid() != 0) // root reads it anyway
         cases.push_back({locked, "cannot open: Permission denied"});
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
+    for (const auto& [path, reason] : cases) {
+        SCOPED_TRACE(path);
         std::vector<unsigned char> bytes(3, 'z');
         std::string error;
-        EXPECT_FALSE(readFileData(c.path.c_str(), bytes, error));
+        EXPECT_FALSE(readFileData(path.c_str(), bytes, error));
         EXPECT_TRUE(bytes.empty());
-        EXPECT_EQ(error, c.path + ": " + c.error);
+        EXPECT_EQ(error, path + ": " + reason);
         std::size_t size = 1;
         error.clear();
-        EXPECT_EQ(openRegularFile(c.path.c_str(), size, error), -1);
-        EXPECT_EQ(error, c.path + ": " + c.error);
+        EXPECT_EQ(openRegularFile(path.c_str(), size, error), -1);
+        EXPECT_EQ(error, path + ": " + reason);
         EXPECT_EQ(size, 0u);
     }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -46,20 +47,19 @@ TEST(GlslEsRule, RefusesWhatEsCannotTakeNamingFileAndLine)
     }
 }
 
-// What ES does take of the same constructs: placed vertex inputs and fragment
-// outputs, uniform blocks, and words that only contain a refused one.
+// What ES takes of the same constructs: placed vertex inputs and fragment outputs,
+// uniform blocks, words that only contain a refused one.
 TEST(GlslEsRule, LetsThroughWhatEsTakes)
 {
-    const char* sources[] = {
-        "#version 410 core\nlayout(location = 0) in vec2 position;\nout vec2 uv;\n",
-        "#version 410 core\nlayout(location = 0) out vec4 colour;\nuniform float doubled;\n",
-        "#version 410 core\nlayout(std140) uniform Block { mat4 m; };\nuniform float a; float b = 1.0;\n",
+    const std::pair<const char*, unsigned> cases[] = {
+        {"#version 410 core\nlayout(location = 0) in vec2 position;\nout vec2 uv;\n", GL_VERTEX_SHADER},
+        {"#version 410 core\nlayout(location = 0) out vec4 colour;\nuniform float doubled;\n"
+         "layout(std140) uniform Block { mat4 m; };\nuniform float a; float b = 1.0;\n",
+         GL_FRAGMENT_SHADER},
     };
-    for (const char* source : sources) {
+    for (const auto& [source, stage] : cases) {
         SCOPED_TRACE(source);
         std::string out, error;
-        const unsigned stage = std::string(source).find("position") != std::string::npos ? GL_VERTEX_SHADER
-                                                                                         : GL_FRAGMENT_SHADER;
         EXPECT_TRUE(toGlslEs("s", source, stage, out, error)) << error;
     }
 }

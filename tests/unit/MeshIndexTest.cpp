@@ -24,7 +24,7 @@ MeshIndex read(const std::string& line, int* corners = nullptr)
     return tokenised;
 }
 
-TEST(MeshIndex, CornerTokenTable)
+TEST(MeshIndex, CornerTokensAndCounts)
 {
     // 0 where the token sets nothing: the record starts at 0, which means "none".
     const struct {
@@ -49,49 +49,23 @@ TEST(MeshIndex, CornerTokenTable)
             EXPECT_EQ(m.normal[corner], row.normal);
         }
     }
-}
-
-TEST(MeshIndex, CornerCountsAndGetters)
-{
-    const MeshIndex full = read("f 3/1/2 6/4/5 9/7/8");
-    for (int c = 0; c < 3; ++c) {
-        EXPECT_EQ(full.getVertex(c), 3 * c + 2);
-        EXPECT_EQ(full.getText(c), 3 * c);
-        EXPECT_EQ(full.getNormal(c), 3 * c + 1);
-    }
-
     // A quad keeps its first three corners; runs of blanks count as one. Short lines
     // leave the missing corners at 0 and say how many there were.
     struct Row {
         const char* line;
         int corners;
         int vertex[3];
-    } rows[] = {
+    } lines[] = {
         {"f  1   2 3 4  ", 3, {1, 2, 3}}, {"f", 0, {}}, {"f ", 0, {}}, {"f 1", 1, {1}}, {"f 1 2", 2, {1, 2}},
         {"f 1/2/3   4/5/6  ", 2, {1, 4}},
     };
-    for (const Row& row : rows) {
+    for (const Row& row : lines) {
         SCOPED_TRACE(row.line);
         int corners = -1;
         const MeshIndex m = read(row.line, &corners);
         EXPECT_EQ(corners, row.corners);
         EXPECT_TRUE(std::equal(row.vertex, row.vertex + 3, m.vertex));
     }
-}
-
-TEST(MeshIndex, StrsepCutsInPlace)
-{
-    MeshIndex m;
-    char text[] = "a-b//c", empty[] = "", delimiters[] = "/-";
-    char* cursor = text;
-    for (const char* piece : {"a", "b", "", "c"})
-        EXPECT_STREQ(m.strsep(&cursor, delimiters), piece);
-    EXPECT_EQ(cursor, nullptr);
-    EXPECT_EQ(m.strsep(&cursor, delimiters), nullptr);
-    // An empty remainder is one empty piece, then the end.
-    cursor = empty;
-    EXPECT_STREQ(m.strsep(&cursor, delimiters), "");
-    EXPECT_EQ(m.strsep(&cursor, delimiters), nullptr);
 }
 
 TEST(MeshIndex, ToIndexIsAtoiWithClamping)

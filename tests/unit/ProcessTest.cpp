@@ -1,5 +1,4 @@
-// The test harness's own process runner: its timeouts must mean what they say
-// however long the test took before it waited.
+// The test harness's own process runner: a timeout counts from the wait, however late.
 
 #include "support/Process.h"
 #include "support/TempDir.h"
@@ -15,7 +14,6 @@ namespace {
 
 TEST(ProcessHarness, WaitCountsItsTimeoutFromTheCall)
 {
-    // Started long before the wait: one second from the call is still one second.
     Process sleeper("/bin/sh", {"-c", "sleep 6.5"}, "/");
     usleep(5000000);
     const double called = monotonicSeconds();
@@ -36,8 +34,7 @@ TEST(ProcessHarness, WaitCountsItsTimeoutFromTheCall)
 
 TEST(ProcessHarness, ATimeoutKillsWhatTheProgramStarted)
 {
-    // The child writes its pid and lives on; the timeout must take it too.
-    TempDir dir;
+    TempDir dir; // the child writes its pid and lives on
     Process parent("/bin/sh", {"-c", "sleep 300 & echo $! > child; wait"}, dir.path());
     std::string pid;
     for (int i = 0; i < 500 && (pid.empty() || pid.back() != '\n'); ++i) {
@@ -49,8 +46,7 @@ TEST(ProcessHarness, ATimeoutKillsWhatTheProgramStarted)
     const ProcessResult r = parent.wait(0.2);
     EXPECT_TRUE(r.timedOut);
     const int child = std::stoi(pid);
-    // Killed, it is gone or a zombie waiting for whoever adopted it.
-    const auto gone = [&] {
+    const auto gone = [&] { // or a zombie waiting for whoever adopted it
         if (kill(child, 0) != 0)
             return true;
         const std::string stat = readFile("/proc/" + std::to_string(child) + "/stat");
