@@ -1,5 +1,4 @@
-// The manual page the build writes from `vornak --help`, read as man shows it:
-// it must name the same options with the same values, and render cleanly.
+// The manual page the build writes from `vornak --help`, as man shows it: the same options and values, no warnings.
 
 #include "support/Process.h"
 #include "support/TempDir.h"
@@ -13,8 +12,7 @@
 
 namespace {
 
-// Option names ("-h,--help", "--window") mapped to the rest of their line.
-using OptionTable = std::map<std::string, std::string>;
+using OptionTable = std::map<std::string, std::string>; // "-h,--help" or "--window" to the rest of its line
 
 // The option lines at `indent` after the line `from`, up to the next line at column 0.
 OptionTable optionLines(const std::string& text, const std::string& from, int indent)
@@ -23,28 +21,13 @@ OptionTable optionLines(const std::string& text, const std::string& from, int in
     OptionTable table;
     std::istringstream lines(text);
     std::string line;
-    bool inside = false;
-    while (std::getline(lines, line)) {
-        if (line == from) {
-            inside = true;
-            continue;
-        }
-        if (!inside)
-            continue;
-        if (!line.empty() && line[0] != ' ')
-            break;
-        std::smatch m;
+    while (std::getline(lines, line) && line != from)
+        continue;
+    for (std::smatch m; std::getline(lines, line) && (line.empty() || line[0] == ' ');) {
         if (std::regex_match(line, m, entry))
             table[std::regex_replace(m[1].str(), std::regex(", "), ",")] = m[2].str();
     }
     return table;
-}
-
-// The value an option takes, from the rest of a --help line (two spaces before a description).
-std::string helpValue(const std::string& rest)
-{
-    std::smatch m;
-    return std::regex_match(rest, m, std::regex(" ([^ ]+)(  .*)?")) ? m[1].str() : "";
 }
 
 } // namespace
@@ -52,29 +35,26 @@ std::string helpValue(const std::string& rest)
 TEST(ManPage, NamesWhatHelpNamesAndRendersCleanly)
 {
     TempDir dir;
-    Process vornak(VORNAK_BINARY, {"--help"}, dir.path(), {"DISPLAY", "WAYLAND_DISPLAY"});
-    const ProcessResult help = vornak.wait(10);
+    const ProcessResult help = Process(VORNAK_BINARY, {"--help"}, dir.path(), {"DISPLAY", "WAYLAND_DISPLAY"}).wait(10);
     ASSERT_TRUE(help.exited && help.status == 0) << help.err;
     // A nearly empty page would pass the comparison below just as a full one.
     const OptionTable fromHelp = optionLines(help.out, "Options:", 2);
     ASSERT_GE(fromHelp.size(), 10u) << help.out;
     ASSERT_EQ(fromHelp.count("--capture"), 1u) << help.out;
-
     // As man shows it: plain text, wide enough that no entry wraps; -ww: every warning.
-    const ProcessResult page =
-        Process("/bin/sh", {"-c", std::string("groff -man -Tascii -ww -P-cbou -rLL=200n ") + VORNAK_MAN_PAGE},
-                dir.path())
-            .wait(30);
+    const std::string groff = std::string("groff -man -Tascii -ww -P-cbou -rLL=200n ") + VORNAK_MAN_PAGE;
+    const ProcessResult page = Process("/bin/sh", {"-c", groff}, dir.path()).wait(30);
     ASSERT_TRUE(page.exited && page.status == 0) << page.err;
     EXPECT_EQ(page.err, "") << "groff warns about the page";
     const OptionTable fromPage = optionLines(page.out, "OPTIONS", 7);
-
     for (const auto& [name, value] : fromHelp) {
         SCOPED_TRACE(name);
         const auto it = fromPage.find(name);
         ASSERT_NE(it, fromPage.end()) << "missing from the manual page:\n" << page.out;
-        // man may set a short option's description on its line, after one space.
-        const std::string expected = helpValue(value).empty() ? "" : " " + helpValue(value);
+        // The value from the --help line (two spaces before a description); man may set a short option's
+        // description on its line, after one space.
+        std::smatch m;
+        const std::string expected = std::regex_match(value, m, std::regex(" ([^ ]+)(  .*)?")) ? " " + m[1].str() : "";
         const std::string& rest = it->second;
         EXPECT_TRUE(rest.compare(0, expected.size(), expected) == 0 &&
                     (rest.size() == expected.size() || rest[expected.size()] == ' '))

@@ -1,5 +1,4 @@
-// The vornak program as a user drives it from a shell: its command line, the
-// data it finds, windows of any shape, signals, and captures to files.
+// The vornak program driven from a shell: command line, data search, window shapes, signals, captures.
 
 #include "support/Process.h"
 #include "support/Screen.h"
@@ -14,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <tuple>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -28,19 +28,9 @@ const std::string kRoot = VORNAK_SOURCE_DIR;
 const std::string kFixtures = VORNAK_FIXTURES;
 constexpr double kLongTrack = 8.0; // tests/fixtures/long.mp3
 
-int lines(const std::string& text)
-{
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
+int lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
 
-bool exists(const std::string& path)
-{
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(path, ec));
-}
-
-// Every file name in a folder, sorted.
-std::vector<std::string> listing(const std::string& folder)
+std::vector<std::string> listing(const std::string& folder) // sorted file names
 {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
@@ -59,42 +49,30 @@ double pictureDifference(const std::string& a, const std::string& b, const std::
         return 1e9;
     double total = 0;
     for (std::size_t i = 0; i < x.rgb.size(); ++i)
-        total += std::abs(static_cast<int>(static_cast<unsigned char>(x.rgb[i])) -
-                          static_cast<int>(static_cast<unsigned char>(y.rgb[i])));
+        total += std::abs(static_cast<unsigned char>(x.rgb[i]) - static_cast<unsigned char>(y.rgb[i]));
     return total / static_cast<double>(x.rgb.size());
 }
 
 class Player : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through scripts/test"; }
-
     ProcessResult run(const std::vector<std::string>& args, const std::vector<std::string>& env = {})
     {
         return Process(kBinary, args, dir.path(), env).wait(60);
     }
-
     TempDir dir;
 };
 
 TEST_F(Player, CommandLineAnswersWithoutAWindow)
 {
-    struct Case {
-        std::vector<std::string> args;
-        int status;
-        std::string out, err; // expected within standard output / the one line on standard error
-    };
+    struct Case { std::vector<std::string> args; int status; std::string out, err; }; // out/err: expected within
     const std::vector<Case> cases = {
-        {{"--help"}, 0, "--capture OUT", ""},
-        {{"--version"}, 0, "vornak " VORNAK_VERSION "\n", ""},
-        {{"--bogus"}, 2, "", "--bogus"},
-        {{"--window", "0x0"}, 2, "", "0x0"},
-        {{"--capture", "x.mp4", "--size", "33x20"}, 2, "", "even"},
-        {{"--capture", "x.png"}, 2, "", "--at"},
-    };
+        {{"--help"}, 0, "--capture OUT", ""}, {{"--version"}, 0, "vornak " VORNAK_VERSION "\n", ""},
+        {{"--bogus"}, 2, "", "--bogus"}, {{"--window", "0x0"}, 2, "", "0x0"},
+        {{"--capture", "x.mp4", "--size", "33x20"}, 2, "", "even"}, {{"--capture", "x.png"}, 2, "", "--at"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.front() + (c.args.size() > 1 ? " " + c.args[1] : ""));
-        // No display and no video driver at all: anything that tried to open a
-        // window would fail with status 1 and say so.
+        // No display or video driver: opening a window would fail with status 1.
         const ProcessResult r = run(c.args, {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER=no-such-driver"});
         ASSERT_TRUE(r.exited) << r.err;
         EXPECT_EQ(r.status, c.status) << r.err;
@@ -109,16 +87,20 @@ TEST_F(Player, CommandLineAnswersWithoutAWindow)
     }
 }
 
-TEST_F(Player, ALoneCopyOfTheBinarySaysWhereItLooked)
+TEST_F(Player, WithoutTheShowsDataItSaysWhereItLooked)
 {
-    fs::copy_file(kBinary, dir.path() + "/vornak");
-    Process lonely(dir.path() + "/vornak", {}, dir.path());
-    const ProcessResult r = lonely.wait(60);
-    ASSERT_TRUE(r.exited);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(lines(r.err), 1) << r.err;
-    EXPECT_NE(r.err.find(dir.path() + "/data"), std::string::npos) << "where it looked: " << r.err;
-    EXPECT_NE(r.err.find("--data"), std::string::npos) << "how to point it: " << r.err;
+    fs::copy_file(kBinary, dir.path() + "/vornak"); // a lone copy, no data anywhere near it
+    fs::create_directories(dir.path() + "/empty");
+    for (const auto& [args, looked] : {std::pair<std::vector<std::string>, std::string>{{}, dir.path() + "/data"},
+                                       {{"--data", dir.path() + "/empty"}, dir.path() + "/empty"}}) {
+        SCOPED_TRACE(looked);
+        const ProcessResult r = Process(dir.path() + "/vornak", args, dir.path()).wait(60);
+        ASSERT_TRUE(r.exited);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(lines(r.err), 1) << r.err;
+        EXPECT_NE(r.err.find(looked), std::string::npos) << "where it looked: " << r.err;
+        EXPECT_NE(r.err.find("--data"), std::string::npos) << "how to point it: " << r.err;
+    }
 }
 
 // Takes the window's own pixels (no frame) until they satisfy the test; the last image taken.
@@ -145,56 +127,45 @@ double columnMean(const Image& image, int x)
 
 TEST_F(Player, AResizedWindowKeepsTheShowBetweenBarsAndEndsCleanly)
 {
-    // The show's files with the 8 s track.
-    fs::create_directories(dir.path() + "/data");
+    fs::create_directories(dir.path() + "/data"); // the show's files with the 8 s track
     for (const auto& entry : fs::directory_iterator(kRoot + "/data"))
         fs::create_symlink(entry.path(), dir.path() + "/data/" + entry.path().filename().string());
     fs::remove(dir.path() + "/data/zararorad.mp3");
     dir.copy(kFixtures + "/long.mp3", "data/zararorad.mp3");
-    struct Case {
-        bool stretch;
-        std::function<void(Process&, const std::string&)> end;
-        const char* what;
-    };
+    struct Case { std::vector<std::string> args; std::function<void(Process&, const std::string&)> end; };
     const std::vector<Case> cases = {
-        {false, [](Process& p, const std::string&) { p.signal(SIGTERM); }, "bars, ended by SIGTERM"},
-        {true, [](Process&, const std::string& id) { shell("wmctrl -i -c " + id); },
-         "stretched, ended by the window's close button"},
+        {{"--window", "320x180"}, [](Process& p, const std::string&) { p.signal(SIGTERM); }},
+        {{"--window", "320x180", "--stretch"}, [](Process&, const std::string& id) { shell("wmctrl -i -c " + id); }},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        const bool stretch = c.args.size() > 2;
+        SCOPED_TRACE(stretch ? "stretched, ended by the close button" : "bars, ended by SIGTERM");
         const SwapLog swaps;
-        std::vector<std::string> args = {"--window", "320x180"};
-        if (c.stretch)
-            args.push_back("--stretch");
-        Process vornak(kBinary, args, dir.path(), swaps.environment());
+        Process vornak(kBinary, c.args, dir.path(), swaps.environment());
         const std::string id = waitForVornakWindow(vornak, 60);
         ASSERT_FALSE(id.empty()) << vornak.wait(1).err;
         // Once the show runs, its music has 8 s to go.
         const double shown = swaps.waitForFirst(vornak, 60);
         ASSERT_GE(shown, 0) << "the show never presented a frame";
         ASSERT_TRUE(waitUntilManaged(vornak, id, 60)) << "the window manager never took the window";
-
         // From 16:9 to 2.4:1; the title over the night picture lights the middle.
         shell("xdotool windowsize --sync " + id + " 480 200");
         const Image image = waitForWindowImage(vornak, id, [&](const Image& i) {
-            return i.width == 480 && columnMean(i, 240) > 20 && (c.stretch || columnMean(i, 2) < 1.0);
+            return i.width == 480 && columnMean(i, 240) > 20 && (stretch || columnMean(i, 2) < 1.0);
         });
         ASSERT_EQ(image.width, 480) << "the window was not resized";
         EXPECT_GT(columnMean(image, 240), 20) << "no picture after the resize";
-        if (c.stretch) {
-            EXPECT_GT(columnMean(image, 1), 5.0) << "stretched, the picture fills the window";
-            EXPECT_GT(columnMean(image, 478), 5.0);
+        if (stretch) {
+            for (int x : {1, 478})
+                EXPECT_GT(columnMean(image, x), 5.0) << "stretched, the picture fills the window at " << x;
         } else {
             const int bar = (480 - static_cast<int>(std::lround(image.height * 16.0 / 9))) / 2;
             ASSERT_GT(bar, 4) << image.height;
-            EXPECT_LT(columnMean(image, 1), 1.0);
-            EXPECT_LT(columnMean(image, bar - 2), 1.0);
-            EXPECT_LT(columnMean(image, 480 - bar + 1), 1.0);
-            EXPECT_GT(columnMean(image, bar + 3), 5.0) << "the picture starts at the bar";
-            EXPECT_GT(columnMean(image, 480 - bar - 4), 5.0);
+            for (int x : {1, bar - 2, 480 - bar + 1})
+                EXPECT_LT(columnMean(image, x), 1.0) << "bar at " << x;
+            for (int x : {bar + 3, 480 - bar - 4})
+                EXPECT_GT(columnMean(image, x), 5.0) << "the picture starts at the bar, " << x;
         }
-
         ASSERT_TRUE(vornak.running());
         const double sent = vornak.elapsed();
         c.end(vornak, id);
@@ -228,8 +199,7 @@ TEST_F(Player, CaptureOfOneFrameAndOfNumberedFrames)
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(listing(dir.path() + "/frames"), (std::vector<std::string>{"000.png", "001.png", "002.png", "003.png"}));
-    // Not a terminal: a start line and an end line.
-    EXPECT_EQ(lines(r.err), 2) << r.err;
+    EXPECT_EQ(lines(r.err), 2) << r.err; // not a terminal: a start line and an end line
     EXPECT_NE(r.err.find("frames/000.png"), std::string::npos) << r.err;
 }
 
@@ -244,21 +214,15 @@ TEST_F(Player, CaptureOfAVideoWithItsMusic)
     EXPECT_EQ(r.out, "") << "a shader failed";
     EXPECT_EQ(r.err.find("cannot"), std::string::npos) << r.err;
     EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"clip.mp4"});
-
-    const std::string probe =
-        shell("ffprobe -v error -show_entries stream=codec_type,codec_name,pix_fmt,nb_frames,duration "
-              "-show_entries format=duration -of compact " + dir.path() + "/clip.mp4");
+    const std::string probe = shell("ffprobe -v error -show_entries stream=codec_type,codec_name,pix_fmt,nb_frames,"
+                                    "duration -of compact " + dir.path() + "/clip.mp4");
     EXPECT_NE(probe.find("codec_name=h264|codec_type=video|pix_fmt=yuv420p"), std::string::npos) << probe;
     EXPECT_NE(probe.find("codec_name=aac|codec_type=audio"), std::string::npos) << probe;
     EXPECT_NE(probe.find("nb_frames=150"), std::string::npos) << probe;
-    const auto duration = [&](const std::string& after) {
-        const auto at = probe.find("duration=", probe.find(after));
-        return at == std::string::npos ? -1.0 : std::atof(probe.c_str() + at + 9);
-    };
-    EXPECT_NEAR(duration("codec_type=video"), 2.5, 1.0 / 60);
-    EXPECT_NEAR(duration("codec_type=audio"), 2.5, 1.0 / 60) << "the music's stretch from --from to --to";
-    EXPECT_NEAR(duration("format"), 2.5, 1.0 / 60);
-
+    for (const char* type : {"codec_type=video", "codec_type=audio"}) { // the stretch from --from to --to
+        const auto at = probe.find("duration=", probe.find(type));
+        EXPECT_NEAR(at == std::string::npos ? -1.0 : std::atof(probe.c_str() + at + 9), 2.5, 1.0 / 60) << type;
+    }
     // Decoded frames at known times are the frames of those times.
     const std::string d = dir.path() + "/";
     ASSERT_EQ(run({"--capture", "easter.png", "--at", "9.7", "--size", "320x180"}).status, 0);
@@ -288,25 +252,22 @@ struct SmallDisk {
 TEST_F(Player, FailedCapturesSayWhyAndLeaveNothingFinished)
 {
     const std::string d = dir.path();
-    // A stand-in ffmpeg that reads a little, complains and fails.
+    // A stand-in ffmpeg that reads a little, complains and fails; /dev/full as the next frame's temporary file.
     dir.write("fakebin/ffmpeg", "#!/bin/sh\nhead -c 1000 >/dev/null\nfor i in 1 2 3 4 5 6 7; do echo \"complaint $i\" "
                                 ">&2; done\nexit 3\n");
     fs::permissions(d + "/fakebin/ffmpeg", fs::perms::owner_all);
     fs::create_directories(d + "/out");
     dir.write("afile", "");
-    // The next frame's temporary file is the full device: the disk fills on the first write.
     fs::create_directories(d + "/full");
     fs::create_symlink("/dev/full", d + "/full/000.png.partial");
     const SmallDisk small(d + "/small", "size=64k");
     const SmallDisk readOnly(d + "/readonly", "ro,size=64k");
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
-
-    struct Case {
+    struct Case { // folder: must hold nothing that looks complete; messages: each in the error output
         const char* what;
-        std::vector<std::string> args;
-        std::vector<std::string> env;
-        std::string folder;                // what must hold nothing that looks complete
-        std::vector<std::string> messages; // each must be in the error output
+        std::vector<std::string> args, env;
+        std::string folder;
+        std::vector<std::string> messages;
         bool needsMount = false;
     };
     const std::vector<Case> cases = {
@@ -333,23 +294,19 @@ TEST_F(Player, FailedCapturesSayWhyAndLeaveNothingFinished)
         EXPECT_NE(r.status, 0);
         for (const std::string& m : c.messages)
             EXPECT_NE(r.err.find(m), std::string::npos) << m << " not in:\n" << r.err;
-        for (const std::string& name : listing(c.folder)) {
-            EXPECT_TRUE(name == "000.png.partial" || name == "out" || name == "afile" || name == "fakebin" ||
-                        name == "full" || name == "small" || name == "readonly")
-                << "left behind: " << name;
-        }
-        EXPECT_FALSE(exists(d + "/out/a.mp4") || exists(d + "/out/a.mp4.partial"));
+        const std::set<std::string> setUp = {"000.png.partial", "out", "afile", "fakebin", "full", "small", "readonly"};
+        for (const std::string& name : listing(c.folder))
+            EXPECT_EQ(setUp.count(name), 1u) << "left behind: " << name;
     }
 }
 
 TEST_F(Player, InterruptedCaptureLeavesNothing)
 {
     Process vornak(kBinary, {"--capture", "long.mp4", "--size", "320x180"}, dir.path());
-    // Wait for ffmpeg to have begun the file.
     const double until = monotonicSeconds() + 60;
-    while (!exists(dir.path() + "/long.mp4.partial") && vornak.running() && monotonicSeconds() < until)
+    while (!fs::exists(dir.path() + "/long.mp4.partial") && vornak.running() && monotonicSeconds() < until)
         usleep(20000);
-    ASSERT_TRUE(exists(dir.path() + "/long.mp4.partial")) << "the partial file takes a name that says so";
+    ASSERT_TRUE(fs::exists(dir.path() + "/long.mp4.partial")) << "the partial file takes a name that says so";
     vornak.signal(SIGINT);
     const ProcessResult r = vornak.wait(60);
     ASSERT_TRUE(r.exited) << r.err;

@@ -26,30 +26,24 @@ protected:
     {
         ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through scripts/test, which provides a display";
         // The show's files; the church shader a copy of its own, to be edited.
-        fs::create_directories(fs::path(dir.path()) / "data");
-        for (const auto& entry : fs::directory_iterator(std::string(VORNAK_SOURCE_DIR) + "/data")) {
-            const fs::path to = fs::path(dir.path()) / "data" / entry.path().filename();
-            if (entry.path().filename() == "religion.fs")
-                fs::copy_file(entry.path(), to);
-            else
-                fs::create_symlink(entry.path(), to);
-        }
+        dir.copy(std::string(VORNAK_SOURCE_DIR) + "/data/religion.fs", "data/religion.fs");
+        for (const auto& entry : fs::directory_iterator(std::string(VORNAK_SOURCE_DIR) + "/data"))
+            if (entry.path().filename() != "religion.fs")
+                fs::create_symlink(entry.path(), fs::path(dir.path()) / "data" / entry.path().filename());
     }
 
-    // Polls until done() holds; false after the timeout. The ceiling is for a
-    // loaded sanitizer build: a title follows a few times a second.
+    // The ceiling is for a loaded sanitizer build: a title follows a few times a second.
     static bool waitFor(const std::function<bool()>& done, double seconds = 30)
     {
-        for (const double until = monotonicSeconds() + seconds; !done(); usleep(50000)) {
+        for (const double until = monotonicSeconds() + seconds; !done(); usleep(50000))
             if (monotonicSeconds() > until)
                 return false;
-        }
         return true;
     }
 
     std::string title() const { return shell("xdotool getwindowname " + window + " 2>/dev/null | tr -d '\\n'"); }
 
-    // The title once it satisfies the test, or the last one seen.
+    // The title once wanted, or the last one seen.
     std::string waitForTitle(const std::function<bool(const std::string&)>& wanted)
     {
         std::string seen;
@@ -63,8 +57,7 @@ protected:
         return std::regex_search(title, m, std::regex("frame ([0-9]+)")) ? std::stol(m[1]) : -1;
     }
 
-    // Through the focused window, not --window: a key that closes the window
-    // would leave xdotool unable to release it, stuck down for later tests.
+    // Not xdotool's --window: a key that closes the window would stay stuck down for later tests.
     void press(const std::string& key)
     {
         shell("xdotool windowactivate --sync " + window + " >/dev/null 2>&1; xdotool key " + key);
@@ -104,16 +97,14 @@ TEST_F(PreviewKeys, KeysSeekAndPauseAndAWatchedShaderEditReachesTheScreen)
         return !window.empty() || !vornak.running();
     }, 60);
     ASSERT_FALSE(window.empty()) << "no preview window";
-    ASSERT_NE(waitForTitle([](const std::string& t) { return t.find("playing") != std::string::npos; })
-                  .find("toys"),
-              std::string::npos)
-        << "started at 11 s, the toys should be playing";
-
+    const auto has = [](const char* word) {
+        return [word](const std::string& t) { return t.find(word) != std::string::npos; };
+    };
+    ASSERT_TRUE(has("toys")(waitForTitle(has("playing")))) << "started at 11 s, the toys should be playing";
     press("space");
-    const std::string paused = waitForTitle([](const std::string& t) { return t.find("paused") != std::string::npos; });
-    ASSERT_NE(paused.find("paused"), std::string::npos) << paused;
+    const std::string paused = waitForTitle(has("paused"));
+    ASSERT_TRUE(has("paused")(paused)) << paused;
     ASSERT_GE(frameIn(paused), 660);
-
     // Frame 0 draws no scene; the preview shows it black.
     EXPECT_EQ(afterKey("Home", 0), 0);
     const Image start = windowImage();
@@ -122,29 +113,25 @@ TEST_F(PreviewKeys, KeysSeekAndPauseAndAWatchedShaderEditReachesTheScreen)
         ASSERT_EQ(afterKey("Right", i * 60L), i * 60L);
     // The next boundary after the toys (10-13 s): the candy's first frame.
     EXPECT_EQ(afterKey("Next", 781), 781);
-    EXPECT_NE(title().find("candy"), std::string::npos) << title();
+    EXPECT_TRUE(has("candy")(title())) << title();
     const Image candy = windowImage();
     ASSERT_GT(candy.width, 0);
     ASSERT_EQ(start.width, candy.width);
     const int cx = candy.width / 2, cy = candy.height / 2;
     EXPECT_GT(candy.at(cx, cy, 0) + candy.at(cx, cy, 1) + candy.at(cx, cy, 2), 60) << "the lollipop's centre";
     EXPECT_LT(start.at(cx, cy, 0) + start.at(cx, cy, 1) + start.at(cx, cy, 2), 10);
-
     // Two seconds into the church.
     ASSERT_EQ(afterKey("Next Right Right", 1003 + 120), 1123) << title();
-    ASSERT_NE(title().find("church"), std::string::npos) << title();
-    ASSERT_NE(title().find("paused"), std::string::npos) << "a seek must not start playing: " << title();
+    ASSERT_TRUE(has("church")(title())) << title();
+    ASSERT_TRUE(has("paused")(title())) << "a seek must not start playing: " << title();
     usleep(300000);
     const Image before = windowImage();
-    const std::string shader = dir.path() + "/data/religion.fs";
-    const std::string good = readFile(shader);
-    std::string negative = good;
-    negative.insert(negative.rfind('}'), "    color.rgb = vec3(1.0) - color.rgb;\n");
-    dir.write("data/religion.fs", negative);
+    const std::string good = readFile(dir.path() + "/data/religion.fs");
+    dir.write("data/religion.fs",
+              std::string(good).insert(good.rfind('}'), "    color.rgb = vec3(1.0) - color.rgb;\n"));
     Image edited;
     waitFor([&] { return meanDifference(edited = windowImage(), before) >= 20; });
     EXPECT_GT(meanDifference(edited, before), 20) << "the edit never reached the screen";
-
     const std::size_t said = vornak.errorSoFar().size();
     dir.write("data/religion.fs", good + "\nnot glsl at all\n");
     // The preview has seen the broken file once it names it.
@@ -153,7 +140,6 @@ TEST_F(PreviewKeys, KeysSeekAndPauseAndAWatchedShaderEditReachesTheScreen)
     usleep(300000); // a few frames after it
     EXPECT_LT(meanDifference(windowImage(), edited), 2) << "a broken shader changed the picture";
     ASSERT_TRUE(vornak.running()) << "a broken shader stopped the preview";
-
     press("Escape");
     const double pressed = vornak.elapsed();
     const ProcessResult r = vornak.wait(30);

@@ -1,5 +1,4 @@
-// The whole show, as a viewer runs it: from the repository root, on the
-// (virtual) X screen, with its real music, until the music ends.
+// The whole show as a viewer runs it: from the repository root, on the X screen, with its music, to the end.
 
 #include "support/Process.h"
 #include "support/Screen.h"
@@ -23,15 +22,11 @@ const std::string kRoot = VORNAK_SOURCE_DIR;
 double meanError(const Image& screen, int x0, int y0, int x1, int y1, const Image& picture, int px0, int py0)
 {
     double total = 0;
-    int n = 0;
-    for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x) {
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
             for (int c = 0; c < 3; ++c)
                 total += std::abs(screen.at(x, y, c) - picture.at(x - px0, y - py0, c));
-            n += 3;
-        }
-    }
-    return n ? total / n : 1e9;
+    return x1 > x0 && y1 > y0 ? total / (3.0 * (x1 - x0) * (y1 - y0)) : 1e9;
 }
 
 TEST(Show, PlaysToTheEndWithTheOverlayOverTheWipe)
@@ -42,13 +37,10 @@ TEST(Show, PlaysToTheEndWithTheOverlayOverTheWipe)
     std::vector<std::string> env = swaps.environment();
     env.push_back("SDL_AUDIODRIVER=dummy");
     Process vornak(VORNAK_BINARY, kRoot, env);
-
     ASSERT_FALSE(waitForVornakWindow(vornak, 60).empty()) << "no window titled Vornak appeared";
     const double shownAt = swaps.waitForFirst(vornak, 60);
     ASSERT_GE(shownAt, 0) << "the show never presented a frame";
-
-    // A grab wholly between 8.2 and 9.8 s: the overlay (from 8 s) over the finished wipe
-    // (until 10 s). A busy machine may wake late; try again then.
+    // A grab wholly between 8.2 and 9.8 s: the overlay (from 8 s) over the finished wipe (until 10 s); retried if late.
     Image screen;
     for (double aim = 8.5; aim < 9.8 && screen.width == 0; aim += 0.2) {
         const double wait = shownAt + aim - monotonicSeconds();
@@ -63,17 +55,15 @@ TEST(Show, PlaysToTheEndWithTheOverlayOverTheWipe)
     }
     ASSERT_GT(screen.width, 0) << "no screenshot between 8.2 and 9.8 s of the show";
     const int W = screen.width, H = screen.height;
-
     // The overlay: x from 0.8825 W (off the right edge), y from 0.855 H to 0.945 H.
     const int rx = static_cast<int>(std::lround(0.8825 * W)), ry = static_cast<int>(std::lround(0.855 * H));
     const int rw = static_cast<int>(std::lround(0.125 * W)), rh = static_cast<int>(std::lround(0.09 * H));
-    const Image skipAd = Image::fromCommand("convert " + kRoot + "/data/skipad.jpg -resize " + std::to_string(rw) +
-                                            "x" + std::to_string(rh) + "! ppm:-");
-    const Image easter = Image::fromCommand("convert " + kRoot + "/data/easter.jpg -resize " + std::to_string(W) +
-                                            "x" + std::to_string(H) + "! ppm:-");
-    ASSERT_GT(skipAd.width, 0);
-    ASSERT_GT(easter.width, 0);
-
+    const auto resized = [&](const char* name, int w, int h) {
+        return Image::fromCommand("convert " + kRoot + "/data/" + name + " -resize " + std::to_string(w) + "x" +
+                                  std::to_string(h) + "! ppm:-");
+    };
+    const Image skipAd = resized("skipad.jpg", rw, rh), easter = resized("easter.jpg", W, H);
+    ASSERT_TRUE(skipAd.width > 0 && easter.width > 0);
     const int m = 4; // keep clear of the rectangle's resampled border
     const double overlayError = meanError(screen, rx + m, ry + m, W - m, ry + rh - m, skipAd, rx, ry);
     const double easterThere = meanError(screen, rx + m, ry + m, W - m, ry + rh - m, easter, 0, 0);
@@ -82,7 +72,6 @@ TEST(Show, PlaysToTheEndWithTheOverlayOverTheWipe)
     // Around it, the finished wipe shows the Easter picture.
     EXPECT_LT(meanError(screen, W / 10, H / 10, rx - m, H - H / 10, easter, 0, 0), 20.0);
     EXPECT_LT(meanError(screen, rx + m, H / 10, W - m, ry - m, easter, 0, 0), 20.0);
-
     const ProcessResult r = vornak.wait(60);
     ASSERT_TRUE(r.exited) << "timed out or crashed: signal " << r.signal << "\n" << r.err;
     EXPECT_EQ(r.status, 0) << r.err;
@@ -90,9 +79,7 @@ TEST(Show, PlaysToTheEndWithTheOverlayOverTheWipe)
     const double played = vornak.startedAt() + r.seconds - shownAt;
     EXPECT_GE(played, 23.0) << "ended before the music did";
     EXPECT_LE(played, 26.0) << "did not end with the music";
-
-    // After 22 s nothing is drawn; without vsync (none under the virtual X
-    // server) the loop must still keep to the refresh rate, 60 Hz when unknown.
+    // Nothing is drawn after 22 s; without vsync (none under Xvfb) the loop still keeps to the refresh rate, 60 Hz.
     const std::vector<double> presented = swaps.times();
     int silentSecond = 0;
     for (double at : presented)

@@ -33,10 +33,7 @@ constexpr double kClick = 1.0;
 constexpr double kFrame = 1.0 / 60;
 constexpr double kSameWrite = 0.01; // the driver writes a stretch every 46 ms
 
-struct Chunk {
-    double at;
-    long firstFrame;
-};
+struct Chunk { double at; long firstFrame; };
 
 // Reads the FIFO the disk driver writes into, noting when each stretch came.
 class SoundReader {
@@ -56,35 +53,31 @@ public:
             close(fd_);
         fd_ = -1;
     }
+    std::size_t frames() const { return bytes_.size() / 4; }
+    int left(std::size_t i) const { return static_cast<std::int16_t>(bytes_[4 * i] | bytes_[4 * i + 1] << 8); }
 
-    std::vector<std::int16_t> samples; // interleaved stereo
     std::vector<Chunk> chunks;
 
 private:
     void run()
     {
-        std::vector<std::uint8_t> bytes;
         std::uint8_t buffer[1 << 16];
         while (fd_ >= 0) {
             pollfd p{fd_, POLLIN, 0};
             poll(&p, 1, 20);
-            const ssize_t n = read(fd_, buffer, sizeof buffer);
-            if (n > 0) {
-                // A write larger than the pipe's atomic size can come in pieces:
-                // pieces moments apart are one stretch, played from its start.
+            if (const ssize_t n = read(fd_, buffer, sizeof buffer); n > 0) {
+                // A write larger than the pipe's atomic size can come in pieces moments apart: one stretch.
                 const double at = monotonicSeconds();
                 if (chunks.empty() || at - chunks.back().at > kSameWrite)
-                    chunks.push_back({at, static_cast<long>(bytes.size() / 4)});
-                bytes.insert(bytes.end(), buffer, buffer + n);
+                    chunks.push_back({at, static_cast<long>(frames())});
+                bytes_.insert(bytes_.end(), buffer, buffer + n);
             } else if (done_) {
                 break;
             }
         }
-        samples.resize(bytes.size() / 2);
-        std::copy(bytes.begin(), bytes.begin() + static_cast<long>(samples.size() * 2),
-                  reinterpret_cast<std::uint8_t*>(samples.data()));
     }
 
+    std::vector<std::uint8_t> bytes_; // 16-bit stereo
     int fd_ = -1;
     std::atomic<bool> done_{false};
     std::thread thread_;
@@ -96,15 +89,13 @@ TEST(Sync, TheShowsClockIsTheSoundTheDeviceTakes)
     TempDir dir;
     const fs::path data = fs::path(dir.path()) / "data";
     fs::create_directories(data);
-    for (const auto& entry : fs::directory_iterator(std::string(VORNAK_SOURCE_DIR) + "/data")) {
+    for (const auto& entry : fs::directory_iterator(std::string(VORNAK_SOURCE_DIR) + "/data"))
         if (entry.path().filename() != "zararorad.mp3")
             fs::create_symlink(entry.path(), data / entry.path().filename());
-    }
     fs::copy_file(std::string(VORNAK_FIXTURES) + "/click.mp3", data / "zararorad.mp3");
     const std::string fifo = dir.path() + "/sound";
     const std::string swaps = dir.path() + "/swaps";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-
     SoundReader sound(fifo);
     Process vornak(kBinary, {"--window", "320x180", "--data", data.string()}, dir.path(),
                    {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + fifo, "VORNAK_SWAP_LOG=" + swaps});
@@ -112,24 +103,19 @@ TEST(Sync, TheShowsClockIsTheSoundTheDeviceTakes)
     sound.stop();
     ASSERT_TRUE(r.exited) << "timed out: " << r.timedOut << ", signal " << r.signal << "\n" << r.err;
     EXPECT_EQ(r.status, 0) << r.err;
-
     // When the click's first sample was played: its stretch's arrival, or earlier if a
     // later stretch says so (a late read only adds, a slow writer only delays later ones).
     long click = -1;
-    for (std::size_t i = 0; i < sound.samples.size() / 2 && click < 0; ++i) {
-        if (std::abs(sound.samples[2 * i]) > 10000)
-            click = static_cast<long>(i);
-    }
-    ASSERT_GE(click, 0) << "no click in the " << sound.samples.size() / 2 << " frames written";
+    for (std::size_t i = 0; i < sound.frames() && click < 0; ++i)
+        click = std::abs(sound.left(i)) > 10000 ? static_cast<long>(i) : -1;
+    ASSERT_GE(click, 0) << "no click in the " << sound.frames() << " frames written";
     const auto in = std::upper_bound(sound.chunks.begin(), sound.chunks.end(), click,
                                      [](long frame, const Chunk& c) { return frame < c.firstFrame; }) -
                     sound.chunks.begin() - 1;
     double played = 1e30;
     for (long j = in; j <= std::min<long>(in + 2, static_cast<long>(sound.chunks.size()) - 1); ++j)
         played = std::min(played, sound.chunks[j].at + static_cast<double>(click - sound.chunks[j].firstFrame) / kRate);
-
-    // Each frame within half a second of the click read the clock at some moment:
-    // it must say what was playing then, to within a frame.
+    // Each frame within half a second of the click must say what was playing when it read the clock, to a frame.
     std::FILE* log = std::fopen(swaps.c_str(), "r");
     ASSERT_NE(log, nullptr) << "no swap log";
     std::vector<double> errors;
@@ -155,10 +141,10 @@ TEST(Sync, AWholeShowVideoIsAsLongAsItsSound)
 {
     // The show's own track: SDL_mixer estimates it three frames longer than its sound.
     TempDir dir;
-    const ProcessResult r =
-        Process(kBinary, {"--capture", "show.mp4", "--size", "32x18", "--data", std::string(VORNAK_SOURCE_DIR) + "/data"},
-                dir.path(), {"SDL_AUDIODRIVER=dummy"})
-            .wait(300);
+    const std::string data = std::string(VORNAK_SOURCE_DIR) + "/data";
+    const ProcessResult r = Process(kBinary, {"--capture", "show.mp4", "--size", "32x18", "--data", data}, dir.path(),
+                                    {"SDL_AUDIODRIVER=dummy"})
+                                .wait(300);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string probe = shell("ffprobe -v error -show_entries stream=codec_type,duration -of compact " +
@@ -167,9 +153,8 @@ TEST(Sync, AWholeShowVideoIsAsLongAsItsSound)
         const auto at = probe.find("duration=", probe.find("codec_type=" + kind));
         return at == std::string::npos ? -1.0 : std::atof(probe.c_str() + at + 9);
     };
-    const double music = std::atof(shell("ffprobe -v error -show_entries stream=duration -of csv=p=0 " +
-                                         std::string(VORNAK_SOURCE_DIR) + "/data/zararorad.mp3")
-                                       .c_str());
+    const double music = std::atof(
+        shell("ffprobe -v error -show_entries stream=duration -of csv=p=0 " + data + "/zararorad.mp3").c_str());
     ASSERT_GT(music, 20) << probe;
     EXPECT_NEAR(duration("video"), duration("audio"), kFrame) << probe;
     // The last frame starts before the music's end and lasts past it.

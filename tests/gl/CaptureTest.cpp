@@ -1,6 +1,4 @@
-// The capture path on a real context: replaying the show to any time, the
-// letterbox on an offscreen frame, and frames read back through the pipeline
-// in order and upright.
+// The capture path on a real context: replay to any time, the offscreen letterbox, frames read back in order.
 
 #include "app/FramePipeline.h"
 #include "app/OffscreenTarget.h"
@@ -33,7 +31,6 @@ protected:
     }
 
     static std::vector<float> zoom() { return std::vector<float>(candy->matrix.m, candy->matrix.m + 16); }
-
     static inline Christmas* demo = nullptr;
     static inline CandyScene* candy = nullptr;
 };
@@ -57,8 +54,7 @@ TEST_F(Capture, ReplayEqualsAnUninterruptedRunToTheBit)
 {
     glViewport(0, 0, 8, 8); // only the zoom's state matters here; keep the rasteriser's work small
     for (double fps : {24.0, 60.0}) {
-        // The run itself: every frame from the start, drawn through the timeline.
-        demo->replayTo(0, fps);
+        demo->replayTo(0, fps); // then every frame from the start, drawn through the timeline
         std::vector<std::pair<double, std::vector<float>>> checkpoints;
         for (long k = 0; static_cast<double>(k) / fps < 17.0; ++k) {
             const double t = static_cast<double>(k) / fps;
@@ -81,11 +77,7 @@ TEST_F(Capture, ReplayEqualsAnUninterruptedRunToTheBit)
 
 TEST_F(Capture, LetterboxOnAnOffscreenFrame)
 {
-    struct Case {
-        int width, height;
-        bool stretch;
-        int barLeft, barBottom; // bar widths in pixels
-    };
+    struct Case { int width, height; bool stretch; int barLeft, barBottom; }; // bar widths in pixels
     for (const Case& c : {Case{240, 100, false, 31, 0}, Case{160, 120, false, 0, 15}, Case{240, 100, true, 0, 0},
                           Case{160, 90, false, 0, 0}}) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + (c.stretch ? " stretched" : ""));
@@ -93,7 +85,7 @@ TEST_F(Capture, LetterboxOnAnOffscreenFrame)
         OffscreenTarget target(c.width, c.height);
         ASSERT_EQ(target.error(), "");
         target.bind();
-        glClearColor(1, 0, 1, 1);
+        glClearColor(1, 0, 1, 1); // bars left uncleared would show magenta
         glClear(GL_COLOR_BUFFER_BIT);
         glClearColor(0, 0, 0, 0);
         Presentation(c.stretch).begin(c.width, c.height);
@@ -141,22 +133,18 @@ TEST_F(Capture, PipelineHandsOverEveryFrameInOrderAndStopsAtAFailingSink)
         for (int frames : {1, 2, 3, 7}) {
             SCOPED_TRACE(frames);
             Recorder sink(bytes);
-            {
-                FramePipeline pipeline(w, h, sink, mode);
-                glEnable(GL_SCISSOR_TEST);
-                for (int k = 0; k < frames; ++k) {
-                    // Frame k: its number in the bottom half's red, 200 in the top half's green.
-                    glScissor(0, 0, w, h / 2);
-                    glClearColor(k / 255.0f, 0, 0, 1);
+            FramePipeline pipeline(w, h, sink, mode);
+            glEnable(GL_SCISSOR_TEST);
+            for (int k = 0; k < frames; ++k) { // frame k: k in the bottom half's red, 200 in the top half's green
+                for (const int half : {0, 1}) {
+                    glScissor(0, half * h / 2, w, h / 2);
+                    glClearColor(half ? 0 : k / 255.0f, half ? 200 / 255.0f : 0, 0, 1);
                     glClear(GL_COLOR_BUFFER_BIT);
-                    glScissor(0, h / 2, w, h / 2);
-                    glClearColor(0, 200 / 255.0f, 0, 1);
-                    glClear(GL_COLOR_BUFFER_BIT);
-                    ASSERT_TRUE(pipeline.push());
                 }
-                glDisable(GL_SCISSOR_TEST);
-                EXPECT_TRUE(pipeline.finish());
+                ASSERT_TRUE(pipeline.push());
             }
+            glDisable(GL_SCISSOR_TEST);
+            EXPECT_TRUE(pipeline.finish());
             ASSERT_EQ(sink.frames.size(), static_cast<std::size_t>(frames));
             for (int k = 0; k < frames; ++k) {
                 const auto& f = sink.frames[static_cast<std::size_t>(k)];
@@ -204,7 +192,6 @@ TEST(PngFrames, WrittenUprightAndNumbered)
     EXPECT_EQ(std::memcmp(image.pixels, bottomUpRgb, sizeof bottomUpRgb), 0);
     EXPECT_NE(access((dir.path() + "/f000.png").c_str(), F_OK), -1);
     EXPECT_EQ(access((dir.path() + "/f000.png.partial").c_str(), F_OK), -1);
-
     frames.abandon();
     EXPECT_EQ(access((dir.path() + "/f000.png").c_str(), F_OK), -1) << "an abandoned sequence leaves nothing";
     EXPECT_EQ(access((dir.path() + "/f001.png").c_str(), F_OK), -1);

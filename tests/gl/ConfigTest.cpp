@@ -6,7 +6,9 @@
 
 #include <memory>
 #include <stdexcept>
+#include <iterator>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -48,41 +50,35 @@ TEST_F(ConfigTest, FilesWithoutEntriesGiveTheEmptyRegistry)
     }
 }
 
+// Each line with what it prints, if anything. A directory or a FIFO opened plainly would pass or hang.
 TEST_F(ConfigTest, BadLinesAreReportedAndSkipped)
 {
-    const std::string no = dir.path() + "/no";
-    const std::string fifo = dir.path() + "/fifo.tga";
+    const std::string no = dir.path() + "/no", path = dir.path() + "/bad.cfg", fifo = dir.path() + "/fifo.tga";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    const std::string path = dir.write("bad.cfg", "# the track\n"                          // 1
-                                                  "\t music \t data/a.mp3   \r\n"          // 2
-                                                  "music b.mp3\n"                          // 3
-                                                  "musik c.mp3\n"                          // 4
-                                                  "music\n"                                // 5
-                                                  "shader sprite data/sprite.vs\n"         // 6
-                                                  "texture toys data/toys.jpg gif\n"       // 7
-                                                  "texture toys data/toys.jpg\n"           // 8
-                                                  "shader s " + no + ".vs " + no + ".fs\n" // 9
-                                                  "texture t " + no + ".png png\n"         // 10
-                                                  "music a.mp3 b.mp3\n"                    // 11
-                                                  "shader d " + dir.path() + " " + no + "\n" // 12
-                                                  "texture f " + fifo + " tga\n");         // 13
-    std::string music;
-    const std::string p = path + ":";
-    EXPECT_EQ(errorsOf(path, &music), p + "3: music given twice; the first is kept\n" +
-                                          p + "4: unknown entry 'musik'\n" +
-                                          p + "5: expected: music PATH\n" +
-                                          p + "6: expected: shader NAME VERTEX_PATH FRAGMENT_PATH\n" +
-                                          p + "7: unknown texture kind 'gif' (jpeg, png, tga or 0, 1, 2)\n" +
-                                          p + "8: expected: texture NAME PATH KIND\n" +
-                                          p + "9: " + no + ".vs: cannot open: No such file or directory\n" +
-                                          p + "10: " + no + ".png: cannot open: No such file or directory\n" +
-                                          p + "11: expected: music PATH\n" +
-                                          p + "12: " + dir.path() + ": is a directory\n" +
-                                          p + "13: " + fifo + ": is a FIFO\n");
+    const std::pair<std::string, std::string> lines[] = {
+        {"# the track", ""},
+        {"\t music \t data/a.mp3   \r", ""},
+        {"music b.mp3", "music given twice; the first is kept"},
+        {"musik c.mp3", "unknown entry 'musik'"},
+        {"music", "expected: music PATH"},
+        {"shader sprite data/sprite.vs", "expected: shader NAME VERTEX_PATH FRAGMENT_PATH"},
+        {"texture toys data/toys.jpg gif", "unknown texture kind 'gif' (jpeg, png, tga or 0, 1, 2)"},
+        {"texture toys data/toys.jpg", "expected: texture NAME PATH KIND"},
+        {"shader s " + no + ".vs " + no + ".fs", no + ".vs: cannot open: No such file or directory"},
+        {"texture t " + no + ".png png", no + ".png: cannot open: No such file or directory"},
+        {"music a.mp3 b.mp3", "expected: music PATH"},
+        {"shader d " + dir.path() + " " + no, dir.path() + ": is a directory"},
+        {"texture f " + fifo + " tga", fifo + ": is a FIFO"},
+    };
+    std::string text, expected, music;
+    for (std::size_t i = 0; i < std::size(lines); ++i) {
+        text += lines[i].first + "\n";
+        if (!lines[i].second.empty())
+            expected += path + ":" + std::to_string(i + 1) + ": " + lines[i].second + "\n";
+    }
+    EXPECT_EQ(errorsOf(dir.write("bad.cfg", text), &music), expected);
     EXPECT_EQ(music, "data/a.mp3");
-
-    // 199 characters are one whole line and the next is read too; a longer line ends the
-    // reading and is not used: it may hold a cut path.
+    // 199 characters are one whole line; a longer one ends the reading unused, as it may hold a cut path.
     const std::string whole = "music " + std::string(193, 'm');
     EXPECT_EQ(errorsOf(dir.write("whole.cfg", "# " + std::string(197, 'c') + "\n" + whole + "\n"), &music), "");
     EXPECT_EQ(music, std::string(193, 'm'));
@@ -93,11 +89,10 @@ TEST_F(ConfigTest, BadLinesAreReportedAndSkipped)
 
 TEST_F(ConfigTest, EntriesAndHandedOutProgramsOutliveTheRegistry)
 {
-    const std::string shader = kData + "sprite.vs " + kData + "default.fs\n";
-    const std::string path = dir.write("registry.cfg", "shader sprite " + shader + "shader other " + shader +
-                                                           "texture skip " + kData + "skipad.jpg jpeg\ntexture again " +
-                                                           kData + "skipad.jpg 0\n");
-    auto config = std::make_unique<Config>(path.c_str());
+    const std::string shader = kData + "sprite.vs " + kData + "default.fs\n", skipAd = kData + "skipad.jpg";
+    const std::string text = "shader sprite " + shader + "shader other " + shader + "texture skip " + skipAd +
+                             " jpeg\ntexture again " + skipAd + " 0\n";
+    auto config = std::make_unique<Config>(dir.write("registry.cfg", text).c_str());
     const GLuint skip = config->getTexture("skip");
     EXPECT_NE(config->getTexture("again"), skip);
     int width = 0, height = 0;
@@ -106,7 +101,6 @@ TEST_F(ConfigTest, EntriesAndHandedOutProgramsOutliveTheRegistry)
     EXPECT_THROW(config->getTexture("sprite"), std::out_of_range);
     EXPECT_THROW(config->getShader("Sprite"), std::out_of_range);
     EXPECT_THROW(config->getShader(""), std::out_of_range);
-
     GLuint program = 0;
     {
         ShaderProgram first = config->getShader("sprite");
@@ -119,7 +113,6 @@ TEST_F(ConfigTest, EntriesAndHandedOutProgramsOutliveTheRegistry)
         // Copies come and go while the registry holds the entry.
         EXPECT_EQ(config->getShader("sprite").getProgramID(), program);
         EXPECT_TRUE(glIsProgram(program));
-
         config.reset();
         EXPECT_FALSE(glIsProgram(other)) << "the registry's only holder went with it";
         EXPECT_TRUE(glIsProgram(program));

@@ -1,5 +1,4 @@
-// The files the show reads: every picture loads through our readers at its
-// size, and the music decodes at the length the schedule needs.
+// The show's files: every picture loads through our readers at its size; the music is as long as the schedule.
 
 #include "vornak/Texture.h"
 #include "support/GLTest.h"
@@ -12,38 +11,36 @@
 
 namespace {
 
-using vornak_engine::ImgType;
-using vornak_engine::Texture;
+using namespace vornak_engine;
+
+std::string data(const char* file) { return std::string(VORNAK_SOURCE_DIR) + "/data/" + file; }
 
 class DataFiles : public GLTest {};
 
 TEST_F(DataFiles, PicturesLoadAtTheirSizes)
 {
     // The full-screen pictures are 1920x1080.
-    const std::pair<const char*, ImgType> cases[] = {
-        {"christmas.jpg", vornak_engine::IMG_JPEG}, {"easter.jpg", vornak_engine::IMG_JPEG},
-        {"toys.jpg", vornak_engine::IMG_JPEG},      {"candy.jpg", vornak_engine::IMG_JPEG},
-        {"religion.jpg", vornak_engine::IMG_JPEG},  {"title.png", vornak_engine::IMG_PNG},
-    };
+    const std::pair<const char*, ImgType> cases[] = {{"christmas.jpg", IMG_JPEG}, {"easter.jpg", IMG_JPEG},
+                                                     {"toys.jpg", IMG_JPEG},      {"candy.jpg", IMG_JPEG},
+                                                     {"religion.jpg", IMG_JPEG},  {"title.png", IMG_PNG}};
     for (const auto& [file, kind] : cases) {
         SCOPED_TRACE(file);
         testing::internal::CaptureStderr();
-        Texture texture((std::string(VORNAK_SOURCE_DIR) + "/data/" + file).c_str(), kind);
+        Texture texture(data(file).c_str(), kind);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
         int w = 0, h = 0;
         textureImage(texture.getTexID(), &w, &h);
         EXPECT_EQ(std::make_pair(w, h), std::make_pair(1920, 1080));
     }
-
     // The overlay picture is shaped for its 0.25 x 0.18 corner of a 16:9 screen.
-    Texture skipAd((std::string(VORNAK_SOURCE_DIR) + "/data/skipad.jpg").c_str(), vornak_engine::IMG_JPEG);
+    Texture skipAd(data("skipad.jpg").c_str(), IMG_JPEG);
     const double aspect = static_cast<double>(skipAd.getWidth()) / skipAd.getHeight();
     EXPECT_NEAR(aspect, (0.25 * 16) / (0.18 * 9), 0.15);
 }
 
 TEST_F(DataFiles, TitleIsTransparentAroundItsLetters)
 {
-    Texture title((std::string(VORNAK_SOURCE_DIR) + "/data/title.png").c_str(), vornak_engine::IMG_PNG);
+    Texture title(data("title.png").c_str(), IMG_PNG);
     int w = 0, h = 0;
     const auto bytes = textureImage(title.getTexID(), &w, &h);
     ASSERT_EQ(bytes.size(), static_cast<std::size_t>(w) * h * 4);
@@ -62,12 +59,11 @@ TEST(DataMusic, PlaysTwentyThreeToTwentyFiveSeconds)
     SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
     ASSERT_EQ(Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048), 0) << Mix_GetError();
-    Mix_Music* music = Mix_LoadMUS((std::string(VORNAK_SOURCE_DIR) + "/data/zararorad.mp3").c_str());
+    Mix_Music* music = Mix_LoadMUS(data("zararorad.mp3").c_str());
     ASSERT_NE(music, nullptr) << Mix_GetError();
     EXPECT_EQ(Mix_GetMusicType(music), MUS_MP3);
-    const double seconds = Mix_MusicDuration(music);
-    EXPECT_GE(seconds, 23.0);
-    EXPECT_LE(seconds, 25.0);
+    EXPECT_GE(Mix_MusicDuration(music), 23.0);
+    EXPECT_LE(Mix_MusicDuration(music), 25.0);
     Mix_FreeMusic(music);
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);

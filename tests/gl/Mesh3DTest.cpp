@@ -3,6 +3,8 @@
 #include "support/GLTest.h"
 #include "support/TempDir.h"
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,9 +26,8 @@ protected:
         GLint size = -1, usage = 0;
         glBindBuffer(GL_ARRAY_BUFFER, buffer);
         glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
-        // Every mesh buffer carries the same usage hint.
         glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_USAGE, &usage);
-        EXPECT_EQ(usage, GL_DYNAMIC_DRAW);
+        EXPECT_EQ(usage, GL_DYNAMIC_DRAW); // every mesh buffer's hint
         return size;
     }
 
@@ -54,14 +55,11 @@ TEST_F(Mesh3DTest, FourPositionsTwoFaces)
     glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer);
     EXPECT_EQ(vertexArray, 0);
     EXPECT_EQ(static_cast<GLuint>(arrayBuffer), mesh->vbo[2]);
-
-    // Sizes and contents of all four buffers.
+    // Sizes and contents of all four buffers; normals and texture coordinates never written are zero.
     EXPECT_EQ(contents<float>(mesh->vbo[0]), mesh->vertices);
-    // Never written: zero, not whatever the heap held.
     EXPECT_EQ(contents<float>(mesh->vbo[1]), std::vector<float>(12, 0.0f));
     EXPECT_EQ(contents<float>(mesh->vbo[2]), std::vector<float>(8, 0.0f));
     EXPECT_EQ(contents<int>(mesh->vbo[3]), (std::vector<int>{0, 1, 2, 0, 2, 3}));
-
     // The layout the vertex array records: location, components, buffer.
     glBindVertexArray(mesh->vao);
     for (GLuint location = 0; location < 3; ++location) {
@@ -69,7 +67,8 @@ TEST_F(Mesh3DTest, FourPositionsTwoFaces)
         const GLint expected[][2] = {
             {GL_VERTEX_ATTRIB_ARRAY_ENABLED, GL_TRUE}, {GL_VERTEX_ATTRIB_ARRAY_SIZE, location == 2 ? 2 : 3},
             {GL_VERTEX_ATTRIB_ARRAY_TYPE, GL_FLOAT},   {GL_VERTEX_ATTRIB_ARRAY_NORMALIZED, GL_FALSE},
-            {GL_VERTEX_ATTRIB_ARRAY_STRIDE, 0}, {GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, static_cast<GLint>(mesh->vbo[location])}};
+            {GL_VERTEX_ATTRIB_ARRAY_STRIDE, 0},
+            {GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, static_cast<GLint>(mesh->vbo[location])}};
         for (const auto& pair : expected) {
             GLint value = -1;
             glGetVertexAttribiv(location, static_cast<GLenum>(pair[0]), &value);
@@ -84,7 +83,6 @@ TEST_F(Mesh3DTest, FourPositionsTwoFaces)
     EXPECT_EQ(static_cast<GLuint>(elements), mesh->vbo[3]);
     glBindVertexArray(0);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-
     const GLuint vao = mesh->vao, vbo[4] = {mesh->vbo[0], mesh->vbo[1], mesh->vbo[2], mesh->vbo[3]};
     mesh.reset();
     EXPECT_FALSE(glIsVertexArray(vao)) << "the destructor deletes its objects";
@@ -97,22 +95,17 @@ TEST_F(Mesh3DTest, LastCornerWinsAndDrawUsesTheLayout)
     auto mesh = load(kSquare + "vn 0 0 1\nvn 0 1 0\nf 1//1 2//1 3//1\nf 3//2 2//2 4//2\n");
     EXPECT_EQ(contents<int>(mesh->vbo[3]), (std::vector<int>{0, 1, 2, 2, 1, 3}));
     EXPECT_EQ(contents<float>(mesh->vbo[1]), (std::vector<float>{0, 0, 1, 0, 1, 0, 0, 1, 0, 0, 1, 0}));
-
-    // Colour by normal through locations 0 and 1. The square covers the screen; only
-    // position 1 keeps the blue normal, so a smooth colour shows it in its corner.
-    auto program = draw::makeProgram(dir,
-                                     "#version 410 core\nlayout(location = 0) in vec3 position;\n"
-                                     "layout(location = 1) in vec3 normal;\nout vec3 colour;\n"
-                                     "void main() { colour = normal; gl_Position = vec4(position, 1.0); }\n",
-                                     "#version 410 core\nin vec3 colour;\nout vec4 frag;\n"
-                                     "void main() { frag = vec4(colour, 1.0); }\n");
+    // Colour by normal through locations 0 and 1: only position 1 keeps the blue normal.
+    auto program = draw::makeProgram(
+        dir, "#version 410 core\nlayout(location = 0) in vec3 position;\nlayout(location = 1) in vec3 normal;\n"
+             "out vec3 colour;\nvoid main() { colour = normal; gl_Position = vec4(position, 1.0); }\n",
+        "#version 410 core\nin vec3 colour;\nout vec4 frag;\nvoid main() { frag = vec4(colour, 1.0); }\n");
     program.use();
     mesh->draw();
     GLint bound = 0;
     glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &bound);
     EXPECT_EQ(static_cast<GLuint>(bound), mesh->vao);
-    // (-0.8, -0.9) in the first triangle weighs position 1 by 0.9; the second
-    // triangle's corners are all green.
+    // (-0.8, -0.9) weighs position 1 by 0.9; the second triangle is all green.
     EXPECT_TRUE(near(pixelAt(0.1, 0.05), {0, 26, 230, 255}, 8));
     EXPECT_TRUE(near(pixelAt(0.8, 0.8), {0, 255, 0, 255}, 2));
     glUseProgram(0);
@@ -121,22 +114,25 @@ TEST_F(Mesh3DTest, LastCornerWinsAndDrawUsesTheLayout)
 
 TEST_F(Mesh3DTest, EmptyUnreadableAndFaultyFilesDrawNothingWithoutError)
 {
-    const std::string missing = dir.path() + "/missing.obj";
+    const std::string missing = dir.path() + "/missing.obj", fifo = dir.path() + "/fifo.obj";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     testing::internal::CaptureStderr();
     std::unique_ptr<Mesh3D> meshes[] = {
         load(""),
         std::make_unique<Mesh3D>(missing.c_str()),
         std::make_unique<Mesh3D>(const_cast<char*>(dir.path().c_str())),
+        std::make_unique<Mesh3D>(fifo.c_str()), // not opened: it would block with no writer
         load("v 1 2 3\nf 1 2 3\nf -7 1 1\nvn 0 0 1\n"), // every face dropped
     };
     // One line for each file that could not be read or had faults.
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              missing + ": cannot open: No such file or directory\n" + dir.path() + ": is a directory\n" +
-                  dir.path() + "/mesh.obj: 2 faces with a position index out of range dropped (first at line 2)\n");
+              missing + ": cannot open: No such file or directory\n" + dir.path() + ": is a directory\n" + fifo +
+                  ": is a FIFO\n" + dir.path() +
+                  "/mesh.obj: 2 faces with a position index out of range dropped (first at line 2)\n");
     for (auto& mesh : meshes) {
         SCOPED_TRACE(&mesh - meshes);
         EXPECT_EQ(mesh->indexCount, 0);
-        EXPECT_EQ(bufferSize(mesh->vbo[0]), &mesh == &meshes[3] ? 12 : 0);
+        EXPECT_EQ(bufferSize(mesh->vbo[0]), &mesh == &meshes[4] ? 12 : 0);
         EXPECT_EQ(bufferSize(mesh->vbo[3]), 0);
         mesh->draw();
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

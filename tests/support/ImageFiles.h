@@ -1,11 +1,9 @@
 #pragma once
 
-// Test pictures written by the real encoders (libpng, libjpeg) or by hand
-// (TGA), so reader tests need no binary fixtures.
+// Test pictures written by the real encoders (libpng, libjpeg) or by hand (TGA): no binary fixtures.
 
 #include <png.h>
-// After stdio: jpeglib.h needs FILE and size_t declared.
-#include <cstdio>
+#include <cstdio> // before jpeglib.h, which needs FILE and size_t
 #include <jpeglib.h>
 
 #include <csetjmp>
@@ -61,8 +59,7 @@ struct JpegLayout {
     int restartInterval = 0;            // MCUs between restart markers; 0: none
 };
 
-// pixels: top row first. Quality 100, accurate DCT and no chroma subsampling
-// unless asked, so flat 8x8 blocks come back within a step or two.
+// pixels: top row first. Quality 100, accurate DCT, no subsampling unless asked: flat 8x8 blocks come back close.
 inline std::string encodeJPEGWith(int width, int height, const Pixels& pixels, const JpegLayout& layout)
 {
     struct Failure {

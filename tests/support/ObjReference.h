@@ -1,9 +1,7 @@
 #pragma once
 
-// The OBJ reading done the slow, literal way: an input stream read line by line
-// into a 200-character buffer, strtok_r for tokens, atof for values and the
-// MeshIndex line constructor for faces. Tests and fuzz targets hold the fast
-// reader of Mesh3D to exactly this. Header-only so the fuzz targets can use it.
+// The OBJ reading done the slow, literal way (getline into 200 characters, strtok_r, atof, the MeshIndex
+// line constructor): tests and fuzz targets hold Mesh3D's fast reader to exactly this.
 
 #include "vornak/Mesh3D.h"
 
@@ -47,10 +45,8 @@ struct ObjReference {
     vornak_engine::MeshIndex absolute(vornak_engine::MeshIndex face) const
     {
         auto fromEnd = [](int& index, std::size_t entries) {
-            if (index < 0)
-                index = static_cast<long long>(entries) >= -static_cast<long long>(index)
-                            ? static_cast<int>(static_cast<long long>(entries) + index + 1)
-                            : 0;
+            if (const long long n = static_cast<long long>(entries); index < 0)
+                index = n + index >= 0 ? static_cast<int>(n + index + 1) : 0;
         };
         for (int c = 0; c < 3; ++c) {
             fromEnd(face.vertex[c], vertices.size() / 3);
@@ -73,8 +69,7 @@ struct ObjReference {
     // Tokens after the keyword, up to 3, counted on a copy: the constructor needs the line whole.
     static int corners(const char* buffer)
     {
-        char copy[200];
-        char* state = nullptr;
+        char copy[200], *state = nullptr;
         std::strcpy(copy, buffer);
         strtok_r(copy, " \n", &state);
         int n = 0;

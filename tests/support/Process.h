@@ -1,7 +1,6 @@
 #pragma once
 
-// Runs a program the way a person starts it from a shell: in a working
-// directory, with a few environment changes, its output captured to files.
+// Runs a program as from a shell: in a working directory, with environment changes, its output captured.
 
 #include "support/TempDir.h"
 
@@ -18,11 +17,12 @@ struct ProcessResult {
     std::string err;
 };
 
+double monotonicSeconds();
+
 class Process {
 public:
     // env: NAME=VALUE sets a variable, NAME alone removes it.
     Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env = {});
-    // The same with arguments after the program's name.
     Process(const std::string& program, const std::vector<std::string>& args, const std::string& workdir,
             const std::vector<std::string>& env = {});
     ~Process();
@@ -30,34 +30,27 @@ public:
     Process& operator=(const Process&) = delete;
 
     bool running();
-    // Sends a signal, as kill(1) would.
     void signal(int number);
-    double elapsed() const;
-    // monotonicSeconds() when the process was started.
-    double startedAt() const;
-    // What it has written to standard error so far.
-    std::string errorSoFar() const;
-    // Waits up to timeoutSeconds from this call, then kills the process and
-    // everything it started; returns how it ended.
+    double elapsed() const { return monotonicSeconds() - startTime_; }
+    double startedAt() const { return startTime_; } // as monotonicSeconds()
+    std::string errorSoFar() const { return readFile(errPath_); }
+    // Waits up to timeoutSeconds from this call, then kills the process and everything it started.
     ProcessResult wait(double timeoutSeconds);
 
 private:
     void killGroup();
 
     TempDir captures_; // kept out of the working directory, which may be the repository
+    std::string outPath_ = captures_.path() + "/out";
+    std::string errPath_ = captures_.path() + "/err";
     int pid_ = -1;
-    double startTime_ = 0.0;
-    std::string outPath_;
-    std::string errPath_;
+    double startTime_ = monotonicSeconds();
     bool reaped_ = false;
     int rawStatus_ = 0;
 };
 
-double monotonicSeconds();
-
-// How long a program may take to act on a key or a signal and end, however busy
-// the machine (a sanitizer build beside other work): generous, yet far shorter
-// than the music that would otherwise end it.
+// How long a program may take to act on a key or a signal and end on a busy machine (a sanitizer
+// build beside other work): generous, yet far shorter than the music that would otherwise end it.
 constexpr double kPromptSeconds = 3.0;
 
 // Runs a shell command to its end and returns its standard output.

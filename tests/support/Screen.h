@@ -11,15 +11,11 @@ struct Image {
     int width = 0, height = 0;
     std::string rgb;
 
-    // Runs a command that writes a binary PPM to standard output.
+    // From a command that writes a binary PPM; the whole root window, optionally resized.
     static Image fromCommand(const std::string& command);
-    // The whole root window, optionally resized to width x height.
     static Image screen(int width = 0, int height = 0);
 
-    int at(int x, int y, int c) const
-    {
-        return static_cast<unsigned char>(rgb[(static_cast<std::size_t>(y) * width + x) * 3 + c]);
-    }
+    int at(int x, int y, int c) const { return static_cast<unsigned char>(rgb[(std::size_t(y) * width + x) * 3 + c]); }
 };
 
 // The X window id of the visible window titled "Vornak", or "".
@@ -28,6 +24,6 @@ std::string vornakWindow();
 // Waits until the window is mapped; "" after the timeout or when the process ends.
 std::string waitForVornakWindow(Process& process, double timeoutSeconds);
 
-// Waits until the window manager manages the window (it lists it): only then do
-// close requests and activation reach it. False after the timeout or when the process ends.
+// Waits until the window manager lists the window: only then do close requests and activation
+// reach it. False after the timeout or when the process ends.
 bool waitUntilManaged(Process& process, const std::string& id, double timeoutSeconds);

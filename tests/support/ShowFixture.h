@@ -1,7 +1,6 @@
 #pragma once
 
-// The whole show built once for a GL test suite, reading data/ from the
-// source tree as the program does from the repository root.
+// The whole show for a GL test suite, reading data/ from the source tree as the program does.
 
 #include "demo/Christmas.h"
 
@@ -12,7 +11,7 @@ inline Christmas* loadShowFromSource(int width, int height)
 {
     if (chdir(VORNAK_SOURCE_DIR) != 0)
         return nullptr;
-    Christmas* demo = new Christmas(width, height);
+    auto* demo = new Christmas(width, height);
     demo->init();
     return demo;
 }

@@ -1,7 +1,5 @@
-// Preloaded into the real binary (LD_PRELOAD) to count the frames it presents
-// on the X server: Mesa's software GL puts every swapped frame into the window
-// with XShmPutImage (or XPutImage without shared memory). Each call appends
-// its CLOCK_MONOTONIC time to the file named by SWAP_LOG, one line each.
+// Preloaded into the real binary to log each presented frame's CLOCK_MONOTONIC time to $SWAP_LOG:
+// Mesa's software GL puts every swapped frame into the window with XShmPutImage or XPutImage.
 
 #include <dlfcn.h>
 
@@ -13,10 +11,7 @@ namespace {
 
 void note()
 {
-    static std::FILE* log = [] {
-        const char* path = std::getenv("SWAP_LOG");
-        return path ? std::fopen(path, "w") : nullptr;
-    }();
+    static std::FILE* log = std::getenv("SWAP_LOG") ? std::fopen(std::getenv("SWAP_LOG"), "w") : nullptr;
     if (!log)
         return;
     timespec ts{};

@@ -16,10 +16,7 @@ std::vector<std::string> SwapLog::environment() const
 
 std::vector<double> SwapLog::times() const
 {
-    // Made by the program's first frame.
-    if (access(path_.c_str(), R_OK) != 0)
-        return {};
-    std::istringstream in(readFile(path_));
+    std::istringstream in(access(path_.c_str(), R_OK) == 0 ? readFile(path_) : ""); // made by the first frame
     std::vector<double> times;
     for (double at; in >> at;)
         times.push_back(at);
@@ -28,13 +25,10 @@ std::vector<double> SwapLog::times() const
 
 double SwapLog::waitForFirst(Process& process, double timeoutSeconds) const
 {
-    const double until = monotonicSeconds() + timeoutSeconds;
-    for (;;) {
-        const std::vector<double> seen = times();
-        if (!seen.empty())
+    for (const double until = monotonicSeconds() + timeoutSeconds;; usleep(20000)) {
+        if (const std::vector<double> seen = times(); !seen.empty())
             return seen.front();
         if (!process.running() || monotonicSeconds() > until)
             return -1;
-        usleep(20000);
     }
 }

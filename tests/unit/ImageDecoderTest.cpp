@@ -6,10 +6,9 @@
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
-#include <turbojpeg.h>
+#include <zlib.h>
 
 #include <algorithm>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -35,7 +34,7 @@ struct Decoder {
 const Decoder kJpeg{decodeJPEG, decodeJPEG}, kPng{decodePNG, decodePNG}, kTga{decodeTGA, decodeTGA};
 
 struct Good {
-    const char* label;
+    std::string label;
     const Decoder* decoder;
     std::string file;
     int width, height;
@@ -59,8 +58,7 @@ Pixels inTgaOrder(const Pixels& topFirst, int width, int height, int channels, i
     return out;
 }
 
-// Run-length packets over the whole pixel stream, so runs cross row ends:
-// repeats as run packets, the rest as raw packets.
+// Run-length packets over the whole pixel stream, so runs cross row ends.
 Pixels runLength(const Pixels& stream, int channels)
 {
     Pixels out;
@@ -77,21 +75,11 @@ Pixels runLength(const Pixels& stream, int channels)
     return out;
 }
 
-// A picture with repeats that cross row ends, top row first.
-Pixels patchy(int width, int height, int channels)
-{
-    Pixels p = distinct(width, height, channels);
-    for (int i = 2 * channels; i < 6 * channels; ++i)
-        p[i] = p[i % channels + 2 * channels];
-    return p;
-}
-
 TEST(Decoders, EveryKindDecodesToItsTruePictureBottomUp)
 {
     const Pixels rgb = distinct(3, 2, 3), rgba = distinct(3, 2, 4), grey = distinct(3, 2, 1), ga = distinct(3, 2, 2);
-    // 16-bit samples keep their high byte.
     const Pixels deep = distinct(3, 2, 6);
-    Pixels high;
+    Pixels high; // 16-bit samples keep their high byte
     for (std::size_t i = 0; i < deep.size(); i += 2)
         high.push_back(deep[i]);
     const std::vector<png_color> palette = {{10, 20, 30}, {200, 100, 50}, {0, 255, 0}};
@@ -112,22 +100,23 @@ TEST(Decoders, EveryKindDecodesToItsTruePictureBottomUp)
         {"png rgb 16-bit", &kPng, encodePNG(3, 2, deep, PNG_COLOR_TYPE_RGB, 16), 3, 2, GL_RGB, 0, flipRows(high, 9)},
         {"png interlaced", &kPng, encodePNG(7, 5, distinct(7, 5, 3), PNG_COLOR_TYPE_RGB, 8, true), 7, 5, GL_RGB, 0,
          flipRows(distinct(7, 5, 3), 21)},
-
         {"tga image ID skipped", &kTga, tga(2, 3, 2, 24, rgb, 0, 5), 3, 2, GL_BGR, 0, rgb},
         {"tga colour map skipped", &kTga, tga(2, 3, 2, 24, rgb, 0, 0, 4), 3, 2, GL_BGR, 0, rgb},
     };
-    // Every origin corner and depth, raw and run-length: the picture comes out the same.
-    std::deque<std::string> labels; // stable addresses for the labels
+    // Every origin corner and depth, raw and run-length (with repeats across row ends): the same picture.
     const int w = 5, h = 3;
     for (int descriptor : {0x00, 0x10, 0x20, 0x30}) {
         for (int channels : {4, 3, 1}) {
-            const Pixels picture = patchy(w, h, channels), stream = inTgaOrder(picture, w, h, channels, descriptor);
+            Pixels picture = distinct(w, h, channels);
+            for (int i = 2 * channels; i < 6 * channels; ++i)
+                picture[i] = picture[i % channels + 2 * channels];
+            const Pixels stream = inTgaOrder(picture, w, h, channels, descriptor);
             const unsigned format = channels == 4 ? GL_BGRA : channels == 3 ? GL_BGR : GL_RED;
             const bool grey = channels == 1;
             for (bool rle : {false, true}) {
-                labels.push_back("tga " + std::to_string(channels * 8) + "-bit descriptor " +
-                                 std::to_string(descriptor) + (rle ? " run-length" : " raw"));
-                cases.push_back({labels.back().c_str(), &kTga,
+                cases.push_back({"tga " + std::to_string(channels * 8) + "-bit descriptor " +
+                                     std::to_string(descriptor) + (rle ? " run-length" : " raw"),
+                                 &kTga,
                                  tga((grey ? 3 : 2) + (rle ? 8 : 0), w, h, channels * 8,
                                      rle ? runLength(stream, channels) : stream, descriptor),
                                  w, h, format, grey ? GL_ONE : 0, flipRows(picture, std::size_t(w * channels))});
@@ -147,24 +136,13 @@ TEST(Decoders, EveryKindDecodesToItsTruePictureBottomUp)
             EXPECT_EQ(image->height, c.height);
             EXPECT_EQ(image->format, c.format);
             EXPECT_EQ(pixelsOf(*image), c.expected);
-            const std::vector<int> swizzle(image->swizzle, image->swizzle + 4);
             EXPECT_EQ(image->swizzled, c.alphaSwizzle != 0);
             if (c.alphaSwizzle) {
-                EXPECT_EQ(swizzle, (std::vector<int>{GL_RED, GL_RED, GL_RED, c.alphaSwizzle}));
+                EXPECT_EQ(std::vector<int>(image->swizzle, image->swizzle + 4),
+                          (std::vector<int>{GL_RED, GL_RED, GL_RED, c.alphaSwizzle}));
             }
         }
     }
-}
-
-std::uint32_t crc32(const std::string& bytes)
-{
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char c : bytes) {
-        crc ^= c;
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
 }
 
 // Writes v big-endian over s[at..at+4).
@@ -180,7 +158,7 @@ std::string pngClaiming(std::uint32_t width, std::uint32_t height)
     std::string file = encodePNG(2, 2, distinct(2, 2, 4), PNG_COLOR_TYPE_RGBA);
     putBig32(file, 16, width);
     putBig32(file, 20, height);
-    putBig32(file, 29, crc32(file.substr(12, 17)));
+    putBig32(file, 29, static_cast<std::uint32_t>(crc32(0, bytesOf(file) + 12, 17)));
     return file;
 }
 
@@ -209,10 +187,8 @@ TEST(Decoders, DamagedInputIsRefusedWithOneLine)
     const std::string empty = dir.write("empty.img", "");
     const std::string jpeg = encodeJPEG(16, 16, distinct(16, 16, 3));
     const std::string png = encodePNG(16, 16, distinct(16, 16, 3));
-    const std::string bigJpeg = encodeJPEG(64, 64, distinct(64, 64, 3));
     // Cut before the first scan: there is no picture at all.
-    const std::string cutJpeg = dir.write("cut.jpg", bigJpeg.substr(0, bigJpeg.find("\xFF\xDA")));
-    const Pixels grey64 = distinct(64, 64, 1);
+    const std::string cutJpeg = dir.write("cut.jpg", jpeg.substr(0, jpeg.find("\xFF\xDA")));
     const std::string cutPng = dir.write("cut.png", png.substr(0, png.size() - 20));
     const std::string cutTga = dir.write("cut.tga", tga(2, 3, 2, 24, Pixels(17, 7)));
     std::string badCrc = png;
@@ -225,7 +201,7 @@ TEST(Decoders, DamagedInputIsRefusedWithOneLine)
         {"jpeg cut before its scans", &kJpeg, true, cutJpeg, "cannot read JPEG header"},
         // The bound on progressive scans holds on both decoding paths.
         {"jpeg 631 scans", &kJpeg, false,
-         encodeJPEGWith(64, 64, grey64, {JCS_GRAYSCALE, JCS_UNKNOWN, true, {}, 10}),
+         encodeJPEGWith(64, 64, distinct(64, 64, 1), {JCS_GRAYSCALE, JCS_UNKNOWN, true, {}, 10}),
          "cannot decode JPEG: Progressive JPEG image has more than 500 scans"},
         {"jpeg 631 scans, odd sampling", &kJpeg, false,
          encodeJPEGWith(64, 64, distinct(64, 64, 3), {JCS_RGB, JCS_UNKNOWN, true, {2, 1, 1, 1, 2, 1}, 4}),
@@ -235,7 +211,6 @@ TEST(Decoders, DamagedInputIsRefusedWithOneLine)
         {"jpeg over 2^31 bytes", &kJpeg, false, jpegClaiming(60000, 60000),
          "60000x60000 picture needs 10800000000 bytes"},
         {"jpeg over the caller's limit", &kJpeg, false, jpeg, "more than the 100-byte limit", 100},
-
         {"png empty file", &kPng, true, empty, "empty file"},
         {"png cut short", &kPng, true, cutPng, "file ends early"},
         {"png not a png", &kPng, false, jpeg, "cannot decode PNG: Not a PNG file"},
@@ -244,7 +219,6 @@ TEST(Decoders, DamagedInputIsRefusedWithOneLine)
         {"png over 2^31 bytes", &kPng, false, pngClaiming(40000, 20000), "40000x20000 picture needs 3200000000 bytes"},
         {"png zero width", &kPng, false, pngClaiming(0, 2), "cannot decode PNG: Invalid IHDR data"},
         {"png over the caller's limit", &kPng, false, png, "more than the 100-byte limit", 100},
-
         {"tga empty file", &kTga, true, empty, "empty file"},
         {"tga pixels cut short", &kTga, true, cutTga, "file ends early: 17 of 18 pixel bytes"},
         {"tga header cut short", &kTga, false, tga(2, 3, 2, 24, px).substr(0, 10),
@@ -282,14 +256,12 @@ TEST(Decoders, DamagedInputIsRefusedWithOneLine)
     }
 }
 
-// Damage a reader decodes past shows the whole picture with one warning line,
-// not one per fault: PNG ancillary chunks, and JPEG on TurboJPEG's path and libjpeg's own.
+// Damage a reader decodes past: the whole picture and one warning line (JPEG on TurboJPEG's path and libjpeg's).
 TEST(Decoders, WarningsShowThePictureWithOneLine)
 {
     std::string png = encodePNG(2, 2, distinct(2, 2, 3));
     const std::string badText = std::string("\0\0\0\x03tEXta\0b", 11) + "\xDE\xAD\xBE\xEF";
     png.insert(33, badText + badText + badText); // after the signature and IHDR
-
     const Pixels picture = distinct(32, 32, 3);
     const std::string clean = encodeJPEG(32, 32, picture);
     DecodedImage reference;
@@ -298,12 +270,10 @@ TEST(Decoders, WarningsShowThePictureWithOneLine)
     const std::string restarts = encodeJPEGWith(32, 32, picture, {JCS_RGB, JCS_UNKNOWN, true, {}, 0, 1});
     DecodedImage restartReference;
     ASSERT_TRUE(decodeJPEG(bytesOf(restarts), restarts.size(), "clean", restartReference));
-    ASSERT_EQ(pixelsOf(restartReference), pixelsOf(reference));
     std::string beforeRestart = restarts, beforeScan = clean, beforeFrame = clean;
     beforeRestart.insert(beforeRestart.find("\xFF\xD2"), "\x12\x34\x56\x78", 4);
     beforeScan.insert(beforeScan.find("\xFF\xDA"), "\x12\x34", 2);
     beforeFrame.insert(beforeFrame.find("\xFF\xC0"), "\x12\x34\x56", 3);
-
     const struct {
         const char* label;
         const Decoder* decoder;
@@ -312,12 +282,10 @@ TEST(Decoders, WarningsShowThePictureWithOneLine)
         Pixels expected; // empty: only the whole picture's size
     } cases[] = {
         {"png damaged text chunks", &kPng, png, "", flipRows(distinct(2, 2, 3), 6)},
-        {"extraneous bytes before a restart marker", &kJpeg, beforeRestart, "4 extraneous bytes before marker 0xd2",
-         pixelsOf(reference)},
-        {"extraneous bytes before the scan", &kJpeg, beforeScan, "2 extraneous bytes before marker 0xda",
-         pixelsOf(reference)},
-        {"extraneous bytes before the frame header", &kJpeg, beforeFrame, "3 extraneous bytes before marker 0xc0",
-         pixelsOf(reference)},
+        {"before a restart marker", &kJpeg, beforeRestart, "4 extraneous bytes before marker 0xd2",
+         pixelsOf(restartReference)},
+        {"before the scan", &kJpeg, beforeScan, "2 extraneous bytes before marker 0xda", pixelsOf(reference)},
+        {"before the frame header", &kJpeg, beforeFrame, "3 extraneous bytes before marker 0xc0", pixelsOf(reference)},
         {"data cut short", &kJpeg, clean.substr(0, clean.size() * 2 / 3), "Premature end of JPEG file", {}},
         {"odd sampling cut short", &kJpeg, oddSampled.substr(0, oddSampled.size() * 3 / 4),
          "Premature end of JPEG file", {}},
@@ -348,9 +316,7 @@ Pixels halves(const Pixels& top, const Pixels& bottom)
     return p;
 }
 
-// Print files store inks: Adobe's (and libjpeg's YCCK) inverted, 255 meaning no
-// ink; without the Adobe marker, plain ink amounts. Sampling that TurboJPEG's
-// header call cannot name reads through libjpeg.
+// Adobe's inks (and YCCK) are stored inverted, plain ones without the marker; odd sampling reads through libjpeg.
 TEST(JpegDecoder, EveryLayoutShowsItsColoursBottomRowFirst)
 {
     const Pixels red = {200, 100, 50}, darkOrange = {128, 64, 0};
@@ -363,27 +329,17 @@ TEST(JpegDecoder, EveryLayoutShowsItsColoursBottomRowFirst)
         Pixels top, bottom; // as stored
         Pixels wantTop, wantBottom;
         int tolerance;
-        bool beyondTurbo;
     } cases[] = {
-        {"Adobe CMYK", {JCS_CMYK, JCS_CMYK, true, {}, 0}, invertedRed, invertedDark, red, darkOrange, 3, false},
+        {"Adobe CMYK", {JCS_CMYK, JCS_CMYK, true, {}, 0}, invertedRed, invertedDark, red, darkOrange, 3},
         {"Adobe YCCK, 2x2 sampled black and luma", {JCS_CMYK, JCS_YCCK, true, {2, 2, 1, 1, 1, 1, 2, 2}, 0},
-         invertedRed, invertedDark, red, darkOrange, 3, false},
-        {"CMYK without Adobe marker", {JCS_CMYK, JCS_CMYK, false, {}, 0}, inkRed, inkDark, red, darkOrange, 3, false},
-        {"progressive Adobe CMYK", {JCS_CMYK, JCS_CMYK, true, {}, 1}, invertedRed, invertedDark, red, darkOrange, 3,
-         false},
-        {"RGB, unusual sampling", {JCS_RGB, JCS_UNKNOWN, true, {2, 1, 1, 1, 2, 1}, 0}, green, pink, green, pink, 4,
-         true},
+         invertedRed, invertedDark, red, darkOrange, 3},
+        {"CMYK without Adobe marker", {JCS_CMYK, JCS_CMYK, false, {}, 0}, inkRed, inkDark, red, darkOrange, 3},
+        {"progressive Adobe CMYK", {JCS_CMYK, JCS_CMYK, true, {}, 1}, invertedRed, invertedDark, red, darkOrange, 3},
+        {"RGB, unusual sampling", {JCS_RGB, JCS_UNKNOWN, true, {2, 1, 1, 1, 2, 1}, 0}, green, pink, green, pink, 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         const std::string file = encodeJPEGWith(16, 16, halves(c.top, c.bottom), c.layout);
-        if (c.beyondTurbo) {
-            int w = 0, h = 0, sampling = 0, space = 0;
-            tjhandle probe = tjInitDecompress();
-            const int status = tjDecompressHeader3(probe, bytesOf(file), file.size(), &w, &h, &sampling, &space);
-            tjDestroy(probe);
-            ASSERT_NE(status, 0) << "TurboJPEG now reads this header; the case no longer reaches the fallback";
-        }
         DecodedImage image;
         testing::internal::CaptureStderr();
         ASSERT_TRUE(decodeJPEG(bytesOf(file), file.size(), "k.jpg", image));
@@ -401,14 +357,12 @@ TEST(JpegDecoder, EveryLayoutShowsItsColoursBottomRowFirst)
     }
 }
 
-// The four-byte layout is the three-byte one with an opaque fourth byte, for
-// every kind of JPEG: plain, grey, progressive and oddly sampled.
+// The four-byte layout is the three-byte one plus an opaque byte, on both decoding paths and for grey.
 TEST(JpegDecoder, FourByteLayoutIsThreeBytesPlusOpaque)
 {
     const Pixels rgb = distinct(13, 7, 3);
     const std::string cases[] = {
         encodeJPEG(13, 7, rgb),
-        encodeJPEGWith(13, 7, rgb, {JCS_RGB, JCS_UNKNOWN, true, {}, 2}),
         encodeJPEGWith(13, 7, rgb, {JCS_RGB, JCS_UNKNOWN, true, {2, 1, 1, 2, 1, 1}, 0}),
         encodeJPEGWith(13, 7, distinct(13, 7, 1), {JCS_GRAYSCALE, JCS_UNKNOWN, true, {}, 0}),
     };

@@ -26,8 +26,7 @@ MeshIndex read(const std::string& line, int* corners = nullptr)
 
 TEST(MeshIndex, CornerTokensAndCounts)
 {
-    // 0 where the token sets nothing: the record starts at 0, which means "none".
-    const struct {
+    const struct { // 0 where the token sets nothing: "none"
         const char* token;
         int vertex, text, normal;
     } rows[] = {
@@ -49,8 +48,7 @@ TEST(MeshIndex, CornerTokensAndCounts)
             EXPECT_EQ(m.normal[corner], row.normal);
         }
     }
-    // A quad keeps its first three corners; runs of blanks count as one. Short lines
-    // leave the missing corners at 0 and say how many there were.
+    // A quad keeps its first three corners; runs of blanks count as one; short lines leave the rest at 0.
     struct Row {
         const char* line;
         int corners;

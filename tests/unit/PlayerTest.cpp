@@ -1,5 +1,4 @@
-// The vornak program's pure parts: its command line, where the show goes on a
-// screen of any shape, the fixed-step clock and the search for the data folder.
+// The vornak program's pure parts: command line, letterbox, fixed-step clock, pacing, data folder search.
 
 #include "app/Clock.h"
 #include "app/DataLocation.h"
@@ -10,60 +9,33 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <functional>
-#include <tuple>
 #include <vector>
 
 namespace {
 
-std::optional<int> parse(std::vector<const char*> args, Options& options)
-{
-    args.insert(args.begin(), "vornak");
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const auto status = parseOptions(static_cast<int>(args.size()), args.data(), options);
-    testing::internal::GetCapturedStdout();
-    testing::internal::GetCapturedStderr();
-    return status;
-}
-
 TEST(CommandLine, StatusAndMeaningOfEachForm)
 {
-    struct Case {
-        std::vector<const char*> args;
-        std::optional<int> status;
-        std::function<void(const Options&)> check = nullptr;
-    };
+    using Check = std::function<void(const Options&)>;
+    struct Case { std::vector<const char*> args; std::optional<int> status; Check check = nullptr; };
     const std::optional<int> go = std::nullopt;
     const std::vector<Case> cases = {
-        {{"--help"}, 0}, {{"--version"}, 0}, {{"--bogus"}, 2}, {{"extra"}, 2},
-        {{"--window", "0x0"}, 2}, {{"--window", "800"}, 2}, {{"--window", "--fullscreen"}, 2},
+        {{"--help"}, 0}, {{"--version"}, 0}, {{"--bogus"}, 2}, {{"extra"}, 2}, {{"--window", "0x0"}, 2},
+        {{"--window", "800"}, 2}, {{"--window", "--fullscreen"}, 2},
         {{"--window"}, go, [](const Options& o) { EXPECT_TRUE(o.windowed); }},
         {{"--window", "800x600", "--stretch"}, go,
          [](const Options& o) { EXPECT_TRUE(o.window.width == 800 && o.window.height == 600 && o.stretch); }},
-        {{"--fullscreen", "--data", "/x"}, go, [](const Options& o) { EXPECT_EQ(o.dataFolder, "/x"); }},
-        {{"--capture", "show.mp4"}, go, [](const Options& o) { EXPECT_EQ(o.capture, CaptureKind::Video); }},
-        {{"--capture", "f/%05d.png", "--size", "320x180", "--fps", "30", "--from", "1.5", "--to", "3"}, go,
-         [](const Options& o) {
-             EXPECT_EQ(o.capture, CaptureKind::PngSequence);
-             EXPECT_TRUE(o.captureSize.width == 320 && o.fps == 30 && o.from == 1.5 && *o.to == 3);
-         }},
-        {{"--capture", "one.png", "--at", "11"}, go, [](const Options& o) { EXPECT_EQ(*o.at, 11); }},
-        {{"--capture", "one.png"}, 2}, // a single frame needs its time
-        {{"--capture", "show.mp4", "--at", "3"}, 2},
-        {{"--capture", "show.mp4", "--size", "321x180"}, 2}, // yuv420p needs even sizes
-        {{"--capture", "f/%05d.png", "--size", "321x181"}, go},
+        {{"--capture", "one.png"}, 2}, {{"--capture", "show.mp4", "--at", "3"}, 2}, // only a single frame has a time
+        {{"--capture", "show.mp4", "--size", "321x180"}, 2}, {{"--capture", "f/%05d.png", "--size", "321x181"}, go},
         {{"--capture", "show.avi"}, 2}, {{"--capture", "show.mp4", "--from", "5", "--to", "5"}, 2},
         {{"--capture", "show.mp4", "--from", "-1"}, 2}, {{"--capture", "show.mp4", "--fps", "0"}, 2},
-        {{"--capture", "show.mp4", "--window"}, 2},
-        {{"--fps", "30"}, 2}, // capture settings without a capture
+        {{"--capture", "show.mp4", "--window"}, 2}, {{"--fps", "30"}, 2}, // capture settings without a capture
         {{"--timings"}, go, [](const Options& o) { EXPECT_TRUE(o.timings); }},
         {{"--preview"}, go, [](const Options& o) { EXPECT_TRUE(o.preview && o.windowed) << "a window by default"; }},
-        {{"--preview", "--watch", "--at", "14.5", "--window", "640x360"}, go,
-         [](const Options& o) { EXPECT_TRUE(o.watch && *o.at == 14.5 && o.window.width == 640); }},
         {{"--preview", "--fullscreen"}, go, [](const Options& o) { EXPECT_FALSE(o.windowed); }},
         {{"--watch"}, 2}, {{"--at", "3"}, 2}, // both need the preview
         {{"--preview", "--at", "-1"}, 2}, {{"--preview", "--capture", "show.mp4"}, 2},
@@ -74,12 +46,15 @@ TEST(CommandLine, StatusAndMeaningOfEachForm)
         {{"--capture", "show.mp4", "--audio-offset", "100"}, 2},
     };
     for (const Case& c : cases) {
-        std::string line;
-        for (const char* a : c.args)
-            line += std::string(a) + " ";
-        SCOPED_TRACE(line);
+        SCOPED_TRACE(testing::PrintToString(c.args));
+        std::vector<const char*> argv = {"vornak"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
         Options options;
-        EXPECT_EQ(parse(c.args, options), c.status);
+        testing::internal::CaptureStdout(); // the usage and messages: not this test's concern
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(parseOptions(static_cast<int>(argv.size()), argv.data(), options), c.status);
+        testing::internal::GetCapturedStdout();
+        testing::internal::GetCapturedStderr();
         if (c.check && !c.status)
             c.check(options);
     }
@@ -87,23 +62,18 @@ TEST(CommandLine, StatusAndMeaningOfEachForm)
 
 TEST(CommandLine, CaptureNamesAndSizes)
 {
+    using K = CaptureKind;
     const std::vector<std::pair<std::string, CaptureKind>> names = {
-        {"show.mp4", CaptureKind::Video},          {"a/b.mkv", CaptureKind::Video},
-        {"frames/%05d.png", CaptureKind::PngSequence}, {"f%d.png", CaptureKind::PngSequence},
-        {"100%%-%3d.png", CaptureKind::PngSequence}, {"shot.png", CaptureKind::SinglePng},
-        {"%s.png", CaptureKind::None},             {"%d-%d.png", CaptureKind::None},
-        {"%n.png", CaptureKind::None},             {"50%.png", CaptureKind::None},
-        {"%05d.mp4", CaptureKind::None},           {".mp4x", CaptureKind::None},
-        {"show", CaptureKind::None},
-    };
+        {"show.mp4", K::Video}, {"a/b.mkv", K::Video}, {"frames/%05d.png", K::PngSequence}, {"f%d.png", K::PngSequence},
+        {"100%%-%3d.png", K::PngSequence}, {"shot.png", K::SinglePng}, {"%s.png", K::None}, {"%d-%d.png", K::None},
+        {"%n.png", K::None}, {"50%.png", K::None}, {"%05d.mp4", K::None}, {".mp4x", K::None}, {"show", K::None}};
     for (const auto& [name, kind] : names) {
         SCOPED_TRACE(name);
         EXPECT_EQ(captureKindOf(name), kind);
     }
-    const std::vector<std::pair<std::string, bool>> sizes = {
-        {"1920x1080", true}, {"2X2", true}, {"0x10", false}, {"10x0", false}, {"-4x4", false},
-        {"4x", false},       {"x4", false}, {"4x4x4", false}, {" 4x4", false}, {"9999999x1", false},
-    };
+    const std::vector<std::pair<std::string, bool>> sizes = {{"1920x1080", true}, {"2X2", true}, {"0x10", false},
+        {"10x0", false}, {"-4x4", false}, {"4x", false}, {"x4", false}, {"4x4x4", false}, {" 4x4", false},
+        {"9999999x1", false}};
     for (const auto& [text, ok] : sizes) {
         SCOPED_TRACE(text);
         EXPECT_EQ(parseFrameSize(text).has_value(), ok);
@@ -112,22 +82,15 @@ TEST(CommandLine, CaptureNamesAndSizes)
 
 TEST(Letterbox, ShowKeepsItsShapeCentredOnAnyTarget)
 {
-    struct Case {
-        int width, height;
-        bool stretch;
-        Viewport expected;
-    };
+    struct Case { int width, height; bool stretch; std::array<int, 4> expected; }; // x, y, width, height
     const std::vector<Case> cases = {
         {1920, 1080, false, {0, 0, 1920, 1080}}, {1366, 768, false, {0, 0, 1366, 768}}, // nominally 16:9: no bars
-        {2400, 1000, false, {311, 0, 1778, 1000}}, {3840, 1600, false, {498, 0, 2844, 1600}},
-        {1024, 768, false, {0, 96, 1024, 576}},    {3840, 1600, true, {0, 0, 3840, 1600}},
-        {1, 1000, false, {0, 499, 1, 1}},          {0, 0, false, {0, 0, 0, 0}},
-    };
+        {2400, 1000, false, {311, 0, 1778, 1000}}, {1024, 768, false, {0, 96, 1024, 576}},
+        {3840, 1600, true, {0, 0, 3840, 1600}},    {1, 1000, false, {0, 499, 1, 1}}, {0, 0, false, {0, 0, 0, 0}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + (c.stretch ? " stretched" : ""));
         const Viewport v = fitShow(c.width, c.height, c.stretch);
-        EXPECT_EQ(std::tie(v.x, v.y, v.width, v.height),
-                  std::tie(c.expected.x, c.expected.y, c.expected.width, c.expected.height));
+        EXPECT_EQ((std::array<int, 4>{v.x, v.y, v.width, v.height}), c.expected);
     }
 }
 
@@ -135,12 +98,10 @@ TEST(FixedStepClock, FramesFallOnTheGridOfAnUninterruptedRun)
 {
     for (double fps : {24.0, 30.0, 60.0, 144.0}) {
         SCOPED_TRACE(fps);
-        const FixedStepClock fromStart(0, fps);
-        const FixedStepClock fromMiddle(13.5, fps);
+        const FixedStepClock fromStart(0, fps), fromMiddle(13.5, fps);
         const long first = std::lround(13.5 * fps);
-        for (long k = 0; k < 500; ++k) {
+        for (long k = 0; k < 500; ++k) { // bit for bit the run's own frame times, though begun half way
             ASSERT_EQ(fromStart.timeOf(k), static_cast<double>(k) / fps) << k;
-            // Bit for bit the run's own frame times, though begun half way.
             ASSERT_EQ(fromMiddle.timeOf(k), static_cast<double>(first + k) / fps) << k;
         }
     }
@@ -151,14 +112,9 @@ TEST(FixedStepClock, FramesFallOnTheGridOfAnUninterruptedRun)
 
 TEST(FixedStepClock, FrameCountOfAStretch)
 {
-    struct Case {
-        double from, fps, to;
-        long frames;
-    };
-    const std::vector<Case> cases = {
-        {0, 60, 2.5, 150}, {13, 60, 15.5, 150}, {0, 60, 2.51, 151}, {0, 30, 24.0, 720},
-        {0.1, 10, 0.3, 2}, {5, 60, 5, 0},       {5, 60, 4, 0},      {0, 60, 1.0 / 60, 1},
-    };
+    struct Case { double from, fps, to; long frames; };
+    const std::vector<Case> cases = {{0, 60, 2.5, 150}, {13, 60, 15.5, 150}, {0, 60, 2.51, 151}, {0, 30, 24.0, 720},
+                                     {0.1, 10, 0.3, 2}, {5, 60, 5, 0}, {5, 60, 4, 0}, {0, 60, 1.0 / 60, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.from) + " to " + std::to_string(c.to) + " at " + std::to_string(c.fps));
         EXPECT_EQ(FixedStepClock(c.from, c.fps).framesBefore(c.to), c.frames);
@@ -168,12 +124,7 @@ TEST(FixedStepClock, FrameCountOfAStretch)
 TEST(FramePacer, CapsWhenVsyncIsMissingOrDoesNothing)
 {
     using namespace std::chrono;
-    struct Case {
-        const char* what;
-        bool vsync;
-        std::vector<double> swapGapsMs; // between successive swaps, at 60 Hz
-        bool capping;
-    };
+    struct Case { const char* what; bool vsync; std::vector<double> swapGapsMs; bool capping; }; // gaps at 60 Hz
     const std::vector<Case> cases = {
         {"no vsync granted", false, {}, true},
         {"vsync that waits for the display", true, std::vector<double>(30, 16.7), false},
@@ -199,27 +150,18 @@ TEST(DataSearch, CandidatesInOrder)
     namespace fs = std::filesystem;
     TempDir root;
     const std::string r = root.path();
-    struct Restore {
-        fs::path cwd = fs::current_path();
-        ~Restore() { fs::current_path(cwd); }
-    } restore;
+    struct Restore { fs::path cwd = fs::current_path(); ~Restore() { fs::current_path(cwd); } } restore;
     fs::create_directories(r + "/elsewhere");
     fs::current_path(r + "/elsewhere");
-    const auto show = [&](const std::string& folder) { root.write(folder + "/sprite.vs", "x"); };
-    show("repo/data");
-    show("prefix/share/vornak/data");
+    for (const std::string show : {"repo/data", "prefix/share/vornak/data"})
+        root.write(show + "/sprite.vs", "x");
     root.write("repo/build/release/data/readme", "no shaders: not the show's folder");
     root.write("other/data/readme", "");
-    struct Case {
-        std::string explicitFolder, exe, found;
-    };
+    struct Case { std::string explicitFolder, exe, found; };
     const std::vector<Case> cases = {
-        {"", r + "/repo/build/release/vornak", r + "/repo/data"},
-        {"", r + "/repo/vornak", r + "/repo/data"},
-        {"", r + "/prefix/bin/vornak", r + "/prefix/share/vornak/data"},
-        {"", r + "/other/bin/vornak", ""},
-        {"", "", ""},
-        {r + "/prefix/share/vornak/data", r + "/repo/vornak", r + "/prefix/share/vornak/data"},
+        {"", r + "/repo/build/release/vornak", r + "/repo/data"}, {"", r + "/repo/vornak", r + "/repo/data"},
+        {"", r + "/prefix/bin/vornak", r + "/prefix/share/vornak/data"}, {"", r + "/other/bin/vornak", ""},
+        {"", "", ""}, {r + "/prefix/share/vornak/data", r + "/repo/vornak", r + "/prefix/share/vornak/data"},
         {r + "/other/data", r + "/repo/vornak", ""}, // named, so nothing else is tried
     };
     for (const Case& c : cases) {

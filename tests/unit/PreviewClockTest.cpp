@@ -52,14 +52,10 @@ TEST(PreviewClock, AtOneSpeedTheMusicLeadsAndTheWallFillsIn)
 
 TEST(PreviewClock, PauseSpeedAndWallTime)
 {
-    struct Case {
-        const char* name;
-        double speed;
-        bool paused;
-        double expected; // after 2 s of wall time from 10 s
-    } cases[] = {{"paused", 1, true, 10}, {"1x without music", 1, false, 12}, {"half", 0.5, false, 11},
-                 {"double", 2, false, 14}, {"clamped high", 1000, false, 10 + 2 * PreviewClock::kMaxSpeed},
-                 {"clamped low", 0, false, 10 + 2 * PreviewClock::kMinSpeed}};
+    struct Case { const char* name; double speed; bool paused; double expected; }; // after 2 s of wall time from 10 s
+    const Case cases[] = {{"paused", 1, true, 10}, {"1x without music", 1, false, 12}, {"half", 0.5, false, 11},
+                          {"double", 2, false, 14}, {"clamped high", 1000, false, 10 + 2 * PreviewClock::kMaxSpeed},
+                          {"clamped low", 0, false, 10 + 2 * PreviewClock::kMinSpeed}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PreviewClock clock(100, 0);

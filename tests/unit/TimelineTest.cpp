@@ -12,18 +12,15 @@ namespace {
 using Names = std::vector<std::string>;
 using Log = std::vector<std::pair<std::string, double>>;
 
-class RecordingScene final : public vornak_engine::Scene {
-public:
-    RecordingScene(Log& log, std::string name, double from, double to) : log_(log), name_(std::move(name))
+struct RecordingScene final : vornak_engine::Scene {
+    RecordingScene(Log& log, std::string name, double from, double to) : log(log), name(std::move(name))
     {
         start = from;
         end = to;
     }
-    void show(double t) override { log_.emplace_back(name_, t); }
-
-private:
-    Log& log_;
-    std::string name_;
+    void show(double t) override { log.emplace_back(name, t); }
+    Log& log;
+    std::string name;
 };
 
 class TestDemo : public vornak_engine::Demo {
