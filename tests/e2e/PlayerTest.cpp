@@ -39,18 +39,14 @@ std::vector<std::string> listing(const std::string& folder) // sorted file names
     return names;
 }
 
-// Mean absolute difference of two pictures (as ImageMagick reads them) at a small common size.
+// Mean absolute difference (0-255) of two pictures at a small common size, by ImageMagick.
 double pictureDifference(const std::string& a, const std::string& b, const std::string& cropA = "")
 {
-    const std::string size = " -resize 64x36! ppm:-";
-    const Image x = Image::fromCommand("convert " + a + (cropA.empty() ? "" : " -crop " + cropA + " +repage") + size);
-    const Image y = Image::fromCommand("convert " + b + size);
-    if (x.width != 64 || y.width != 64)
-        return 1e9;
-    double total = 0;
-    for (std::size_t i = 0; i < x.rgb.size(); ++i)
-        total += std::abs(static_cast<unsigned char>(x.rgb[i]) - static_cast<unsigned char>(y.rgb[i]));
-    return total / static_cast<double>(x.rgb.size());
+    int status = -1;
+    const std::string crop = cropA.empty() ? "" : " -crop " + cropA + " +repage";
+    const std::string mae = shell("convert \\( " + a + crop + " \\) " + b + " -resize '64x36!' -metric MAE -compare "
+                                  "-format '%[distortion]' info: 2>/dev/null", &status);
+    return status == 0 ? 255 * std::atof(mae.c_str()) : 1e9;
 }
 
 class Player : public ::testing::Test {
@@ -74,7 +70,6 @@ TEST_F(Player, CommandLineAnswersWithoutAWindow)
         SCOPED_TRACE(c.args.front() + (c.args.size() > 1 ? " " + c.args[1] : ""));
         // No display or video driver: opening a window would fail with status 1.
         const ProcessResult r = run(c.args, {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER=no-such-driver"});
-        ASSERT_TRUE(r.exited) << r.err;
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
         if (c.status == 0) {
@@ -95,7 +90,6 @@ TEST_F(Player, WithoutTheShowsDataItSaysWhereItLooked)
                                        {{"--data", dir.path() + "/empty"}, dir.path() + "/empty"}}) {
         SCOPED_TRACE(looked);
         const ProcessResult r = Process(dir.path() + "/vornak", args, dir.path()).wait(60);
-        ASSERT_TRUE(r.exited);
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(lines(r.err), 1) << r.err;
         EXPECT_NE(r.err.find(looked), std::string::npos) << "where it looked: " << r.err;
@@ -127,11 +121,9 @@ double columnMean(const Image& image, int x)
 
 TEST_F(Player, AResizedWindowKeepsTheShowBetweenBarsAndEndsCleanly)
 {
-    fs::create_directories(dir.path() + "/data"); // the show's files with the 8 s track
-    for (const auto& entry : fs::directory_iterator(kRoot + "/data"))
-        fs::create_symlink(entry.path(), dir.path() + "/data/" + entry.path().filename().string());
-    fs::remove(dir.path() + "/data/zararorad.mp3");
-    dir.copy(kFixtures + "/long.mp3", "data/zararorad.mp3");
+    // The show's files with the 8 s track.
+    shell("cp -rs " + kRoot + "/data " + dir.path() + " && cp --remove-destination " + kFixtures + "/long.mp3 " +
+          dir.path() + "/data/zararorad.mp3");
     struct Case { std::vector<std::string> args; std::function<void(Process&, const std::string&)> end; };
     const std::vector<Case> cases = {
         {{"--window", "320x180"}, [](Process& p, const std::string&) { p.signal(SIGTERM); }},
@@ -170,8 +162,7 @@ TEST_F(Player, AResizedWindowKeepsTheShowBetweenBarsAndEndsCleanly)
         const double sent = vornak.elapsed();
         c.end(vornak, id);
         const ProcessResult r = vornak.wait(30);
-        ASSERT_TRUE(r.exited) << "signal " << r.signal << "\n" << r.err;
-        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.status, 0) << "signal " << r.signal << "\n" << r.err;
         EXPECT_LT(r.seconds - sent, kPromptSeconds);
         EXPECT_LT(swaps.times().back() - shown, kLongTrack) << "ended by its music instead";
         EXPECT_TRUE(vornakWindow().empty()) << "the window is still there";
@@ -196,7 +187,6 @@ TEST_F(Player, CaptureOfOneFrameAndOfNumberedFrames)
     // 21.95 to 22.05 at 40 fps: frames at 21.95, 21.975, 22.0, 22.025.
     const ProcessResult r =
         run({"--capture", "frames/%03d.png", "--size", "64x36", "--fps", "40", "--from", "21.95", "--to", "22.05"});
-    ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(listing(dir.path() + "/frames"), (std::vector<std::string>{"000.png", "001.png", "002.png", "003.png"}));
     EXPECT_EQ(lines(r.err), 2) << r.err; // not a terminal: a start line and an end line
@@ -207,7 +197,6 @@ TEST_F(Player, CaptureOfAVideoWithItsMusic)
 {
     // 9.5 to 12 s: the finished wipe (the Easter picture), then the toys from 10 s.
     const ProcessResult r = run({"--capture", "clip.mp4", "--size", "320x180", "--from", "9.5", "--to", "12"});
-    ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("clip.mp4"), std::string::npos) << r.err;
     // No data/ here: the binary, in the build tree, finds the repository's.

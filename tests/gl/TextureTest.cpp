@@ -98,17 +98,15 @@ TEST_F(TextureTest, EveryReaderUploadsItsRowsInPlaceWhateverTheCallersUnpackStat
     glBindBuffer(GL_PIXEL_UNPACK_BUFFER, buffer);
     glBufferData(GL_PIXEL_UNPACK_BUFFER, 1 << 16, nullptr, GL_STATIC_DRAW);
     glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    // The buffer alone leaves the default alignment of 4, which skews odd-width rows too.
     const std::vector<std::vector<std::pair<GLenum, GLint>>> callers = {
-        {},
-        {{GL_UNPACK_ROW_LENGTH, 4096}},
-        {{GL_UNPACK_SKIP_PIXELS, 3}},
-        {{GL_UNPACK_SKIP_ROWS, 2}, {GL_UNPACK_IMAGE_HEIGHT, 7}},
-        {{GL_UNPACK_ALIGNMENT, 8}},
+        {{GL_UNPACK_ROW_LENGTH, 4096}, {GL_UNPACK_SKIP_PIXELS, 3}, {GL_UNPACK_SKIP_ROWS, 2},
+         {GL_UNPACK_IMAGE_HEIGHT, 7}, {GL_UNPACK_ALIGNMENT, 8}},
         {{GL_PIXEL_UNPACK_BUFFER_BINDING, static_cast<GLint>(buffer)}},
     };
     for (const Case& c : cases) {
         for (const auto& caller : callers) {
-            SCOPED_TRACE(std::string(c.label) + ", caller's " + std::to_string(caller.empty() ? 0 : caller[0].first));
+            SCOPED_TRACE(std::string(c.label) + ", caller's " + std::to_string(caller[0].first));
             for (const auto& [name, value] : caller) {
                 if (name == GL_PIXEL_UNPACK_BUFFER_BINDING)
                     glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(value));
@@ -146,8 +144,7 @@ TEST_F(TextureTest, EveryReaderUploadsItsRowsInPlaceWhateverTheCallersUnpackStat
             glActiveTexture(GL_TEXTURE0);
             int w = 0, h = 0, worst = 0;
             const Pixels level = textureImage(texture.getTexID(), &w, &h);
-            EXPECT_EQ(std::make_pair(w, h), std::make_pair(c.width, c.height));
-            ASSERT_EQ(level.size(), c.expected.size());
+            ASSERT_EQ(std::make_pair(w, h), std::make_pair(c.width, c.height));
             for (std::size_t i = 0; i < level.size(); ++i)
                 worst = std::max(worst, std::abs(level[i] - c.expected[i]));
             EXPECT_LE(worst, c.tolerance);

@@ -78,10 +78,9 @@ Pixels runLength(const Pixels& stream, int channels)
 TEST(Decoders, EveryKindDecodesToItsTruePictureBottomUp)
 {
     const Pixels rgb = distinct(3, 2, 3), rgba = distinct(3, 2, 4), grey = distinct(3, 2, 1), ga = distinct(3, 2, 2);
-    const Pixels deep = distinct(3, 2, 6);
-    Pixels high; // 16-bit samples keep their high byte
-    for (std::size_t i = 0; i < deep.size(); i += 2)
-        high.push_back(deep[i]);
+    Pixels deep; // 16-bit samples keep their high byte
+    for (std::uint8_t v : rgb)
+        deep.insert(deep.end(), {v, static_cast<std::uint8_t>(~v)});
     const std::vector<png_color> palette = {{10, 20, 30}, {200, 100, 50}, {0, 255, 0}};
 
     std::vector<Good> cases = {
@@ -97,7 +96,7 @@ TEST(Decoders, EveryKindDecodesToItsTruePictureBottomUp)
          {0, 255, 0, 10, 20, 30, 200, 100, 50}},
         {"png palette+tRNS", &kPng, encodePNG(3, 1, {2, 0, 1}, PNG_COLOR_TYPE_PALETTE, 8, false, palette, {255, 128}),
          3, 1, GL_RGBA, 0, {0, 255, 0, 255, 10, 20, 30, 255, 200, 100, 50, 128}},
-        {"png rgb 16-bit", &kPng, encodePNG(3, 2, deep, PNG_COLOR_TYPE_RGB, 16), 3, 2, GL_RGB, 0, flipRows(high, 9)},
+        {"png rgb 16-bit", &kPng, encodePNG(3, 2, deep, PNG_COLOR_TYPE_RGB, 16), 3, 2, GL_RGB, 0, flipRows(rgb, 9)},
         {"png interlaced", &kPng, encodePNG(7, 5, distinct(7, 5, 3), PNG_COLOR_TYPE_RGB, 8, true), 7, 5, GL_RGB, 0,
          flipRows(distinct(7, 5, 3), 21)},
         {"tga image ID skipped", &kTga, tga(2, 3, 2, 24, rgb, 0, 5), 3, 2, GL_BGR, 0, rgb},
@@ -123,25 +122,19 @@ TEST(Decoders, EveryKindDecodesToItsTruePictureBottomUp)
             }
         }
     }
-    TempDir dir;
+    // From memory only: the file route is one shared read (the refusals and TextureTest take it).
     for (const Good& c : cases) {
         SCOPED_TRACE(c.label);
-        DecodedImage fromMemory, fromFile;
+        DecodedImage image;
         testing::internal::CaptureStderr();
-        ASSERT_TRUE(c.decoder->memory(bytesOf(c.file), c.file.size(), "t", fromMemory, kMaxDecodedBytes));
-        ASSERT_TRUE(c.decoder->file(dir.write("t", c.file).c_str(), fromFile, kMaxDecodedBytes));
+        ASSERT_TRUE(c.decoder->memory(bytesOf(c.file), c.file.size(), "t", image, kMaxDecodedBytes));
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-        for (const DecodedImage* image : {&fromMemory, &fromFile}) {
-            EXPECT_EQ(image->width, c.width);
-            EXPECT_EQ(image->height, c.height);
-            EXPECT_EQ(image->format, c.format);
-            EXPECT_EQ(pixelsOf(*image), c.expected);
-            EXPECT_EQ(image->swizzled, c.alphaSwizzle != 0);
-            if (c.alphaSwizzle) {
-                EXPECT_EQ(std::vector<int>(image->swizzle, image->swizzle + 4),
-                          (std::vector<int>{GL_RED, GL_RED, GL_RED, c.alphaSwizzle}));
-            }
-        }
+        EXPECT_EQ(std::make_pair(image.width, image.height), std::make_pair(c.width, c.height));
+        EXPECT_EQ(image.format, c.format);
+        EXPECT_EQ(pixelsOf(image), c.expected);
+        using Ints = std::vector<int>;
+        EXPECT_EQ(image.swizzled ? Ints(image.swizzle, image.swizzle + 4) : Ints(),
+                  (c.alphaSwizzle ? Ints{GL_RED, GL_RED, GL_RED, c.alphaSwizzle} : Ints()));
     }
 }
 
@@ -206,7 +199,6 @@ TEST(Decoders, DamagedInputIsRefusedWithOneLine)
         {"jpeg 631 scans, odd sampling", &kJpeg, false,
          encodeJPEGWith(64, 64, distinct(64, 64, 3), {JCS_RGB, JCS_UNKNOWN, true, {2, 1, 1, 1, 2, 1}, 4}),
          "cannot decode JPEG: Progressive JPEG image has more than 500 scans"},
-        {"jpeg not a jpeg", &kJpeg, false, png, "cannot read JPEG header"},
         {"jpeg empty bytes", &kJpeg, false, "", "empty file"},
         {"jpeg over 2^31 bytes", &kJpeg, false, jpegClaiming(60000, 60000),
          "60000x60000 picture needs 10800000000 bytes"},
@@ -214,7 +206,6 @@ TEST(Decoders, DamagedInputIsRefusedWithOneLine)
         {"png empty file", &kPng, true, empty, "empty file"},
         {"png cut short", &kPng, true, cutPng, "file ends early"},
         {"png not a png", &kPng, false, jpeg, "cannot decode PNG: Not a PNG file"},
-        {"png header only", &kPng, false, png.substr(0, 8), "file ends early"},
         {"png damaged data", &kPng, false, badCrc, "cannot decode PNG: IDAT"},
         {"png over 2^31 bytes", &kPng, false, pngClaiming(40000, 20000), "40000x20000 picture needs 3200000000 bytes"},
         {"png zero width", &kPng, false, pngClaiming(0, 2), "cannot decode PNG: Invalid IHDR data"},
@@ -267,11 +258,7 @@ TEST(Decoders, WarningsShowThePictureWithOneLine)
     DecodedImage reference;
     ASSERT_TRUE(decodeJPEG(bytesOf(clean), clean.size(), "clean", reference));
     const std::string oddSampled = encodeJPEGWith(32, 32, picture, {JCS_RGB, JCS_UNKNOWN, true, {2, 1, 1, 1, 2, 1}, 0});
-    const std::string restarts = encodeJPEGWith(32, 32, picture, {JCS_RGB, JCS_UNKNOWN, true, {}, 0, 1});
-    DecodedImage restartReference;
-    ASSERT_TRUE(decodeJPEG(bytesOf(restarts), restarts.size(), "clean", restartReference));
-    std::string beforeRestart = restarts, beforeScan = clean, beforeFrame = clean;
-    beforeRestart.insert(beforeRestart.find("\xFF\xD2"), "\x12\x34\x56\x78", 4);
+    std::string beforeScan = clean, beforeFrame = clean;
     beforeScan.insert(beforeScan.find("\xFF\xDA"), "\x12\x34", 2);
     beforeFrame.insert(beforeFrame.find("\xFF\xC0"), "\x12\x34\x56", 3);
     const struct {
@@ -282,8 +269,6 @@ TEST(Decoders, WarningsShowThePictureWithOneLine)
         Pixels expected; // empty: only the whole picture's size
     } cases[] = {
         {"png damaged text chunks", &kPng, png, "", flipRows(distinct(2, 2, 3), 6)},
-        {"before a restart marker", &kJpeg, beforeRestart, "4 extraneous bytes before marker 0xd2",
-         pixelsOf(restartReference)},
         {"before the scan", &kJpeg, beforeScan, "2 extraneous bytes before marker 0xda", pixelsOf(reference)},
         {"before the frame header", &kJpeg, beforeFrame, "3 extraneous bytes before marker 0xc0", pixelsOf(reference)},
         {"data cut short", &kJpeg, clean.substr(0, clean.size() * 2 / 3), "Premature end of JPEG file", {}},
@@ -317,7 +302,8 @@ Pixels halves(const Pixels& top, const Pixels& bottom)
 }
 
 // Adobe's inks (and YCCK) are stored inverted, plain ones without the marker; odd sampling reads through libjpeg.
-TEST(JpegDecoder, EveryLayoutShowsItsColoursBottomRowFirst)
+// The four-byte layout is the three-byte one plus an opaque byte; four-colour files stay three bytes.
+TEST(JpegDecoder, EveryLayoutShowsItsColoursBottomRowFirstInBothByteLayouts)
 {
     const Pixels red = {200, 100, 50}, darkOrange = {128, 64, 0};
     const Pixels invertedRed = {200, 100, 50, 255}, invertedDark = {255, 128, 0, 128}; // R = C * K / 255
@@ -336,16 +322,21 @@ TEST(JpegDecoder, EveryLayoutShowsItsColoursBottomRowFirst)
         {"CMYK without Adobe marker", {JCS_CMYK, JCS_CMYK, false, {}, 0}, inkRed, inkDark, red, darkOrange, 3},
         {"progressive Adobe CMYK", {JCS_CMYK, JCS_CMYK, true, {}, 1}, invertedRed, invertedDark, red, darkOrange, 3},
         {"RGB, unusual sampling", {JCS_RGB, JCS_UNKNOWN, true, {2, 1, 1, 1, 2, 1}, 0}, green, pink, green, pink, 4},
+        {"RGB", {}, green, pink, green, pink, 4},
+        {"grey", {JCS_GRAYSCALE, JCS_UNKNOWN, true, {}, 0}, {90}, {200}, {90, 90, 90}, {200, 200, 200}, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         const std::string file = encodeJPEGWith(16, 16, halves(c.top, c.bottom), c.layout);
-        DecodedImage image;
+        const bool inks = c.layout.input == JCS_CMYK;
+        DecodedImage image, four;
         testing::internal::CaptureStderr();
         ASSERT_TRUE(decodeJPEG(bytesOf(file), file.size(), "k.jpg", image));
+        ASSERT_TRUE(decodeJPEGRgba(bytesOf(file), file.size(), "k.jpg", four));
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-        EXPECT_EQ(std::make_pair(image.width, image.height), std::make_pair(16, 16));
-        EXPECT_EQ(image.format, unsigned(GL_RGB));
+        EXPECT_EQ((std::vector<int>{image.width, image.height, four.width, four.height}), std::vector<int>(4, 16));
+        EXPECT_EQ(std::make_pair(image.format, four.format),
+                  std::make_pair(unsigned(GL_RGB), unsigned(inks ? GL_RGB : GL_RGBA)));
         // Rows 0-3 and 12-15 only: subsampled chroma blurs the rows next to the edge.
         const Pixels got = pixelsOf(image), want = halves(c.wantBottom, c.wantTop);
         ASSERT_EQ(got.size(), want.size());
@@ -354,28 +345,9 @@ TEST(JpegDecoder, EveryLayoutShowsItsColoursBottomRowFirst)
             if (i / 48 < 4 || i / 48 >= 12)
                 worst = std::max(worst, std::abs(int(got[i]) - int(want[i])));
         EXPECT_LE(worst, c.tolerance);
-    }
-}
-
-// The four-byte layout is the three-byte one plus an opaque byte, on both decoding paths and for grey.
-TEST(JpegDecoder, FourByteLayoutIsThreeBytesPlusOpaque)
-{
-    const Pixels rgb = distinct(13, 7, 3);
-    const std::string cases[] = {
-        encodeJPEG(13, 7, rgb),
-        encodeJPEGWith(13, 7, rgb, {JCS_RGB, JCS_UNKNOWN, true, {2, 1, 1, 2, 1, 1}, 0}),
-        encodeJPEGWith(13, 7, distinct(13, 7, 1), {JCS_GRAYSCALE, JCS_UNKNOWN, true, {}, 0}),
-    };
-    for (const std::string& file : cases) {
-        SCOPED_TRACE(&file - cases);
-        DecodedImage three, four;
-        ASSERT_TRUE(decodeJPEG(bytesOf(file), file.size(), "three", three));
-        ASSERT_TRUE(decodeJPEGRgba(bytesOf(file), file.size(), "four", four));
-        EXPECT_EQ(four.format, unsigned(GL_RGBA));
-        EXPECT_EQ(std::make_pair(four.width, four.height), std::make_pair(three.width, three.height));
-        Pixels expected;
-        for (std::size_t i = 0; i < three.size; i += 3)
-            expected.insert(expected.end(), {three.pixels[i], three.pixels[i + 1], three.pixels[i + 2], 255});
+        Pixels expected = inks ? got : Pixels{};
+        for (std::size_t i = 0; !inks && i < got.size(); i += 3)
+            expected.insert(expected.end(), {got[i], got[i + 1], got[i + 2], 255});
         EXPECT_EQ(pixelsOf(four), expected);
     }
 }
