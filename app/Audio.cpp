@@ -11,7 +11,7 @@ namespace {
 
 bool openAudio()
 {
-    return Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) == 0;
+    return Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, kAudioChunkFrames) == 0;
 }
 
 } // namespace

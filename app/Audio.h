@@ -7,6 +7,9 @@
 
 #include <string>
 
+// Frames the device takes at a time.
+constexpr int kAudioChunkFrames = 2048;
+
 // Opens the audio device; on failure says so and falls back to silence.
 void openAudioOrSilence();
 

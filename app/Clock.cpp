@@ -44,6 +44,16 @@ void MixerClock::restart(double from)
     clock_.restart(from);
 }
 
+void MixerClock::deviceOpened(double wallAt, long frames)
+{
+    clock_.deviceTook(frames, wallAt);
+}
+
+double MixerClock::untilNextStretch()
+{
+    return clock_.untilNextStretch(wallSeconds());
+}
+
 double MixerClock::wallSeconds()
 {
     return ::wallSeconds();
@@ -57,11 +67,13 @@ double MixerClock::seconds()
 void SDLCALL MixerClock::handOver(void* self, Uint8*, int bytes)
 {
     // Runs on the audio thread with the mixer locked (its lock is recursive).
-    // Silence before the music, and a paused or ended track, count for nothing.
-    if (!Mix_PlayingMusic() || Mix_PausedMusic())
-        return;
+    // Silence before the music, and a paused or ended track, only keep the pace.
     auto* clock = static_cast<MixerClock*>(self);
-    clock->clock_.handedOver(bytes / clock->bytesPerFrame_, wallSeconds());
+    const long frames = bytes / clock->bytesPerFrame_;
+    const double now = wallSeconds();
+    clock->clock_.deviceTook(frames, now);
+    if (Mix_PlayingMusic() && !Mix_PausedMusic())
+        clock->clock_.handedOver(frames, now);
 }
 
 void FrameLead::frameDone(double readAt, double swappedAt)

@@ -27,6 +27,11 @@ public:
     // the music paused before moving it and resuming.
     void restart(double from);
     double seconds();
+    // The device opened at wallAt (wallSeconds()), taking stretches of
+    // `frames` frames; its takes since are counted by the hook.
+    void deviceOpened(double wallAt, long frames);
+    // Seconds until the device's next stretch is heard, from its pace (see SoundClock).
+    double untilNextStretch();
     // The wall clock it reads, in seconds.
     static double wallSeconds();
 

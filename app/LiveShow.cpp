@@ -1,5 +1,6 @@
 #include "app/LiveShow.h"
 
+#include "app/Audio.h"
 #include "app/Clock.h"
 #include "app/FramePacer.h"
 #include "demo/Presentation.h"
@@ -13,11 +14,18 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
-// The title's first frame, drawn while the device takes its first buffer: a frame
-// on screen lasts at least this long, so it is drawn for the middle of its time.
-constexpr double kFirstTitleFrame = 1.0 / 60;
+// The title's first frame, drawn while the device takes its first buffer. It goes
+// up as the sound starts and stays about a frame at 60 Hz: it is drawn for the
+// middle of that.
+constexpr double kFirstTitleFrame = 0.5 / 60;
+// It goes up when its sound is due within this (s), the swap that shows it being
+// about as long.
+constexpr double kFirstFrameEarly = kFirstTitleFrame;
 // A device that takes no sound at all still gets a picture after this (ms).
 constexpr int kMaxWaitForSound = 500;
 
@@ -53,11 +61,12 @@ int playShow(const Options& options)
     SwapLog swapLog;
 
     MixerClock clock(options.audioOffset);
+    clock.deviceOpened(stage.audioOpenedAt(), kAudioChunkFrames);
     FrameLead lead;
     clock.restart(0);
     Mix_PlayMusic(stage.music(), 1);
     // While the device takes its first buffer: the title's pictures go up and its
-    // first frame is drawn, to be shown the moment the sound starts.
+    // first frame is drawn, to be shown as the sound starts.
     window.drawableSize(width, height);
     presentation.begin(width, height);
     demo.show(kFirstTitleFrame);
@@ -69,7 +78,8 @@ int playShow(const Options& options)
     bool quit = false;
     bool first = true;
     bool preparing = true;
-    int waited = 0; // ms
+    int waited = 0;   // ms
+    double shown = 0; // the show time of the last frame swapped
     while (!quit) {
         quit = endRequested(options.windowed) || Mix_PlayingMusic() == 0;
         // The frame that ends the show is still drawn, as it always was.
@@ -77,7 +87,11 @@ int playShow(const Options& options)
         // Ahead by the lead only once the sound runs: before, nothing is heard to lead.
         const double heard = clock.seconds();
         // Until then no scene draws: wait for it rather than swap empty frames.
-        if (heard <= 0 && !quit && waited < kMaxWaitForSound) {
+        // The frame drawn ahead goes up as its sound is due, by the device's
+        // pace; a device overdue is waited for.
+        const double due = heard > 0 ? 0 : clock.untilNextStretch();
+        const bool dueNow = predrawn && std::abs(due) < kFirstFrameEarly;
+        if (heard <= 0 && !dueNow && !quit && waited < kMaxWaitForSound) {
             SDL_Delay(1);
             ++waited;
             continue;
@@ -86,10 +100,12 @@ int playShow(const Options& options)
         window.drawableSize(width, height);
         // The frame drawn ahead is shown if the sound has not passed it yet and
         // the window kept its size; otherwise it is drawn again, for now.
-        if (predrawn && !quit && heard > 0 && heard <= kFirstTitleFrame && width == predrawnWidth &&
+        if (predrawn && !quit && heard <= kFirstTitleFrame && (heard > 0 || dueNow) && width == predrawnWidth &&
             height == predrawnHeight) {
             t = kFirstTitleFrame;
         } else {
+            // The frame drawn ahead led the sound: the next one must not show an earlier moment.
+            t = std::max(t, shown);
             presentation.begin(width, height);
             demo.show(t);
         }
@@ -99,8 +115,10 @@ int playShow(const Options& options)
             lead.frameDone(readAt, clock.wallSeconds());
         predrawn = false;
         swapLog.swapped(t, readAt, heard);
+        shown = t;
         // The first frame is the first to show the show: until the device
-        // takes the music's first buffer the clock stands at 0, where no scene draws.
+        // takes the music's first buffer the clock stands at 0, where no scene
+        // draws, and only the frame drawn ahead goes up before.
         if (first && t > 0) {
             first = false;
             timings.firstFrame();

@@ -32,10 +32,13 @@ public:
     // Null when the track could not be loaded (its line is printed).
     Mix_Music* music() const { return music_; }
     Christmas& demo() { return *demo_; }
+    // When the audio device opened (MixerClock::wallSeconds()).
+    double audioOpenedAt() const { return audioOpenedAt_; }
 
 private:
     bool sdl_ = false;
     std::unique_ptr<ShowWindow> window_;
     Mix_Music* music_ = nullptr;
     Christmas* demo_ = nullptr;
+    double audioOpenedAt_ = 0;
 };

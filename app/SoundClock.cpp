@@ -1,6 +1,7 @@
 #include "app/SoundClock.h"
 
 #include <algorithm>
+#include <limits>
 
 void SoundClock::restart(double from)
 {
@@ -19,6 +20,21 @@ void SoundClock::handedOver(long frames, double wallNow)
     stretchLength_ = static_cast<double>(frames) / rate_;
     handed_ += frames;
     playing_ = true;
+}
+
+void SoundClock::deviceTook(long frames, double wallNow)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    tookAt_ = wallNow;
+    tookLength_ = static_cast<double>(frames) / rate_;
+}
+
+double SoundClock::untilNextStretch(double wallNow)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (tookAt_ < 0)
+        return std::numeric_limits<double>::infinity();
+    return tookAt_ + tookLength_ + offset_ - wallNow;
 }
 
 void SoundClock::setOffset(double seconds)

@@ -22,6 +22,12 @@ public:
     void restart(double from);
     // The audio thread handed `frames` frames of the track to the device at wallNow.
     void handedOver(long frames, double wallNow);
+    // The device took a stretch of `frames` frames, music or silence, at
+    // wallNow: its pace. A device that has just opened has taken its first.
+    void deviceTook(long frames, double wallNow);
+    // Seconds from wallNow until the stretch the device takes next starts to
+    // be heard, offset included: negative once overdue, infinite with no pace yet.
+    double untilNextStretch(double wallNow);
     void setOffset(double seconds);
 
     // The track's position heard at wallNow, less the offset.
@@ -38,4 +44,6 @@ private:
     double stretchPos_ = 0; // the track's position at its start
     double stretchLength_ = 0;
     double heard_ = 0;      // the latest answer, before the offset
+    double tookAt_ = -1;    // the device's latest take, if any
+    double tookLength_ = 0;
 };

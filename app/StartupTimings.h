@@ -10,8 +10,8 @@
 //
 // The set-up is everything up to an open audio device: what any program of
 // this kind pays before it can draw. The first frame is the first to draw
-// the show (the title, once the device has taken the music's first buffer),
-// on screen when its swap returns.
+// the show (the title, as the music's first buffer is due to be heard), on
+// screen when its swap returns.
 
 #include <string>
 #include <utility>

@@ -63,6 +63,22 @@ TEST(SoundClock, OffsetAndRestartShiftIt)
     }
 }
 
+TEST(SoundClock, KnowsWhenTheDevicesNextStretchIsHeard)
+{
+    SoundClock clock(kRate);
+    EXPECT_TRUE(std::isinf(clock.untilNextStretch(1))) << "no pace before the device took anything";
+    clock.restart(0);
+    clock.deviceTook(kBuffer, 1); // silence, before the music
+    EXPECT_NEAR(clock.untilNextStretch(1.01), kPace - 0.01, 1e-9);
+    EXPECT_LT(clock.untilNextStretch(1.1), 0) << "overdue";
+    clock.setOffset(0.1);
+    EXPECT_NEAR(clock.untilNextStretch(1.01), kPace - 0.01 + 0.1, 1e-9) << "a later sound is heard later";
+    // The device's own stretch length counts, not the one asked for.
+    clock.deviceTook(kBuffer / 2, 2);
+    EXPECT_NEAR(clock.untilNextStretch(2), kPace / 2 + 0.1, 1e-9);
+    EXPECT_EQ(clock.seconds(2), -0.1) << "silence taken does not start the clock";
+}
+
 TEST(FrameLead, LeadsByTheWayToTheSwapAndHalfAFrame)
 {
     // draw: from reading the clock to the swap's return; interval: between swaps.
