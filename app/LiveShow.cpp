@@ -68,9 +68,13 @@ int playShow(const Options& options)
     // While the device takes its first buffer: the title's pictures go up and its
     // first frame is drawn, to be shown as the sound starts.
     window.drawableSize(width, height);
+    // The renderer's threads fault the window's new buffers in while this
+    // thread uploads the pictures, rather than after.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glFlush();
     presentation.begin(width, height);
     demo.show(kFirstTitleFrame);
-    glFlush(); // the renderer starts on it while the device is waited for
+    glFinish(); // done while the device is waited for, so that the swap is only the copy
     bool predrawn = true;
     const int predrawnWidth = width;
     const int predrawnHeight = height;

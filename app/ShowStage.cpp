@@ -8,7 +8,6 @@
 #include "demo/DataFolder.h"
 #include "vornak/DecodeQueue.h"
 
-#include <GL/glew.h>
 #include <SDL.h>
 
 #include <cstdio>
@@ -49,10 +48,6 @@ ShowStage::ShowStage(WindowKind kind, const FrameSize& windowSize, StartupTiming
     audioOpenedAt_ = MixerClock::wallSeconds();
     if (timings)
         timings->markSetUp("SDL, window, GL context, GLEW, audio");
-    // The renderer's threads touch the window's new buffers while this
-    // thread compiles, rather than in the way of the first frame.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glFlush();
     music_ = loadMusic(dataFile("zararorad.mp3"));
     if (timings)
         timings->mark("music loaded");
