@@ -93,8 +93,7 @@ int playShow(const Options& options)
         // Until then no scene draws: wait for it rather than swap empty frames.
         // The frame drawn ahead goes up as its sound is due, by the device's
         // pace; a device overdue is waited for.
-        const double due = heard > 0 ? 0 : clock.untilNextStretch();
-        const bool dueNow = predrawn && std::abs(due) < kFirstFrameEarly;
+        const bool dueNow = predrawn && heard <= 0 && std::abs(clock.untilNextStretch()) < kFirstFrameEarly;
         if (heard <= 0 && !dueNow && !quit && waited < kMaxWaitForSound) {
             SDL_Delay(1);
             ++waited;

@@ -25,6 +25,9 @@ void SoundClock::handedOver(long frames, double wallNow)
 void SoundClock::deviceTook(long frames, double wallNow)
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    // The open, reported late, must not hide a take the hook has already seen.
+    if (wallNow < tookAt_)
+        return;
     tookAt_ = wallNow;
     tookLength_ = static_cast<double>(frames) / rate_;
 }

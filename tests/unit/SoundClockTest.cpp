@@ -76,6 +76,8 @@ TEST(SoundClock, KnowsWhenTheDevicesNextStretchIsHeard)
     // The device's own stretch length counts, not the one asked for.
     clock.deviceTook(kBuffer / 2, 2);
     EXPECT_NEAR(clock.untilNextStretch(2), kPace / 2 + 0.1, 1e-9);
+    clock.deviceTook(kBuffer, 1.5); // the open, reported after a take
+    EXPECT_NEAR(clock.untilNextStretch(2), kPace / 2 + 0.1, 1e-9) << "an older take hid the latest";
     EXPECT_EQ(clock.seconds(2), -0.1) << "silence taken does not start the clock";
 }
 
