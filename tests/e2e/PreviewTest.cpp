@@ -17,62 +17,20 @@ namespace {
 
 const std::string kBinary = VORNAK_BINARY;
 
-class PreviewKeys : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through scripts/test, which provides a display";
-        // The show's files; the church shader a copy of its own, to be edited.
-        shell("cp -rs " VORNAK_SOURCE_DIR "/data " + dir.path() + " && cp --remove-destination " VORNAK_SOURCE_DIR
-              "/data/religion.fs " + dir.path() + "/data/");
-    }
+// The ceiling is for a loaded sanitizer build: a title follows a few times a second.
+bool waitFor(const std::function<bool()>& done, double seconds = 30)
+{
+    for (const double until = monotonicSeconds() + seconds; !done(); usleep(50000))
+        if (monotonicSeconds() > until)
+            return false;
+    return true;
+}
 
-    // The ceiling is for a loaded sanitizer build: a title follows a few times a second.
-    static bool waitFor(const std::function<bool()>& done, double seconds = 30)
-    {
-        for (const double until = monotonicSeconds() + seconds; !done(); usleep(50000))
-            if (monotonicSeconds() > until)
-                return false;
-        return true;
-    }
-
-    std::string title() const { return shell("xdotool getwindowname " + window + " 2>/dev/null | tr -d '\\n'"); }
-
-    // The title once wanted, or the last one seen.
-    std::string waitForTitle(const std::function<bool(const std::string&)>& wanted)
-    {
-        std::string seen;
-        waitFor([&] { return wanted(seen = title()); });
-        return seen;
-    }
-
-    static long frameIn(const std::string& title)
-    {
-        std::smatch m;
-        return std::regex_search(title, m, std::regex("frame ([0-9]+)")) ? std::stol(m[1]) : -1;
-    }
-
-    // Not xdotool's --window: a key that closes the window would stay stuck down for later tests.
-    void press(const std::string& key)
-    {
-        shell("xdotool windowactivate --sync " + window + " >/dev/null 2>&1; xdotool key " + key);
-    }
-
-    // The frame number the title settles on after a key.
-    long afterKey(const std::string& key, long expected)
-    {
-        press(key);
-        return frameIn(waitForTitle([&](const std::string& t) { return frameIn(t) == expected; }));
-    }
-
-    Image windowImage() const
-    {
-        return Image::fromCommand("xwd -id " + window + " -silent | convert xwd:- ppm:- 2>/dev/null");
-    }
-
-    TempDir dir;
-    std::string window;
-};
+long frameIn(const std::string& title)
+{
+    std::smatch m;
+    return std::regex_search(title, m, std::regex("frame ([0-9]+)")) ? std::stol(m[1]) : -1;
+}
 
 double meanDifference(const Image& a, const Image& b)
 {
@@ -84,14 +42,37 @@ double meanDifference(const Image& a, const Image& b)
     return total / ((a.height / 4) * (a.width / 4) * 3);
 }
 
-TEST_F(PreviewKeys, KeysSeekAndPauseAndAWatchedShaderEditReachesTheScreen)
+TEST(PreviewKeys, KeysSeekAndPauseAndAWatchedShaderEditReachesTheScreen)
 {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through scripts/test, which provides a display";
+    // The show's files; the church shader a copy of its own, to be edited.
+    TempDir dir;
+    shell("cp -rs " VORNAK_SOURCE_DIR "/data " + dir.path() + " && cp --remove-destination " VORNAK_SOURCE_DIR
+          "/data/religion.fs " + dir.path() + "/data/");
     Process vornak(kBinary, {"--preview", "--watch", "--window", "640x360", "--at", "11"}, dir.path());
+    std::string window;
     waitFor([&] {
         window = shell("xdotool search --onlyvisible --name '^Vornak preview' 2>/dev/null | head -n 1 | tr -d '\\n'");
         return !window.empty() || !vornak.running();
     }, 60);
     ASSERT_FALSE(window.empty()) << "no preview window";
+    const auto title = [&] { return shell("xdotool getwindowname " + window + " 2>/dev/null | tr -d '\\n'"); };
+    const auto waitForTitle = [&](const std::function<bool(const std::string&)>& wanted) { // or the last one seen
+        std::string seen;
+        waitFor([&] { return wanted(seen = title()); });
+        return seen;
+    };
+    // Not xdotool's --window: a key that closes the window would stay stuck down for later tests.
+    const auto press = [&](const std::string& key) {
+        shell("xdotool windowactivate --sync " + window + " >/dev/null 2>&1; xdotool key " + key);
+    };
+    const auto afterKey = [&](const std::string& key, long expected) { // the frame the title settles on
+        press(key);
+        return frameIn(waitForTitle([&](const std::string& t) { return frameIn(t) == expected; }));
+    };
+    const auto windowImage = [&] {
+        return Image::fromCommand("xwd -id " + window + " -silent | convert xwd:- ppm:- 2>/dev/null");
+    };
     const auto has = [](const char* word) {
         return [word](const std::string& t) { return t.find(word) != std::string::npos; };
     };

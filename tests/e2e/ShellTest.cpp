@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <unistd.h>
 
@@ -24,12 +23,8 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through scripts/test, which provides a display";
-        namespace fs = std::filesystem;
-        fs::create_directories(fs::path(dir.path()) / "data");
-        for (const auto& entry : fs::directory_iterator(std::string(VORNAK_SOURCE_DIR) + "/data")) {
-            if (entry.path().filename() != "zararorad.mp3")
-                fs::create_symlink(entry.path(), fs::path(dir.path()) / "data" / entry.path().filename());
-        }
+        // Links to the show's files but the music, which each test writes (not through a link).
+        shell("cp -rs " VORNAK_SOURCE_DIR "/data " + dir.path() + " && rm " + dir.path() + "/data/zararorad.mp3");
     }
 
     void useMusic(const std::string& fixture) { dir.copy(kFixtures + "/" + fixture, "data/zararorad.mp3"); }
@@ -51,8 +46,7 @@ TEST_F(Shell, EndsWithItsMusicEvenWithoutAnAudioDevice)
     const double shown = swaps.waitForFirst(vornak, 60);
     ASSERT_GE(shown, 0) << "the show never presented a frame";
     const ProcessResult r = vornak.wait(30);
-    ASSERT_TRUE(r.exited) << "timed out: " << r.timedOut << ", signal " << r.signal << "\n" << r.err;
-    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.status, 0) << "timed out: " << r.timedOut << ", signal " << r.signal << "\n" << r.err;
     const double lastFrame = swaps.times().back() - shown;
     EXPECT_GE(lastFrame, kShortTrack - 0.3) << "ended before its music did";
     EXPECT_LE(lastFrame, kShortTrack + 1.0) << "went on for more than a second after the music";
@@ -78,8 +72,7 @@ TEST_F(Shell, EscEndsTheShowButOtherInputDoesNot)
     pressKey(window, "Escape");
     const double pressed = vornak.elapsed();
     const ProcessResult r = vornak.wait(20);
-    ASSERT_TRUE(r.exited) << r.err;
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_LT(r.seconds - pressed, kPromptSeconds) << "Esc did not end the show promptly";
     EXPECT_LT(swaps.times().back() - shown, kLongTrack) << "ended by the music, not by Esc";
 }
@@ -89,8 +82,7 @@ TEST_F(Shell, NoDisplayExitsWithAMessage)
     useMusic("short.mp3");
     Process vornak(kBinary, dir.path(), {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"});
     const ProcessResult r = vornak.wait(20);
-    ASSERT_TRUE(r.exited) << "crashed or hung: signal " << r.signal << "\n" << r.err;
-    EXPECT_EQ(r.status, 1);
+    ASSERT_EQ(r.status, 1) << "crashed or hung: signal " << r.signal << "\n" << r.err;
     // Drivers may add their own chatter; ours is one line naming what failed.
     const auto first = r.err.find("vornak: ");
     ASSERT_NE(first, std::string::npos) << r.err;

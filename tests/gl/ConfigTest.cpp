@@ -35,8 +35,7 @@ TEST_F(ConfigTest, FilesWithoutEntriesGiveTheEmptyRegistry)
     const std::string fifo = dir.path() + "/fifo.cfg";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     // None of these is reported, and the FIFO, which has no writer, is not waited on.
-    const std::string paths[] = {dir.path() + "/missing.cfg", dir.path(), fifo, dir.write("empty.cfg", ""),
-                                 dir.write("comments.cfg", "# nothing here\n\n   \n\t# indented comment\r\n")};
+    const std::string paths[] = {dir.path() + "/missing.cfg", dir.path(), fifo, dir.write("empty.cfg", "")};
     for (const std::string& path : paths) {
         SCOPED_TRACE(path);
         testing::internal::CaptureStderr();
@@ -56,7 +55,7 @@ TEST_F(ConfigTest, BadLinesAreReportedAndSkipped)
     const std::string no = dir.path() + "/no", path = dir.path() + "/bad.cfg", fifo = dir.path() + "/fifo.tga";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::pair<std::string, std::string> lines[] = {
-        {"# the track", ""},
+        {"\t# the track", ""},
         {"\t music \t data/a.mp3   \r", ""},
         {"music b.mp3", "music given twice; the first is kept"},
         {"musik c.mp3", "unknown entry 'musik'"},
@@ -93,9 +92,6 @@ TEST_F(ConfigTest, EntriesAndHandedOutProgramsOutliveTheRegistry)
     auto config = std::make_unique<Config>(dir.write("registry.cfg", text).c_str());
     const GLuint skip = config->getTexture("skip");
     EXPECT_NE(config->getTexture("again"), skip);
-    int width = 0, height = 0;
-    textureImage(skip, &width, &height);
-    EXPECT_EQ(width * 1000 + height, 480194) << "the size of skipad.jpg";
     EXPECT_THROW(config->getTexture("sprite"), std::out_of_range);
     EXPECT_THROW(config->getShader("Sprite"), std::out_of_range);
     GLuint program = 0;

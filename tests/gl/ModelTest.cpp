@@ -25,6 +25,18 @@ in vec2 uv; uniform vec4 materialColour; uniform sampler2D materialPicture; out 
 void main() { colour = vec4(materialColour.rgb * texture(materialPicture, uv).rgb, 1.0); }
 )";
 
+// 8 x 8 quarters: bottom-left red, bottom-right green, top-left blue, top-right white.
+std::string quarters()
+{
+    testimg::Pixels rows;
+    for (int i = 0; i < 8 * 8; ++i) {
+        const bool top = i / 8 < 4, right = i % 8 >= 4;
+        rows.insert(rows.end(), {std::uint8_t(top == right ? 255 : 0), std::uint8_t(right ? 255 : 0),
+                                 std::uint8_t(top ? 255 : 0)});
+    }
+    return testimg::encodePNG(8, 8, rows);
+}
+
 class ModelTest : public GLTest {
 protected:
     void SetUp() override
@@ -62,23 +74,14 @@ protected:
 
 TEST_F(ModelTest, QuadsDrawTheSamePixelsAsTheirTriangles)
 {
-    // A 3 x 2 grid of quads and a pentagon roof over it, and the same cut by hand.
-    std::string positions;
-    for (int y = 0; y <= 2; ++y)
-        for (int x = 0; x <= 3; ++x)
-            positions += "v " + std::to_string(-0.9 + 0.5 * x) + " " + std::to_string(-0.9 + 0.5 * y) + " 0\n";
-    positions += "v -0.15 0.8 0\n"; // 13: the roof's top
-    std::string quads = positions, triangles = positions;
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x) {
-            const int a = 1 + y * 4 + x, b = a + 1, c = a + 5, d = a + 4;
-            quads += "f " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c) + " " +
-                     std::to_string(d) + "\n";
-            triangles += "f " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c) + "\nf " +
-                         std::to_string(a) + " " + std::to_string(c) + " " + std::to_string(d) + "\n";
-        }
-    quads += "f 9 10 11 12 13\n"; // a roof on the top row's corners: a pentagon with a straight base
-    triangles += "f 9 10 11\nf 9 11 12\nf 9 12 13\n";
+    // A 3 x 2 grid of quads (corners 1 to 12, row by row) under a pentagon roof (13 its top), and the same cut by hand.
+    std::string quads;
+    for (int k = 0; k < 12; ++k)
+        quads += "v " + std::to_string(-0.9 + 0.5 * (k % 4)) + " " + std::to_string(-0.9 + 0.5 * (k / 4)) + " 0\n";
+    quads += "v -0.15 0.8 0\n";
+    const std::string triangles = quads + "f 1 2 6\nf 1 6 5\nf 2 3 7\nf 2 7 6\nf 3 4 8\nf 3 8 7\nf 5 6 10\nf 5 10 9\n"
+                                          "f 6 7 11\nf 6 11 10\nf 7 8 12\nf 7 12 11\nf 9 10 11\nf 9 11 12\nf 9 12 13\n";
+    quads += "f 1 2 6 5\nf 2 3 7 6\nf 3 4 8 7\nf 5 6 10 9\nf 6 7 11 10\nf 7 8 12 11\nf 9 10 11 12 13\n";
     const auto fromQuads = frameOf("quads.obj", quads);
     EXPECT_TRUE(fromQuads == frameOf("triangles.obj", triangles));
     long area = 0; // not the black background
@@ -90,16 +93,11 @@ TEST_F(ModelTest, QuadsDrawTheSamePixelsAsTheirTriangles)
 
 TEST_F(ModelTest, SeamsShowEachFacesOwnPicture)
 {
-    testimg::Pixels rows; // left half red, right half blue, and a white stripe along the bottom
-    for (int i = 0; i < 16 * 16; ++i) {
-        const std::uint8_t white = i / 16 >= 13 ? 255 : 0, red = i % 16 < 8 ? 255 : 0;
-        rows.insert(rows.end(), {std::uint8_t(white | red), white, std::uint8_t(white | ~red)});
-    }
-    dir.write("halves.png", testimg::encodePNG(16, 16, rows));
-    dir.write("cube.mtl", "newmtl halves\nKd 1 1 1\nmap_Kd halves.png\n");
+    dir.write("quarters.png", quarters());
+    dir.write("cube.mtl", "newmtl quarters\nKd 1 1 1\nmap_Kd quarters.png\n");
     const std::string p[8] = {"-1 -1 -1", "1 -1 -1", "1 1 -1", "-1 1 -1", "-1 -1 1", "1 -1 1", "1 1 1", "-1 1 1"};
     const int faces[6][4] = {{5, 6, 7, 8}, {2, 1, 4, 3}, {6, 2, 3, 7}, {1, 5, 8, 4}, {8, 7, 3, 4}, {1, 2, 6, 5}};
-    std::string shared = "mtllib cube.mtl\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nusemtl halves\n", apart = shared;
+    std::string shared = "mtllib cube.mtl\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nusemtl quarters\n", apart = shared;
     for (const std::string& corner : p)
         shared += "v " + corner + "\n";
     for (const auto& face : faces) {
@@ -119,7 +117,7 @@ TEST_F(ModelTest, SeamsShowEachFacesOwnPicture)
     const auto sharing = frameOf("shared.obj", shared);
     EXPECT_TRUE(sharing == frameOf("apart.obj", apart));
     glDisable(GL_CULL_FACE);
-    // Three faces show, each half red and half blue.
+    // Three faces show, each a quarter red and a quarter blue.
     long red = 0, blue = 0;
     for (std::size_t i = 0; i < sharing.size(); i += 4) {
         red += sharing[i] > 200 && sharing[i + 1] < 50;
@@ -137,13 +135,7 @@ TEST_F(ModelTest, MaterialsDrawInTheirColoursAndPictures)
                                 "v -0.5 0.1 0\nv 0.5 0.1 0\nv 0.5 0.9 0\nv -0.5 0.9 0\n"
                                 "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n";
     const std::string faces = "usemtl red\nf 1 2 3 4\nusemtl blue\nf 5 6 7 8\nusemtl picture\nf 9/1 10/2 11/3 12/4\n";
-    testimg::Pixels rows; // quadrants: bottom-left red, bottom-right green, top-left blue, top-right white
-    for (int i = 0; i < 8 * 8; ++i) {
-        const bool top = i / 8 < 4, right = i % 8 >= 4;
-        rows.insert(rows.end(), {std::uint8_t(top == right ? 255 : 0), std::uint8_t(right ? 255 : 0),
-                                 std::uint8_t(top ? 255 : 0)});
-    }
-    dir.write("pictures/quarters.png", testimg::encodePNG(8, 8, rows));
+    dir.write("pictures/quarters.png", quarters());
     const std::string colours = "newmtl red\nKd 1 0 0\nnewmtl blue\nKd 0 0 1\nnewmtl picture\nmap_Kd ";
     dir.write("good.mtl", colours + "pictures/quarters.png\n");
     const Rgba red{255, 0, 0, 255}, blue{0, 0, 255, 255}, green{0, 255, 0, 255}, white{255, 255, 255, 255};
@@ -152,7 +144,7 @@ TEST_F(ModelTest, MaterialsDrawInTheirColoursAndPictures)
         std::string mtllib;
         std::string stderrLine; // after the directory
         Rgba left, right, pictureQuarters[4];
-    } rows2[] = {
+    } rows[] = {
         {"two colours and a picture", "good.mtl", "", red, blue, {red, green, blue, white}},
         {"a missing .mtl", "absent.mtl", "/absent.mtl: cannot open: No such file or directory\n", green, green,
          {green, green, green, green}},
@@ -164,7 +156,7 @@ TEST_F(ModelTest, MaterialsDrawInTheirColoursAndPictures)
     const char damaged[] = "Kd 1 0 0\n\x89PNG\r\n\x1a\n\0\0\0\rIHDR\n";
     dir.write("damaged.mtl", std::string(damaged, sizeof damaged - 1));
     dir.write("nopicture.mtl", colours + "gone.png\n");
-    for (const auto& row : rows2) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         const std::string err = drawFile(dir.write("model.obj", "mtllib " + row.mtllib + "\n" + squares + faces));
         EXPECT_EQ(err, row.stderrLine.empty() ? "" : dir.path() + row.stderrLine);

@@ -1,13 +1,10 @@
 #include "vornak/Matrix.h"
-#include "vornak/Shader.h"
 #include "vornak/ShaderError.h"
 #include "vornak/ShaderProgram.h"
 #include "vornak/Texture.h"
 
 #include "support/DrawHelpers.h"
 #include "support/GLTest.h"
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <functional>
@@ -79,19 +76,6 @@ TEST_F(ShaderTest, FailedFragmentShaderPrintsShaderLinkAndValidateBlocks)
     ASSERT_NE(validate, std::string::npos) << out;
     EXPECT_GT(validate, head.size()) << "the link log comes between";
     EXPECT_EQ(out.substr(validate), "\nValidate error\n" + infoLog(program.getProgramID(), true) + "\n");
-}
-
-// One line names the file and why (every kind of unreadable path is FileData's test); nothing waits on a FIFO.
-TEST_F(ShaderTest, UnreadableFileCompilesAnEmptySource)
-{
-    const std::string fifo = dir.path() + "/fifo.fs";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    Shader shader(fifo.c_str(), GL_FRAGMENT_SHADER);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), fifo + ": is a FIFO\n");
-    // A core context refuses an empty source, so the usual block follows.
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Shader error\n\n" + infoLog(shader.getShaderId(), false) + "\n");
 }
 
 // Shaders that compile but do not link are named together, once.

@@ -3,6 +3,7 @@
 
 #include "vornak/GlslEs.h"
 #include "vornak/ImageDecoder.h"
+#include "vornak/Shader.h"
 #include "vornak/Sprite.h"
 #include "vornak/Texture.h"
 
@@ -27,6 +28,7 @@ TEST_F(WebGLSubstitutes, EveryShaderOfTheShowAndTheExamplesCompilesInItsEsForm)
 {
     if (!GLEW_ARB_ES3_compatibility)
         GTEST_SKIP() << "this GL compiles no GLSL ES 3.00";
+    TempDir dir;
     int seen = 0;
     for (const char* folder : {"data", "examples/shaders"}) {
         for (const auto& entry : fs::directory_iterator(fs::path(VORNAK_SOURCE_DIR) / folder)) {
@@ -38,16 +40,9 @@ TEST_F(WebGLSubstitutes, EveryShaderOfTheShowAndTheExamplesCompilesInItsEsForm)
             const GLenum stage = ext == ".vs" ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER;
             std::string es, error;
             ASSERT_TRUE(toGlslEs(entry.path().c_str(), readFile(entry.path().string()), stage, es, error)) << error;
-            const GLuint shader = glCreateShader(stage);
-            const char* text = es.c_str();
-            glShaderSource(shader, 1, &text, nullptr);
-            glCompileShader(shader);
-            GLint status = GL_FALSE;
-            char log[1024] = "";
-            glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
-            glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-            EXPECT_EQ(status, GL_TRUE) << log;
-            glDeleteShader(shader);
+            testing::internal::CaptureStdout(); // where a failed compile prints "Shader error" and the log
+            Shader compiled(dir.write("es" + ext, es).c_str(), stage);
+            EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
         }
     }
     EXPECT_GE(seen, 10);
@@ -58,19 +53,14 @@ TEST_F(WebGLSubstitutes, CpuExpansionHoldsWhatTheDesktopTextureSamples)
 {
     TempDir dir;
     const int w = 7, h = 5;
-    const struct {
-        const char* name;
-        std::string bytes;
-        ImgType type;
-        unsigned format;
-    } kinds[] = {
-        {"grey.png", encodePNG(w, h, distinct(w, h, 1), PNG_COLOR_TYPE_GRAY), IMG_PNG, GL_RED},
-        {"grey-alpha.png", encodePNG(w, h, distinct(w, h, 2), PNG_COLOR_TYPE_GRAY_ALPHA), IMG_PNG, GL_RG},
-        {"rgb.png", encodePNG(w, h, distinct(w, h, 3)), IMG_PNG, GL_RGB},
-        {"rgba.png", encodePNG(w, h, distinct(w, h, 4), PNG_COLOR_TYPE_RGBA), IMG_PNG, GL_RGBA},
-        {"bgr.tga", tga(2, w, h, 24, distinct(w, h, 3)), IMG_TGA, GL_BGR},
-        {"bgra.tga", tga(2, w, h, 32, distinct(w, h, 4), 8), IMG_TGA, GL_BGRA},
-        {"rgb.jpg", encodeJPEG(w, h, distinct(w, h, 3)), IMG_JPEG, GL_RGBA},
+    const struct { const char* name; std::string bytes; ImgType type; } kinds[] = {
+        {"grey.png", encodePNG(w, h, distinct(w, h, 1), PNG_COLOR_TYPE_GRAY), IMG_PNG},
+        {"grey-alpha.png", encodePNG(w, h, distinct(w, h, 2), PNG_COLOR_TYPE_GRAY_ALPHA), IMG_PNG},
+        {"rgb.png", encodePNG(w, h, distinct(w, h, 3)), IMG_PNG},
+        {"rgba.png", encodePNG(w, h, distinct(w, h, 4), PNG_COLOR_TYPE_RGBA), IMG_PNG},
+        {"bgr.tga", tga(2, w, h, 24, distinct(w, h, 3)), IMG_TGA},
+        {"bgra.tga", tga(2, w, h, 32, distinct(w, h, 4), 8), IMG_TGA},
+        {"rgb.jpg", encodeJPEG(w, h, distinct(w, h, 3)), IMG_JPEG},
     };
     ShaderProgram program = draw::makeProgram(dir, draw::kSpriteVS, draw::kTextureFS);
     Sprite sprite;
@@ -79,7 +69,6 @@ TEST_F(WebGLSubstitutes, CpuExpansionHoldsWhatTheDesktopTextureSamples)
         const std::string path = dir.write(kind.name, kind.bytes);
         DecodedImage image;
         ASSERT_TRUE(Texture::decode(path.c_str(), kind.type, image));
-        ASSERT_EQ(image.format, kind.format);
         DecodedImage rgba;
         ASSERT_TRUE(expandToRgba(image, kind.name, rgba));
         ASSERT_EQ(rgba.format, static_cast<unsigned>(GL_RGBA));

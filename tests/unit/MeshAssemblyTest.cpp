@@ -55,21 +55,12 @@ TEST(MeshAssembly, PositionIndicesOutOfRangeDropTheFace)
 TEST(MeshAssembly, FaultsAreSummedUpInOneLine)
 {
     TempDir dir;
-    const std::string path = dir.write("faulty.obj",
-                                       "v 0 0 0\n"                   // 1
-                                       "v 1 0 0\n"                   // 2
-                                       "v 3\n"                       // 3: padded; 4 still names the next
-                                       "v 0 1 0\n"                   // 4
-                                       "vn 0 0 1\n"                  // 5
-                                       "vt 0.25\n"                   // 6: padded
-                                       "f 1/1/1 2/1/1\n"             // 7: too short
-                                       "f 1/1/1 2/1/1 9/1/1\n"       // 8: dropped
-                                       "f 1/1/1 2/7/1 4/0/3\n"       // 9: two bad textures, one bad normal
-                                       "f 1 2 4\n"                   // 10: no normals, no textures
-                                       "f 4/-1/-2 3/0/0 -9/1/1\n"    // 11: dropped
-                                       "f 3/-1/-1 2/-1/-1 1/1/1\n"   // 12: -1 is line 5's normal, not line 13's
-                                       "vn 0 1 0\n"                  // 13
-                                       "vt 0.5 0.5\n");              // 14: nor line 6's texture
+    // Lines 3 and 6 are padded (position 4 is still line 4's); 7 is too short; 8 and 11 are dropped; 9 has two bad
+    // textures and a bad normal; 10 has neither; in 12, -1 is line 5's normal and line 6's texture, not 13's or 14's.
+    const std::string path = dir.write("faulty.obj", "v 0 0 0\nv 1 0 0\nv 3\nv 0 1 0\nvn 0 0 1\nvt 0.25\n"
+                                                     "f 1/1/1 2/1/1\nf 1/1/1 2/1/1 9/1/1\nf 1/1/1 2/7/1 4/0/3\n"
+                                                     "f 1 2 4\nf 4/-1/-2 3/0/0 -9/1/1\nf 3/-1/-1 2/-1/-1 1/1/1\n"
+                                                     "vn 0 1 0\nvt 0.5 0.5\n");
     auto mesh = Mesh3D::withoutGL();
     testing::internal::CaptureStderr();
     mesh->loadOBJ(const_cast<char*>(path.c_str()));

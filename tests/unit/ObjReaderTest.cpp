@@ -142,18 +142,17 @@ TEST(ObjReader, AgreesWithTinyobjloader)
         EXPECT_TRUE(ObjReference::same(mesh->vertices, attrib.vertices) &&
                     ObjReference::same(mesh->textCoords, attrib.texcoords) &&
                     ObjReference::same(mesh->normals, attrib.normals));
-        // tinyobjloader's indices are 0-based, -1 for none, negatives resolved as read.
-        auto resolved = [](int index, std::size_t n) { return index < 0 ? static_cast<int>(n) + index : index - 1; };
         std::vector<tinyobj::index_t> corners;
         for (const tinyobj::shape_t& shape : reader.GetShapes())
             corners.insert(corners.end(), shape.mesh.indices.begin(), shape.mesh.indices.end());
         ASSERT_EQ(corners.size(), 3 * mesh->faces.size());
         for (std::size_t i = 0; i < corners.size(); ++i) {
             SCOPED_TRACE(i);
-            const vornak_engine::MeshIndex& face = mesh->faces[i / 3];
+            // tinyobjloader's indices are 0-based, -1 for none.
+            const vornak_engine::MeshIndex face = mesh->absoluteFace(i / 3);
             EXPECT_EQ(corners[i].vertex_index, mesh->indexArray[i]);
-            EXPECT_EQ(corners[i].normal_index, resolved(face.normal[i % 3], attrib.normals.size() / 3));
-            EXPECT_EQ(corners[i].texcoord_index, resolved(face.text[i % 3], attrib.texcoords.size() / 2));
+            EXPECT_EQ(corners[i].normal_index, face.normal[i % 3] - 1);
+            EXPECT_EQ(corners[i].texcoord_index, face.text[i % 3] - 1);
         }
     }
 }
