@@ -19,14 +19,11 @@ OptionTable optionLines(const std::string& text, const std::string& from, int in
 {
     const std::regex entry("^ {" + std::to_string(indent) + "}(-[^ ,]+(?:, ?-[^ ,]+)?)(.*)$");
     OptionTable table;
-    std::istringstream lines(text);
+    std::istringstream lines(text.substr(text.find("\n" + from + "\n") + from.size() + 2));
     std::string line;
-    while (std::getline(lines, line) && line != from)
-        continue;
-    for (std::smatch m; std::getline(lines, line) && (line.empty() || line[0] == ' ');) {
+    for (std::smatch m; std::getline(lines, line) && (line.empty() || line[0] == ' ');)
         if (std::regex_match(line, m, entry))
             table[std::regex_replace(m[1].str(), std::regex(", "), ",")] = m[2].str();
-    }
     return table;
 }
 
@@ -55,10 +52,8 @@ TEST(ManPage, NamesWhatHelpNamesAndRendersCleanly)
         // description on its line, after one space.
         std::smatch m;
         const std::string expected = std::regex_match(value, m, std::regex(" ([^ ]+)(  .*)?")) ? " " + m[1].str() : "";
-        const std::string& rest = it->second;
-        EXPECT_TRUE(rest.compare(0, expected.size(), expected) == 0 &&
-                    (rest.size() == expected.size() || rest[expected.size()] == ' '))
-            << "help: " << name << value << "\npage: " << name << rest;
+        EXPECT_EQ((it->second + " ").rfind(expected + " ", 0), 0u) << "help: " << name << value << "\npage: " << name
+                                                                   << it->second;
     }
     for (const auto& [name, value] : fromPage)
         EXPECT_EQ(fromHelp.count(name), 1u) << name << " is in the manual page but not in --help";

@@ -5,21 +5,20 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
 SDL_GLContext context = nullptr;
 
-void fail(const char* what, const char* reason)
-{
-    std::fprintf(stderr, "GL fixture: %s: %s\n", what, reason);
-    std::exit(1);
-}
-
 void openContext()
 {
     if (context)
         return;
+    const auto fail = [](const char* what, const char* reason) {
+        std::fprintf(stderr, "GL fixture: %s: %s\n", what, reason);
+        std::exit(1);
+    };
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         fail("SDL video", SDL_GetError());
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
@@ -35,6 +34,15 @@ void openContext()
     if (const GLenum status = glewInit(); status != GLEW_OK)
         fail("glewInit", reinterpret_cast<const char*>(glewGetErrorString(status)));
     glGetError();
+}
+
+std::vector<std::uint8_t> readBack(int x, int y, int width, int height)
+{
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
 }
 
 } // namespace
@@ -62,10 +70,7 @@ void GLTest::SetUp()
 
 Rgba GLTest::pixel(int x, int y)
 {
-    std::uint8_t p[4] = {0, 0, 0, 0};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    const std::vector<std::uint8_t> p = readBack(x, y, 1, 1);
     return {p[0], p[1], p[2], p[3]};
 }
 
@@ -77,11 +82,7 @@ Rgba GLTest::pixelAt(double fx, double fy)
 
 std::vector<std::uint8_t> GLTest::frame()
 {
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kWidth) * kHeight * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
+    return readBack(0, 0, kWidth, kHeight);
 }
 
 std::vector<std::uint8_t> GLTest::textureImage(GLuint tex, int* width, int* height)
@@ -90,10 +91,9 @@ std::vector<std::uint8_t> GLTest::textureImage(GLuint tex, int* width, int* heig
     GLint w = 0, h = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
-    if (width)
-        *width = w;
-    if (height)
-        *height = h;
+    for (auto [out, value] : {std::pair{width, w}, std::pair{height, h}})
+        if (out)
+            *out = value;
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     if (!bytes.empty())
@@ -103,12 +103,9 @@ std::vector<std::uint8_t> GLTest::textureImage(GLuint tex, int* width, int* heig
 
 ::testing::AssertionResult near(const Rgba& actual, const Rgba& expected, int tolerance)
 {
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
         if (std::abs(actual[i] - expected[i]) > tolerance)
-            return ::testing::AssertionFailure() << "got (" << actual[0] << ", " << actual[1] << ", " << actual[2]
-                                                 << ", " << actual[3] << "), expected (" << expected[0] << ", "
-                                                 << expected[1] << ", " << expected[2] << ", " << expected[3]
-                                                 << ") within " << tolerance;
-    }
+            return ::testing::AssertionFailure() << "got " << ::testing::PrintToString(actual) << ", expected "
+                                                 << ::testing::PrintToString(expected) << " within " << tolerance;
     return ::testing::AssertionSuccess();
 }

@@ -1,23 +1,16 @@
 #include "support/Process.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-double monotonicSeconds()
+double monotonicSeconds() // CLOCK_MONOTONIC, as SwapCounter.cpp logs
 {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
-Process::Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env)
-    : Process(program, std::vector<std::string>{}, workdir, env)
-{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 Process::Process(const std::string& program, const std::vector<std::string>& args, const std::string& workdir,
@@ -73,26 +66,20 @@ bool Process::running()
 
 ProcessResult Process::wait(double timeoutSeconds)
 {
-    ProcessResult result;
     // The ceiling counts from this call: what the caller did before must not eat into it.
     const double until = monotonicSeconds() + timeoutSeconds;
-    while (running()) {
-        if (monotonicSeconds() > until) {
-            result.timedOut = true;
-            killGroup();
-            waitpid(pid_, &rawStatus_, 0);
-            reaped_ = true;
-            break;
-        }
+    bool timedOut = false;
+    while (running() && !(timedOut = monotonicSeconds() > until))
         usleep(10000);
+    if (timedOut) {
+        killGroup();
+        waitpid(pid_, &rawStatus_, 0);
+        reaped_ = true;
     }
-    result.seconds = elapsed();
-    result.exited = WIFEXITED(rawStatus_) && !result.timedOut;
-    result.status = WIFEXITED(rawStatus_) ? WEXITSTATUS(rawStatus_) : -1;
-    result.signal = WIFSIGNALED(rawStatus_) ? WTERMSIG(rawStatus_) : 0;
-    result.out = readFile(outPath_);
-    result.err = readFile(errPath_);
-    return result;
+    const bool exited = WIFEXITED(rawStatus_);
+    return {exited && !timedOut, exited ? WEXITSTATUS(rawStatus_) : -1,
+            WIFSIGNALED(rawStatus_) ? WTERMSIG(rawStatus_) : 0, timedOut, elapsed(), readFile(outPath_),
+            readFile(errPath_)};
 }
 
 std::string shell(const std::string& command, int* status)

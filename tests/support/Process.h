@@ -22,7 +22,8 @@ double monotonicSeconds();
 class Process {
 public:
     // env: NAME=VALUE sets a variable, NAME alone removes it.
-    Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env = {});
+    Process(const std::string& program, const std::string& workdir, const std::vector<std::string>& env = {})
+        : Process(program, {}, workdir, env) {}
     Process(const std::string& program, const std::vector<std::string>& args, const std::string& workdir,
             const std::vector<std::string>& env = {});
     ~Process();

@@ -11,9 +11,8 @@ struct Image {
     int width = 0, height = 0;
     std::string rgb;
 
-    // From a command that writes a binary PPM; the whole root window, optionally resized.
+    // From a command that writes a binary PPM.
     static Image fromCommand(const std::string& command);
-    static Image screen(int width = 0, int height = 0);
 
     int at(int x, int y, int c) const { return static_cast<unsigned char>(rgb[(std::size_t(y) * width + x) * 3 + c]); }
 };

@@ -7,9 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 
-namespace {
-
-void note()
+static void note()
 {
     static std::FILE* log = std::getenv("SWAP_LOG") ? std::fopen(std::getenv("SWAP_LOG"), "w") : nullptr;
     if (!log)
@@ -20,21 +18,13 @@ void note()
     std::fflush(log);
 }
 
-template <typename F>
-F next(const char* name)
-{
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
-}
-
-} // namespace
-
 // The X types only pass through, so plain pointers and integers of the same size stand in for them.
 extern "C" int XShmPutImage(void* display, unsigned long drawable, void* gc, void* image, int srcX, int srcY,
                             int dstX, int dstY, unsigned width, unsigned height, int sendEvent)
 {
     note();
     using F = int (*)(void*, unsigned long, void*, void*, int, int, int, int, unsigned, unsigned, int);
-    static const F real = next<F>("XShmPutImage");
+    static const F real = reinterpret_cast<F>(dlsym(RTLD_NEXT, "XShmPutImage"));
     return real(display, drawable, gc, image, srcX, srcY, dstX, dstY, width, height, sendEvent);
 }
 
@@ -43,6 +33,6 @@ extern "C" int XPutImage(void* display, unsigned long drawable, void* gc, void* 
 {
     note();
     using F = int (*)(void*, unsigned long, void*, void*, int, int, int, int, unsigned, unsigned);
-    static const F real = next<F>("XPutImage");
+    static const F real = reinterpret_cast<F>(dlsym(RTLD_NEXT, "XPutImage"));
     return real(display, drawable, gc, image, srcX, srcY, dstX, dstY, width, height);
 }

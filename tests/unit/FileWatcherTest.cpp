@@ -13,13 +13,6 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-// Same size, and a time set apart, so only the stamp can tell.
-void touchLater(const std::string& path, long seconds)
-{
-    struct utimbuf times = {seconds, seconds};
-    ASSERT_EQ(utime(path.c_str(), &times), 0);
-}
-
 TEST(FileWatcher, ReportsEditsNewAndDeletedFilesOnce)
 {
     TempDir dir;
@@ -28,12 +21,13 @@ TEST(FileWatcher, ReportsEditsNewAndDeletedFilesOnce)
     const std::string picture = dir.write("data/toys.jpg", "jpeg");
     FileWatcher watcher(data);
     EXPECT_EQ(watcher.check(), Paths{}) << "nothing changed since it started";
+    // Same size, and a time set apart, so only the stamp can tell.
+    const auto touchLater = [](const std::string& path, long s) {
+        utimbuf t = {s, s};
+        ASSERT_EQ(utime(path.c_str(), &t), 0);
+    };
 
-    struct Step {
-        const char* what;
-        std::function<void()> change;
-        Paths expected;
-    } steps[] = {
+    struct Step { const char* what; std::function<void()> change; Paths expected; } steps[] = {
         {"same size, new time", [&] { touchLater(shader, 1000); }, {shader}},
         {"replaced by rename, as editors save",
          [&] {

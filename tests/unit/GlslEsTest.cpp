@@ -4,29 +4,27 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 
 namespace {
 
 using vornak_engine::toGlslEs;
 
+// The body also holds what ES takes beside refused constructs (placed vertex inputs: WebGLSubstitutes).
 TEST(GlslEsRule, VersionBecomesEsWithPrecisionsAndTheFilesLineNumbers)
 {
-    const std::string source = "#version 410 core\r\n// a comment that says double and noperspective\nout vec4 c;\n";
+    const std::string body = "// a comment that says double and noperspective\nlayout(location = 0) out vec4 c;\n"
+                             "uniform float doubled;\nlayout(std140) uniform Block { mat4 m; };\n"
+                             "uniform float a; float b = 1.0;\n";
     std::string out, error;
-    ASSERT_TRUE(toGlslEs("a.fs", source, GL_FRAGMENT_SHADER, out, error)) << error;
+    ASSERT_TRUE(toGlslEs("a.fs", "#version 410 core\r\n" + body, GL_FRAGMENT_SHADER, out, error)) << error;
     EXPECT_EQ(out, "#version 300 es\nprecision highp float;\nprecision highp int;\nprecision highp sampler2D;\n"
-                   "#line 2\n// a comment that says double and noperspective\nout vec4 c;\n");
+                   "#line 2\n" + body);
 }
 
 // Each refusal names the file and the line of the construct ES has no form for.
 TEST(GlslEsRule, RefusesWhatEsCannotTakeNamingFileAndLine)
 {
-    struct Case {
-        const char* source;
-        unsigned stage;
-        const char* expected;
-    } cases[] = {
+    struct Case { const char* source; unsigned stage; const char* expected; } cases[] = {
         {"#version 330\nvoid main() {}\n", GL_FRAGMENT_SHADER, "shader.glsl:1: the first line"},
         {"\n#version 410 core\n", GL_FRAGMENT_SHADER, "shader.glsl:1: the first line"},
         {"#version 450 core\n", GL_FRAGMENT_SHADER, "shader.glsl:1: the first line"},
@@ -44,23 +42,6 @@ TEST(GlslEsRule, RefusesWhatEsCannotTakeNamingFileAndLine)
         std::string out, error;
         EXPECT_FALSE(toGlslEs("shader.glsl", c.source, c.stage, out, error));
         EXPECT_EQ(error.rfind(c.expected, 0), 0u) << error;
-    }
-}
-
-// What ES takes of the same constructs: placed vertex inputs and fragment outputs,
-// uniform blocks, words that only contain a refused one.
-TEST(GlslEsRule, LetsThroughWhatEsTakes)
-{
-    const std::pair<const char*, unsigned> cases[] = {
-        {"#version 410 core\nlayout(location = 0) in vec2 position;\nout vec2 uv;\n", GL_VERTEX_SHADER},
-        {"#version 410 core\nlayout(location = 0) out vec4 colour;\nuniform float doubled;\n"
-         "layout(std140) uniform Block { mat4 m; };\nuniform float a; float b = 1.0;\n",
-         GL_FRAGMENT_SHADER},
-    };
-    for (const auto& [source, stage] : cases) {
-        SCOPED_TRACE(source);
-        std::string out, error;
-        EXPECT_TRUE(toGlslEs("s", source, stage, out, error)) << error;
     }
 }
 

@@ -38,8 +38,7 @@ TEST(CommandLine, StatusAndMeaningOfEachForm)
         {{"--preview", "--fullscreen"}, go, [](const Options& o) { EXPECT_FALSE(o.windowed); }},
         {{"--watch"}, 2}, {{"--at", "3"}, 2}, // both need the preview
         {{"--preview", "--at", "-1"}, 2}, {{"--preview", "--capture", "show.mp4"}, 2},
-        // The sound's delay: milliseconds in, seconds out; either sign, not for a capture.
-        {{"--audio-offset", "150"}, go, [](const Options& o) { EXPECT_DOUBLE_EQ(o.audioOffset, 0.15); }},
+        // The sound's delay: milliseconds in, seconds out (a positive one: SyncTest); either sign, not for a capture.
         {{"--preview", "--audio-offset", "-40"}, go, [](const Options& o) { EXPECT_DOUBLE_EQ(o.audioOffset, -0.04); }},
         {{"--audio-offset", "late"}, 2}, {{"--audio-offset", "5000"}, 2},
         {{"--capture", "show.mp4", "--audio-offset", "100"}, 2},
@@ -79,16 +78,15 @@ TEST(CommandLine, CaptureNamesAndSizes)
     }
 }
 
+// Stretched: Player.LetterboxedFramesAreUndistorted and the resized window.
 TEST(Letterbox, ShowKeepsItsShapeCentredOnAnyTarget)
 {
-    struct Case { int width, height; bool stretch; std::array<int, 4> expected; }; // x, y, width, height
-    const std::vector<Case> cases = {
-        {1920, 1080, false, {0, 0, 1920, 1080}}, {1366, 768, false, {0, 0, 1366, 768}}, // nominally 16:9: no bars
-        {2400, 1000, false, {311, 0, 1778, 1000}}, {1024, 768, false, {0, 96, 1024, 576}},
-        {3840, 1600, true, {0, 0, 3840, 1600}},    {1, 1000, false, {0, 499, 1, 1}}, {0, 0, false, {0, 0, 0, 0}}};
+    struct Case { int width, height; std::array<int, 4> expected; }; // x, y, width, height
+    const std::vector<Case> cases = {{1920, 1080, {0, 0, 1920, 1080}}, {1366, 768, {0, 0, 1366, 768}}, // 16:9: no bars
+        {2400, 1000, {311, 0, 1778, 1000}}, {1024, 768, {0, 96, 1024, 576}}, {1, 1000, {0, 499, 1, 1}}, {0, 0, {}}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + (c.stretch ? " stretched" : ""));
-        const Viewport v = fitShow(c.width, c.height, c.stretch);
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        const Viewport v = fitShow(c.width, c.height, false);
         EXPECT_EQ((std::array<int, 4>{v.x, v.y, v.width, v.height}), c.expected);
     }
 }
@@ -166,12 +164,7 @@ TEST(DataSearch, CandidatesInOrder)
         const DataSearch search = findDataFolder(c.explicitFolder, c.exe);
         EXPECT_EQ(search.folder, c.found);
         ASSERT_FALSE(search.looked.empty());
-        if (c.explicitFolder.empty())
-            EXPECT_EQ(search.looked.front(), "data");
-        else
-            EXPECT_EQ(search.looked.size(), 1u);
-        const std::string failure = describeFailedSearch(search, !c.explicitFolder.empty()); // one line: e2e test
-        EXPECT_TRUE(!c.found.empty() || failure.find(search.looked.back()) != std::string::npos) << failure;
+        EXPECT_EQ(search.looked.front(), c.explicitFolder.empty() ? "data" : c.explicitFolder);
     }
     // Even damaged (no shader at all), the working directory's data/ comes first, named relatively.
     root.write("elsewhere/data/toys.jpg", "");

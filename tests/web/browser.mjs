@@ -4,66 +4,40 @@
 import http from 'node:http';
 import fs from 'node:fs';
 import path from 'node:path';
-import os from 'node:os';
 import puppeteer from 'puppeteer-core';
 import pngjs from 'pngjs';
 
 const { PNG } = pngjs;
 
-const types = {
-  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.mjs': 'text/javascript',
-  '.json': 'application/json', '.wasm': 'application/wasm', '.data': 'application/octet-stream',
-  '.png': 'image/png', '.jpg': 'image/jpeg', '.mp3': 'audio/mpeg', '.fs': 'text/plain', '.vs': 'text/plain',
-};
+// wasm compiles while streaming only when served as application/wasm.
+const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
+                '.json': 'application/json' };
 
 // Serves folder; resolves to { origin, close() }.
 export function serve(folder) {
   const root = path.resolve(folder);
   const server = http.createServer((req, res) => {
-    const url = new URL(req.url, 'http://127.0.0.1');
-    const file = path.join(root, decodeURIComponent(url.pathname === '/' ? '/index.html' : url.pathname));
-    if (!file.startsWith(root + path.sep)) {
-      res.writeHead(403).end();
-      return;
-    }
+    const file = path.join(root, decodeURIComponent(new URL(req.url, 'http://127.0.0.1').pathname));
     fs.readFile(file, (err, body) => {
-      if (err) {
-        res.writeHead(404, { 'Content-Type': 'text/plain' }).end('not found');
-        return;
-      }
+      if (err || !file.startsWith(root + path.sep)) return res.writeHead(404).end();
       res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream',
-                           'Cache-Control': 'no-store' });
-      res.end(body);
+                           'Cache-Control': 'no-store' }).end(body);
     });
   });
-  return new Promise((resolve) => {
-    server.listen(0, '127.0.0.1', () => {
-      const { port } = server.address();
-      resolve({ origin: `http://127.0.0.1:${port}`, close: () => new Promise((r) => server.close(r)) });
-    });
-  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve({
+    origin: `http://127.0.0.1:${server.address().port}`, close: () => new Promise((r) => server.close(r)) })));
 }
 
-export async function launch() {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vornak-chromium-'));
-  const browser = await puppeteer.launch({
+// Puppeteer's own defaults already keep the browser off the network (no sync,
+// updates or background requests) and give it a throw-away profile.
+export function launch() {
+  return puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
-    userDataDir: profile,
-    args: [
-      '--no-sandbox', '--disable-quic', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', '--disable-dev-shm-usage',
-      '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-      // The page's sound starts on a click; headless has no speakers, only the clock matters.
-      '--autoplay-policy=no-user-gesture-required',
-    ],
+    // The page's sound starts on a click; headless has no speakers, only the clock matters.
+    args: ['--no-sandbox', '--disable-quic', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+           '--autoplay-policy=no-user-gesture-required'],
   });
-  const close = browser.close.bind(browser);
-  browser.close = async () => {
-    await close();
-    fs.rmSync(profile, { recursive: true, force: true });
-  };
-  return browser;
 }
 
 // Waits until window.vornak.state is one of states, or fails after ms.
@@ -79,11 +53,8 @@ export async function canvasPixels(page) {
     url: document.getElementById('canvas').toDataURL('image/png'),
     time: window.vornak.time,
   }));
-  const png = PNG.sync.read(Buffer.from(shot.url.slice(shot.url.indexOf(',') + 1), 'base64'));
-  return { width: png.width, height: png.height, data: png.data, time: shot.time };
+  const { width, height, data } = PNG.sync.read(Buffer.from(shot.url.split(',')[1], 'base64'));
+  return { width, height, data, time: shot.time };
 }
 
-export function readPng(file) {
-  const png = PNG.sync.read(fs.readFileSync(file));
-  return { width: png.width, height: png.height, data: png.data };
-}
+export const readPng = (file) => PNG.sync.read(fs.readFileSync(file));

@@ -8,6 +8,7 @@ import { readPng } from './browser.mjs';
 export const repo = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
 const vornak = process.env.VORNAK || path.join(repo, 'build/test/vornak');
 const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'vornak-frames-'));
+process.on('exit', () => fs.rmSync(folder, { recursive: true, force: true }));
 
 // The desktop program's frame at t seconds, as `vornak --capture F.png --at T --size WxH`.
 export function desktopFrame(t, width, height) {
@@ -25,19 +26,12 @@ export function compare(a, b, far = 16) {
   if (a.width !== b.width || a.height !== b.height) throw new Error(`sizes differ: ${a.width}x${a.height} and ${b.width}x${b.height}`);
   let max = 0, sum = 0, farPixels = 0;
   for (let i = 0; i < a.data.length; i += 4) {
-    let pixelMax = 0;
-    for (let c = 0; c < 3; ++c) {
-      const d = Math.abs(a.data[i + c] - b.data[i + c]);
-      sum += d;
-      if (d > pixelMax) pixelMax = d;
-    }
-    if (pixelMax > max) max = pixelMax;
+    const d = [0, 1, 2].map((c) => Math.abs(a.data[i + c] - b.data[i + c]));
+    const pixelMax = Math.max(...d);
+    sum += d[0] + d[1] + d[2];
+    max = Math.max(max, pixelMax);
     if (pixelMax > far) ++farPixels;
   }
   const pixels = a.data.length / 4;
   return { max, mean: sum / (pixels * 3), far: farPixels / pixels };
-}
-
-export function cleanUp() {
-  fs.rmSync(folder, { recursive: true, force: true });
 }
