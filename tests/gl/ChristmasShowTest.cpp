@@ -108,15 +108,10 @@ protected:
         return nullptr;
     }
 
-    void SetUp() override
-    {
-        GLTest::SetUp();
-        glEnable(GL_DEPTH_TEST); // the demo's own state, which the fixture's reset undid
-    }
-
     // Drawn over a colour no scene draws, so "nothing cleared" shows.
     static void showAt(double t)
     {
+        glEnable(GL_DEPTH_TEST); // the demo's own state, which the fixture's reset undid
         glClearColor(1, 0, 1, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glClearColor(0, 0, 0, 0);

@@ -139,22 +139,20 @@ TEST_F(ModelTest, MaterialsDrawInTheirColoursAndPictures)
     const std::string colours = "newmtl red\nKd 1 0 0\nnewmtl blue\nKd 0 0 1\nnewmtl picture\nmap_Kd ";
     dir.write("good.mtl", colours + "pictures/quarters.png\n");
     const Rgba red{255, 0, 0, 255}, blue{0, 0, 255, 255}, green{0, 255, 0, 255}, white{255, 255, 255, 255};
+    const std::array<Rgba, 4> none{green, green, green, green}; // the default material where the picture was
     const struct {
         const char* label;
-        std::string mtllib;
-        std::string stderrLine; // after the directory
-        Rgba left, right, pictureQuarters[4];
+        std::string mtllib, stderrLine; // the latter after the directory
+        Rgba left, right;
+        std::array<Rgba, 4> pictureQuarters; // bottom-left, bottom-right, top-left, top-right
     } rows[] = {
         {"two colours and a picture", "good.mtl", "", red, blue, {red, green, blue, white}},
-        {"a missing .mtl", "absent.mtl", "/absent.mtl: cannot open: No such file or directory\n", green, green,
-         {green, green, green, green}},
-        {"a damaged .mtl", "damaged.mtl", "/damaged.mtl: 2 unusable lines skipped (first at line 1)\n", green, green,
-         {green, green, green, green}},
-        {"a missing picture", "nopicture.mtl", "/gone.png: cannot open: No such file or directory\n", red, blue,
-         {green, green, green, green}},
+        {"a missing .mtl", "absent.mtl", "/absent.mtl: cannot open: No such file or directory\n", green, green, none},
+        {"a damaged .mtl", "bad.mtl", "/bad.mtl: 2 unusable lines skipped (first at line 1)\n", green, green, none},
+        {"a missing picture", "nopicture.mtl", "/gone.png: cannot open: No such file or directory\n", red, blue, none},
     };
     const char damaged[] = "Kd 1 0 0\n\x89PNG\r\n\x1a\n\0\0\0\rIHDR\n";
-    dir.write("damaged.mtl", std::string(damaged, sizeof damaged - 1));
+    dir.write("bad.mtl", std::string(damaged, sizeof damaged - 1));
     dir.write("nopicture.mtl", colours + "gone.png\n");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);

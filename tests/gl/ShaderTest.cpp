@@ -106,56 +106,51 @@ TEST_F(ShaderTest, EmptyInfoLogPrintsAnEmptyLine)
     glDeleteProgram(program);
 }
 
-TEST_F(ShaderTest, AValidProgramPrintsNothingAndTexturesTakeUnitsInOrderAndUseRestarts)
-{
-    testing::internal::CaptureStdout();
-    ShaderProgram program = draw::makeProgram(dir, draw::kSpriteVS, kTwoSamplerFS);
-    EXPECT_TRUE(program.isLinked());
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    // Bare names: an unknown kind generates one without an image.
-    Texture a(dir.path().c_str(), static_cast<ImgType>(9)), b(dir.path().c_str(), static_cast<ImgType>(9));
-    program.use();
-    program.addTexture("first", a.getTexID());
-    program.addTexture("second", &b);
-    EXPECT_EQ(boundOnUnit(0), static_cast<GLint>(a.getTexID()));
-    EXPECT_EQ(boundOnUnit(1), static_cast<GLint>(b.getTexID()));
-    EXPECT_EQ(samplerUnit(program, "first"), 0);
-    EXPECT_EQ(samplerUnit(program, "second"), 1);
-    // A new frame: use() hands out unit 0 again.
-    program.use();
-    program.addTexture("second", &a);
-    EXPECT_EQ(boundOnUnit(0), static_cast<GLint>(a.getTexID()));
-    EXPECT_EQ(samplerUnit(program, "second"), 0);
-    // A name that is not a sampler is ignored by GL but still takes a unit.
-    program.addTexture("nothing", b.getTexID());
-    EXPECT_EQ(boundOnUnit(1), static_cast<GLint>(b.getTexID()));
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-TEST_F(ShaderTest, CopiesShareOneProgramUntilTheLastGoes)
+// One program used, then copied, assigned and moved.
+TEST_F(ShaderTest, AValidProgramPrintsNothingTexturesTakeUnitsInOrderAndCopiesShareIt)
 {
     GLuint id = 0;
     {
-        ShaderProgram original = draw::makeProgram(dir, draw::kSpriteVS, kTwoSamplerFS);
-        id = original.getProgramID();
+        testing::internal::CaptureStdout();
+        ShaderProgram program = draw::makeProgram(dir, draw::kSpriteVS, kTwoSamplerFS);
+        EXPECT_TRUE(program.isLinked());
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        id = program.getProgramID();
+        // Bare names: an unknown kind generates one without an image.
+        Texture a(dir.path().c_str(), static_cast<ImgType>(9)), b(dir.path().c_str(), static_cast<ImgType>(9));
+        program.use();
+        program.addTexture("first", a.getTexID());
+        program.addTexture("second", &b);
+        EXPECT_EQ(boundOnUnit(0), static_cast<GLint>(a.getTexID()));
+        EXPECT_EQ(boundOnUnit(1), static_cast<GLint>(b.getTexID()));
+        EXPECT_EQ(samplerUnit(program, "first"), 0);
+        EXPECT_EQ(samplerUnit(program, "second"), 1);
+        // A new frame: use() hands out unit 0 again.
+        program.use();
+        program.addTexture("second", &a);
+        EXPECT_EQ(boundOnUnit(0), static_cast<GLint>(a.getTexID()));
+        EXPECT_EQ(samplerUnit(program, "second"), 0);
+        // A name that is not a sampler is ignored by GL but still takes a unit.
+        program.addTexture("nothing", b.getTexID());
+        EXPECT_EQ(boundOnUnit(1), static_cast<GLint>(b.getTexID()));
         {
-            ShaderProgram copy = original;
+            ShaderProgram copy = program;
             ShaderProgram assigned;
             const GLuint replaced = assigned.getProgramID();
             assigned = copy;
             EXPECT_FALSE(glIsProgram(replaced)) << "an overwritten program is deleted";
             EXPECT_EQ(assigned.getProgramID(), id);
             // Each copy counts its own units.
-            original.use();
-            original.addTexture("first", 0u);
+            program.use();
+            program.addTexture("first", 0u);
             copy.use();
             copy.addTexture("second", 0u);
-            original.addTexture("second", 0u);
+            program.addTexture("second", 0u);
             EXPECT_EQ(samplerUnit(copy, "second"), 1);
         }
         glUseProgram(0);
         EXPECT_TRUE(glIsProgram(id)) << "the original still holds it";
-        ShaderProgram moved = std::move(original);
+        ShaderProgram moved = std::move(program);
         EXPECT_EQ(moved.getProgramID(), id);
     }
     EXPECT_FALSE(glIsProgram(id));

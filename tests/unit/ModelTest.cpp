@@ -38,12 +38,9 @@ Vec3 at(const Model& model, unsigned vertex, int offset = 0)
     return {v[0], v[1], v[2]};
 }
 
-std::vector<Vec3> cornersOf(const Model& model, std::size_t triangle)
+std::vector<Vec3> cornersOf(const Model& model, std::size_t t)
 {
-    std::vector<Vec3> out;
-    for (int c = 0; c < 3; ++c)
-        out.push_back(at(model, model.indices[3 * triangle + c]));
-    return out;
+    return {at(model, model.indices[3 * t]), at(model, model.indices[3 * t + 1]), at(model, model.indices[3 * t + 2])};
 }
 
 float dot(const Vec3& a, const Vec3& b)
@@ -58,6 +55,7 @@ float area(const std::vector<Vec3>& p)
 }
 
 const std::string kSquare = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
+const std::vector<Model::Material> kLibrary{{"red", {1, 1, 1, 1}, ""}, {"blue", {1, 1, 1, 1}, ""}};
 
 TEST(Model, EveryPolygonBecomesTrianglesOfItsOwnCorners)
 {
@@ -121,9 +119,8 @@ TEST(Model, PolygonsReadTheSameInChunksOnThreads)
                            chunked.polygons.end(), [&](auto& a, auto& b) { return polygon(a) == polygon(b); }));
     EXPECT_TRUE(std::equal(whole.marks.begin(), whole.marks.end(), chunked.marks.begin(), chunked.marks.end(),
                            [&](auto& a, auto& b) { return mark(a) == mark(b); }));
-    auto a = Model::withoutGL(), b = Model::withoutGL();
-    a->assemble(whole, {});
-    b->assemble(chunked, {});
+    const auto assembled = [](const ObjReader& r) { auto m = Model::withoutGL(); m->assemble(r, {}); return m; };
+    const auto a = assembled(whole), b = assembled(chunked);
     EXPECT_EQ(a->indices, b->indices);
     EXPECT_EQ(a->vertexData, b->vertexData);
 }
@@ -135,9 +132,7 @@ TEST(Model, NormalsAreMadeWhereTheFileHasNone)
                         "f 2 4 5\nf 1 6 3\nf 2 3 6\nf 1 4 6\nf 2 6 4\n");
     ASSERT_EQ(closed->vertexData.size() / 8, 6u);
     for (unsigned v = 0; v < 6; ++v) {
-        Vec3 out = at(*closed, v);
-        out[0] -= 3;
-        const Vec3 n = at(*closed, v, 3);
+        const Vec3 p = at(*closed, v), n = at(*closed, v, 3), out{p[0] - 3, p[1], p[2]};
         EXPECT_NEAR(dot(n, n), 1.0f, 1e-4) << v;
         EXPECT_GT(dot(n, out), 0.9999f) << v;
     }
@@ -207,10 +202,9 @@ TEST(Model, MaterialsAreReadFromTheirFile)
 
 TEST(Model, UsemtlRangesKeepFileOrderAndTheirMaterials)
 {
-    const std::vector<Model::Material> library{{"red", {1, 1, 1, 1}, ""}, {"blue", {1, 1, 1, 1}, ""}};
     const std::string text = kSquare + "f 1 2 3\nusemtl blue\nf 1 3 4\nf 1 2 3 4\nusemtl red\nusemtl red\nf 1 2 3\n"
                                        "usemtl nowhere\nf 1 2 3\nusemtl blue\nf 1 2 3\n";
-    auto model = build(text, library, "scene.obj");
+    auto model = build(text, kLibrary, "scene.obj");
     ASSERT_EQ(model->ranges.size(), 5u);
     const std::size_t first[] = {0, 3, 12, 15, 18}, count[] = {3, 9, 3, 3, 3};
     const char* names[] = {"", "blue", "red", "", "blue"};
@@ -243,7 +237,6 @@ TEST(Model, FaultsAreSummedUpAndBoundsCoverWhatIsDrawn)
 // second time into the same model: every triangle still names its own face's corners.
 TEST(Model, BigModelsKeepEveryCornerInItsPlace)
 {
-    const std::vector<Model::Material> library{{"red", {1, 1, 1, 1}, ""}, {"blue", {1, 1, 1, 1}, ""}};
     const int kFaces = 3000;
     std::string text = kSquare + "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\ns off\n";
     for (int k = 0; k < kFaces; ++k) {
@@ -254,8 +247,8 @@ TEST(Model, BigModelsKeepEveryCornerInItsPlace)
         text += k % 2 ? "f 1/1 2/2 3/3\n" : "f 1/1 3/3 4/4\n";
     }
     auto model = Model::withoutGL();
-    model->assemble(read("v 9 9 9\nf 1 1 1\n"), library);
-    model->assemble(read(text), library);
+    model->assemble(read("v 9 9 9\nf 1 1 1\n"), kLibrary);
+    model->assemble(read(text), kLibrary);
     ASSERT_EQ(model->indices.size(), 3u * kFaces);
     EXPECT_EQ(model->vertexData.size(), 8u * (3 * kFaces / 2 + 4));
     const Vec3 square[4] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
@@ -288,9 +281,8 @@ TEST(Model, TheRepositorysOwnFilesAssemble)
         SCOPED_TRACE(file);
         testing::internal::CaptureStderr();
         auto model = Model::withoutGL();
-        const bool read = model->load(file.c_str());
+        EXPECT_TRUE(model->load(file.c_str())); // a failure prints to stdout, not the captured stderr
         testing::internal::GetCapturedStderr();
-        EXPECT_TRUE(read);
         EXPECT_EQ(model->indices.size() % 3, 0u);
         for (unsigned index : model->indices)
             ASSERT_LT(index, model->vertexData.size() / 8);
