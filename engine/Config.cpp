@@ -1,4 +1,5 @@
 #include "vornak/Config.h"
+#include "vornak/Log.h"
 
 #include "vornak/FileData.h"
 #include "vornak/Texture.h"
@@ -42,7 +43,7 @@ bool readable(const std::string& path, std::string& error)
 
 void report(const std::string& where, const std::string& reason)
 {
-    std::fprintf(stderr, "%s: %s\n", where.c_str(), reason.c_str());
+    logFormat(LogLevel::Error, "%s: %s", where.c_str(), reason.c_str());
 }
 
 bool kindOf(const std::string& word, ImgType& kind)

@@ -1,4 +1,5 @@
 #include "vornak/ImageDecoder.h"
+#include "vornak/Log.h"
 
 #include "vornak/FileData.h"
 
@@ -43,7 +44,7 @@ __attribute__((format(printf, 2, 3))) void report(const char* name, const char* 
     va_start(args, format);
     std::vsnprintf(reason, sizeof reason, format, args);
     va_end(args);
-    std::fprintf(stderr, "%s: %s\n", name ? name : "(memory)", reason);
+    logFormat(LogLevel::Error, "%s: %s", name ? name : "(memory)", reason);
 }
 
 Bytes allocate(std::uint64_t bytes, const char* name)
@@ -60,7 +61,7 @@ bool readWholeFile(const char* path, std::vector<unsigned char>& bytes)
     std::string error;
     if (readFileData(path, bytes, error))
         return true;
-    std::fprintf(stderr, "%s\n", error.c_str());
+    logMessage(LogLevel::Error, error.c_str());
     return false;
 }
 

@@ -1,4 +1,5 @@
 #include "vornak/Mesh3D.h"
+#include "vornak/Log.h"
 
 #include "vornak/GL.h"
 
@@ -84,7 +85,7 @@ void Mesh3D::loadOBJ(const char* path, const ObjReader::Options& options)
     if (reader.readFile(path, options, error))
         take(std::move(reader));
     else
-        std::fprintf(stderr, "%s\n", error.c_str());
+        logMessage(LogLevel::Error, error.c_str());
 }
 
 void Mesh3D::parseOBJ(const char* bytes, std::size_t size)
@@ -194,7 +195,7 @@ void Mesh3D::buildMesh()
     if (!faults.empty()) {
         faults = (source.empty() ? std::string("<memory>") : source) + ": " + faults;
         if (!source.empty())
-            std::fprintf(stderr, "%s\n", faults.c_str());
+            logMessage(LogLevel::Warning, faults.c_str());
     }
 }
 

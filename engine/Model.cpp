@@ -1,4 +1,5 @@
 #include "vornak/Model.h"
+#include "vornak/Log.h"
 
 #include "vornak/FileData.h"
 #include "vornak/Texture.h"
@@ -400,7 +401,7 @@ bool Model::load(const char* path)
     options.polygons = true;
     std::string error;
     if (!reader.readFile(path, options, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+        logMessage(LogLevel::Error, error.c_str());
         assemble(ObjReader(), {}, path);
         return false;
     }
@@ -420,7 +421,7 @@ bool Model::load(const char* path)
                 at = names.size();
             std::vector<unsigned char> bytes;
             if (!readFileData(file.c_str(), bytes, error)) {
-                std::fprintf(stderr, "%s\n", error.c_str());
+                logMessage(LogLevel::Error, error.c_str());
                 libraryFailed = true;
                 continue;
             }
@@ -428,7 +429,7 @@ bool Model::load(const char* path)
                                                  directoryOf(file), library);
             libraryFailed = libraryFailed || unusable.count > 0;
             if (unusable.count > 0)
-                std::fprintf(stderr, "%s: %lld unusable line%s skipped (first at line %d)\n", file.c_str(),
+                logFormat(LogLevel::Warning, "%s: %lld unusable line%s skipped (first at line %d)", file.c_str(),
                              unusable.count, unusable.count == 1 ? "" : "s", unusable.firstLine);
         }
     }
@@ -728,7 +729,7 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
     if (!faults.empty()) {
         faults = (source.empty() ? std::string("<memory>") : source) + ": " + faults;
         if (!source.empty())
-            std::fprintf(stderr, "%s\n", faults.c_str());
+            logMessage(LogLevel::Warning, faults.c_str());
     }
 }
 

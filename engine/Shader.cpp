@@ -1,4 +1,5 @@
 #include "vornak/Shader.h"
+#include "vornak/Log.h"
 
 #include "vornak/FileData.h"
 #include "vornak/GlslEs.h"
@@ -22,7 +23,7 @@ std::vector<char> readSource(const char* path, bool& read)
     std::string error;
     read = readFileData(path, bytes, error);
     if (!read)
-        std::fprintf(stderr, "%s\n", error.c_str());
+        logMessage(LogLevel::Error, error.c_str());
     std::vector<char> text(bytes.begin(), bytes.end());
     text.push_back('\0');
     return text;
@@ -45,7 +46,7 @@ Shader::Shader(const char* path, unsigned int type)
         source.assign(es.begin(), es.end());
         source.push_back('\0');
     } else if (read) {
-        std::fprintf(stderr, "%s\n", why.c_str());
+        logMessage(LogLevel::Error, why.c_str());
     }
 #endif
     shaderId = glCreateShader(type);
@@ -59,9 +60,9 @@ Shader::Shader(const char* path, unsigned int type)
         // The block on standard output does not say which file it is about; an
         // unreadable file has had its line already.
         if (read)
-            std::fprintf(stderr, "%s: does not compile (\"Shader error\" on standard output)\n", path);
-        std::puts("Shader error");
-        std::puts(text);
+            logFormat(LogLevel::Error, "%s: does not compile (\"Shader error\" on standard output)", path);
+        logMessage(LogLevel::Info, "Shader error");
+        logMessage(LogLevel::Info, text);
         ShaderError::errorStr(shaderId, SHADER_LOG);
     }
 }

@@ -1,4 +1,5 @@
 #include "vornak/ShaderError.h"
+#include "vornak/Log.h"
 
 #include "vornak/GL.h"
 
@@ -26,7 +27,7 @@ void ShaderError::errorStr(unsigned int id, ERROR_TYPE type)
         else
             glGetShaderInfoLog(id, length, nullptr, log.data());
     }
-    std::puts(log.data());
+    logMessage(LogLevel::Info, log.data());
 }
 
 } // namespace vornak_engine

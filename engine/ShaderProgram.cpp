@@ -1,4 +1,5 @@
 #include "vornak/ShaderProgram.h"
+#include "vornak/Log.h"
 
 #include "vornak/Matrix.h"
 #include "vornak/Shader.h"
@@ -54,9 +55,9 @@ void ShaderProgram::compile()
     if (status == GL_FALSE) {
         // A shader that failed has named its file; otherwise say which files these are.
         if (!shaderFailed)
-            std::fprintf(stderr, "%s: program does not link (\"Link error\" on standard output)\n",
+            logFormat(LogLevel::Error, "%s: program does not link (\"Link error\" on standard output)",
                          files.empty() ? "(no shaders)" : files.c_str());
-        std::puts("Link error");
+        logMessage(LogLevel::Info, "Link error");
         ShaderError::errorStr(id, PROGRAM_LOG);
     }
     // Validated even after a failed link: the log says why it cannot run.
@@ -64,7 +65,7 @@ void ShaderProgram::compile()
     glValidateProgram(id);
     glGetProgramiv(id, GL_VALIDATE_STATUS, &status);
     if (status == GL_FALSE) {
-        std::puts("Validate error");
+        logMessage(LogLevel::Info, "Validate error");
         ShaderError::errorStr(id, PROGRAM_LOG);
     }
 }

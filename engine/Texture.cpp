@@ -1,4 +1,5 @@
 #include "vornak/Texture.h"
+#include "vornak/Log.h"
 
 #include "vornak/DecodeQueue.h"
 #include "vornak/ImageDecoder.h"
@@ -150,7 +151,7 @@ bool Texture::decode(const char* path, ImgType type, DecodedImage& out)
     case IMG_TGA:
         return decodeTGA(path, out);
     }
-    std::fprintf(stderr, "%s: unknown picture kind %d\n", path, static_cast<int>(type));
+    logFormat(LogLevel::Error, "%s: unknown picture kind %d", path, static_cast<int>(type));
     return false;
 }
 
@@ -191,7 +192,7 @@ bool Texture::upload(const char* path, const DecodedImage& image, unsigned int t
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (image.width > maxSize || image.height > maxSize) {
-        std::fprintf(stderr, "%s: %dx%d picture is larger than this GL's %d-pixel texture limit\n", path,
+        logFormat(LogLevel::Error, "%s: %dx%d picture is larger than this GL's %d-pixel texture limit", path,
                      image.width, image.height, static_cast<int>(maxSize));
         return false;
     }
