@@ -4,7 +4,9 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -68,4 +70,37 @@ double decodedLength(const std::string& path)
         seconds = static_cast<double>(chunk->alen) / (SDL_AUDIO_BITSIZE(format) / 8 * channels) / rate;
     Mix_FreeChunk(chunk);
     return seconds;
+}
+
+Mix_Music* silentMusic(double seconds, std::vector<unsigned char>& storage)
+{
+    // A WAV of 16-bit stereo zeros at 44.1 kHz.
+    constexpr unsigned rate = 44100, channels = 2, bytesPerFrame = 2 * channels;
+    const auto frames = static_cast<unsigned>(std::max(0.0, seconds) * rate) + 1;
+    const unsigned data = frames * bytesPerFrame;
+    storage.assign(44 + static_cast<std::size_t>(data), 0);
+    auto put32 = [&](std::size_t at, unsigned v) {
+        for (int i = 0; i < 4; ++i)
+            storage[at + i] = static_cast<unsigned char>(v >> (8 * i));
+    };
+    auto put16 = [&](std::size_t at, unsigned v) {
+        storage[at] = static_cast<unsigned char>(v);
+        storage[at + 1] = static_cast<unsigned char>(v >> 8);
+    };
+    std::memcpy(&storage[0], "RIFF", 4);
+    put32(4, 36 + data);
+    std::memcpy(&storage[8], "WAVEfmt ", 8);
+    put32(16, 16);
+    put16(20, 1);
+    put16(22, channels);
+    put32(24, rate);
+    put32(28, rate * bytesPerFrame);
+    put16(32, bytesPerFrame);
+    put16(34, 16);
+    std::memcpy(&storage[36], "data", 4);
+    put32(40, data);
+    Mix_Music* music = Mix_LoadMUS_RW(SDL_RWFromConstMem(storage.data(), static_cast<int>(storage.size())), 1);
+    if (!music)
+        std::fprintf(stderr, "vornak: cannot make the silent track of a show without music: %s\n", Mix_GetError());
+    return music;
 }

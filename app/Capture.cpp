@@ -5,13 +5,11 @@
 #include "app/FramePipeline.h"
 #include "app/OffscreenTarget.h"
 #include "app/PngFrames.h"
-#include "demo/Presentation.h"
 #include "app/Progress.h"
 #include "app/ShowWindow.h"
 #include "app/StopSignals.h"
 #include "app/VideoEncoder.h"
-#include "demo/Christmas.h"
-#include "demo/DataFolder.h"
+#include "demo/ShowCore.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -71,8 +69,8 @@ struct Plan {
     std::string music;  // for a video's sound
 };
 
-// Works out the frames and the sound; the music's length is the default end.
-std::string plan(const Options& options, Plan& p)
+// Works out the frames and the sound; the show's length is the default end.
+std::string plan(const Options& options, ShowCore& show, Plan& p)
 {
     if (options.capture == CaptureKind::SinglePng) {
         p.first = *options.at;
@@ -80,9 +78,8 @@ std::string plan(const Options& options, Plan& p)
     }
     const bool video = options.capture == CaptureKind::Video;
     p.first = options.from;
-    double length = 0;
-    if (video || !options.to) {
-        const std::string path = dataFile("zararorad.mp3");
+    const std::string& path = show.plan().music;
+    if ((video || !options.to) && !path.empty()) {
         if (!openSilentAudio())
             return std::string("cannot open SDL's silent audio to read the music: ") + SDL_GetError();
         Mix_Music* music = loadMusic(path);
@@ -91,12 +88,16 @@ std::string plan(const Options& options, Plan& p)
         Mix_FreeMusic(music);
         // The music's own estimate can be frames longer than the sound ffmpeg
         // decodes, which would leave the video's last frames without it.
-        length = decodedLength(path);
-        if (length <= 0)
+        show.setMusicLength(decodedLength(path));
+        if (show.length() <= 0)
             return path + " cannot be decoded for " + (video ? "a video's sound" : "the show's length (or give --to)");
         p.music = path;
+        if (!options.show.empty()) {
+            for (const std::string& line : show.warnings(show.length()))
+                std::fprintf(stderr, "%s\n", line.c_str());
+        }
     }
-    p.to = options.to ? *options.to : length;
+    p.to = options.to ? *options.to : show.length();
     if (p.to <= p.first)
         return "--from " + seconds(p.first) + " lies at or after the end, " + seconds(p.to);
     p.frames = FixedStepClock(p.first, options.fps).framesBefore(p.to);
@@ -141,12 +142,11 @@ std::string summary(const Options& options, const Plan& p)
 }
 
 // Draws and hands over every frame; "" or why it stopped.
-std::string render(Christmas& demo, const Options& options, const Plan& p, FrameSink& sink)
+std::string render(ShowCore& show, const Options& options, const Plan& p, FrameSink& sink)
 {
     const FrameSize size = options.captureSize;
     const FixedStepClock clock(p.first, options.fps);
-    const Presentation presentation(options.stretch);
-    demo.replayTo(clock.timeOf(0), options.fps);
+    show.replayTo(clock.timeOf(0), options.fps);
 
     const std::string frames = options.capture == CaptureKind::SinglePng
                                    ? "the frame at " + seconds(p.first)
@@ -160,10 +160,11 @@ std::string render(Christmas& demo, const Options& options, const Plan& p, Frame
             progress.interrupt();
             return "capture interrupted";
         }
-        presentation.begin(size.width, size.height);
-        demo.show(clock.timeOf(k));
+        show.frame(clock.timeOf(k), size.width, size.height);
         if (!pipeline.push())
             break;
+        // Pictures come in between frames, each by its scene at the latest.
+        show.workLater(clock.timeOf(k));
         progress.update(k + 1);
     }
     const bool written = pipeline.finish() && sink.finish();
@@ -176,7 +177,7 @@ std::string render(Christmas& demo, const Options& options, const Plan& p, Frame
 
 } // namespace
 
-int captureShow(const Options& options)
+int captureShow(const Options& options, const ShowPlan& showPlan)
 {
     // A dying encoder must show up as a failed write, not end us silently.
     std::signal(SIGPIPE, SIG_IGN);
@@ -197,8 +198,11 @@ int captureShow(const Options& options)
             SDL_Quit();
             return 1;
         }
+        ShowCore show(showPlan, options.stretch);
+        // Decoding while the rest comes up; the first frame waits only for its own pictures.
+        show.startDecoding();
         Plan p;
-        std::string problem = plan(options, p);
+        std::string problem = plan(options, show, p);
         const FrameSize size = options.captureSize;
         OffscreenTarget target(size.width, size.height);
         if (problem.empty() && !target.error().empty())
@@ -210,12 +214,9 @@ int captureShow(const Options& options)
             problem = sink->error();
         }
         if (problem.empty()) {
-            // Never deleted, as in the live show; held where leak checkers see it.
-            static Christmas* volatile demo = nullptr;
-            demo = new Christmas(size.width, size.height);
-            demo->init();
+            show.init(size.width, size.height);
             target.bind();
-            problem = render(*demo, options, p, *sink);
+            problem = render(show, options, p, *sink);
         }
         if (!problem.empty()) {
             if (sink)

@@ -7,5 +7,6 @@
 // exit status; a failure leaves no file that looks complete.
 
 #include "app/Options.h"
+#include "demo/ShowPlan.h"
 
-int captureShow(const Options& options);
+int captureShow(const Options& options, const ShowPlan& plan);

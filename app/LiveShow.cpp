@@ -3,12 +3,10 @@
 #include "app/Audio.h"
 #include "app/Clock.h"
 #include "app/FramePacer.h"
-#include "demo/Presentation.h"
 #include "app/ShowStage.h"
 #include "app/StartupTimings.h"
 #include "app/StopSignals.h"
 #include "app/SwapLog.h"
-#include "demo/Christmas.h"
 
 #include <GL/glew.h>
 #include <SDL.h>
@@ -16,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -46,16 +45,22 @@ bool endRequested(bool windowed)
 
 } // namespace
 
-int playShow(const Options& options)
+int playShow(const Options& options, const ShowPlan& plan)
 {
     StartupTimings timings(options.timings);
-    ShowStage stage(options.windowed ? WindowKind::Resizable : WindowKind::FullScreen, options.window, &timings);
+    ShowStage stage(plan, options.stretch, options.windowed ? WindowKind::Resizable : WindowKind::FullScreen,
+                    options.window, &timings);
     if (!stage.ok())
         return 1;
     ShowWindow& window = stage.window();
-    Christmas& demo = stage.demo();
+    ShowCore& core = stage.core();
+    // The built-in show plays as it always has, whatever music stands in for its own.
+    if (stage.music() && stage.ownMusic() && !options.show.empty()) {
+        // The music's own estimate: near enough for a warning, and nothing is decoded before the first frame.
+        for (const std::string& line : core.warnings(Mix_MusicDuration(stage.music())))
+            std::fprintf(stderr, "%s\n", line.c_str());
+    }
     FramePacer pacer(window.window());
-    const Presentation presentation(options.stretch);
     int width = 0;
     int height = 0;
     SwapLog swapLog;
@@ -72,8 +77,7 @@ int playShow(const Options& options)
     // thread uploads the pictures, rather than after.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glFlush();
-    presentation.begin(width, height);
-    demo.show(kFirstTitleFrame);
+    core.frame(kFirstTitleFrame, width, height);
     glFinish(); // done while the device is waited for, so that the swap is only the copy
     bool predrawn = true;
     const int predrawnWidth = width;
@@ -109,8 +113,7 @@ int playShow(const Options& options)
         } else {
             // The frame drawn ahead led the sound: the next one must not show an earlier moment.
             t = std::max(t, shown);
-            presentation.begin(width, height);
-            demo.show(t);
+            core.frame(t, width, height);
         }
         window.swap();
         // A frame drawn ahead says nothing of how long drawing takes.
@@ -128,7 +131,7 @@ int playShow(const Options& options)
         }
         // A little of what init() left for later after each frame, none before the first.
         else if (!first && preparing)
-            preparing = demo.prepareAhead(t);
+            preparing = core.workLater(t);
         pacer.frameDone();
     }
     return 0;

@@ -5,5 +5,6 @@
 // (or, in a window, its close button). Returns the exit status.
 
 #include "app/Options.h"
+#include "demo/ShowPlan.h"
 
-int playShow(const Options& options);
+int playShow(const Options& options, const ShowPlan& plan);

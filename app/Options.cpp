@@ -114,6 +114,14 @@ std::optional<int> parseOptions(int argc, const char* const* argv, Options& opti
                                                  "beside the program)")
         ->type_name("DIR");
 
+    app.add_option("--show", options.show,
+                   "Play, preview or capture the show of this show file, or of the show.toml in this folder "
+                   "(see docs/shows.md)")
+        ->type_name("PATH");
+    auto* newShowOpt = app.add_option("--new-show", options.newShow,
+                                      "Write a starter show into DIR (a commented show.toml to edit) and end")
+                           ->type_name("DIR");
+
     std::string size;
     auto* captureOpt = app.add_option("--capture", options.captureOut,
                                       "Render the show offscreen to OUT: a .mp4/.mkv video with its music, "
@@ -158,6 +166,8 @@ std::optional<int> parseOptions(int argc, const char* const* argv, Options& opti
             ->type_name("MS")
             ->check(CLI::Range(-2000.0, 2000.0).description(""));
     audioOffsetOpt->excludes(captureOpt);
+    for (CLI::Option* other : {captureOpt, previewOpt, windowOpt, fullscreenOpt})
+        newShowOpt->excludes(other);
 
     try {
         app.parse(argc, argv);

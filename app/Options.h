@@ -30,6 +30,11 @@ struct Options {
 
     std::string dataFolder; // empty: search the usual places
 
+    // A show file, or a folder holding show.toml; empty: the built-in show.
+    std::string show;
+    // Where --new-show writes a starter show; empty: not asked.
+    std::string newShow;
+
     // Capture
     std::string captureOut;
     CaptureKind capture = CaptureKind::None;

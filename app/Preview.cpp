@@ -1,59 +1,13 @@
 #include "app/Preview.h"
 
-#include "demo/CandyScene.h"
-#include "demo/Christmas.h"
-#include "demo/CircleTrans.h"
-#include "demo/ReligionScene.h"
-#include "demo/Reload.h"
-#include "demo/SkipAdOverlay.h"
-#include "demo/SpriteTest.h"
-#include "demo/ToyScene.h"
-
-#include <GL/glew.h>
+#include "demo/ShowCore.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
 
-namespace {
-
-double showLength(Christmas& demo, Mix_Music* music)
-{
-    const double track = PreviewMusic(music).length();
-    if (track > 0)
-        return track;
-    double last = 0;
-    for (const vornak_engine::Scene* scene : demo.scenes)
-        last = std::max(last, scene->end);
-    return last;
-}
-
-const char* sceneName(vornak_engine::Scene* scene)
-{
-    if (dynamic_cast<SpriteTest*>(scene))
-        return "title";
-    if (dynamic_cast<CircleTrans*>(scene))
-        return "wipe";
-    if (dynamic_cast<ToyScene*>(scene))
-        return "toys";
-    if (dynamic_cast<CandyScene*>(scene))
-        return "candy";
-    if (dynamic_cast<ReligionScene*>(scene))
-        return "church";
-    if (dynamic_cast<SkipAdOverlay*>(scene))
-        return "overlay";
-    return "scene";
-}
-
-bool drawsAt(const vornak_engine::Scene* scene, double t)
-{
-    return t > scene->start && t < scene->end;
-}
-
-} // namespace
-
-Preview::Preview(Christmas& demo, Mix_Music* music, double startAt, double wallNow, double audioOffset)
-    : demo_(demo), music_(music, audioOffset), clock_(showLength(demo, music), wallNow)
+Preview::Preview(ShowCore& show, Mix_Music* music, double startAt, double wallNow, double audioOffset)
+    : show_(show), music_(music, audioOffset), clock_(show.length(), wallNow)
 {
     clock_.seek(startAt);
     syncMusic();
@@ -145,12 +99,7 @@ void Preview::toggleLoop()
         return;
     }
     // The innermost window under the cursor: the full-screen scene rather than the overlay.
-    const double shown = PreviewClock::timeOf(clock_.frame());
-    const vornak_engine::Scene* best = nullptr;
-    for (const vornak_engine::Scene* scene : demo_.scenes) {
-        if (drawsAt(scene, shown) && (!best || scene->end - scene->start < best->end - best->start))
-            best = scene;
-    }
+    const vornak_engine::Scene* best = show_.innermostAt(PreviewClock::timeOf(clock_.frame()));
     if (!best)
         return;
     clock_.setLoop(TimeWindow{best->start, best->end});
@@ -159,8 +108,7 @@ void Preview::toggleLoop()
 
 void Preview::reload(const std::vector<std::string>& changed)
 {
-    Reload reload(changed);
-    demo_.reload(reload);
+    show_.reload(changed);
 }
 
 void Preview::syncMusic()
@@ -171,43 +119,31 @@ void Preview::syncMusic()
         music_.pause();
 }
 
-void Preview::frame(double wallNow)
+void Preview::showChanged()
+{
+    clock_.setLength(show_.length());
+    syncMusic();
+}
+
+void Preview::frame(double wallNow, int width, int height)
 {
     const bool wasPaused = clock_.paused();
     if (clock_.tick(wallNow, music_.position()) || clock_.paused() != wasPaused)
         syncMusic();
-    draw();
+    draw(width, height);
 }
 
-void Preview::draw()
+void Preview::draw(int width, int height)
 {
-    // The show leaves a frame with no scene uncleared; the preview shows it black.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const double t = PreviewClock::timeOf(clock_.frame());
-    demo_.replayTo(t, PreviewClock::kFps);
-    demo_.show(t);
+    show_.replayTo(t, PreviewClock::kFps);
+    // The show leaves a frame with no scene uncleared; the preview shows it black.
+    show_.frame(t, width, height, true);
 }
 
 std::vector<double> Preview::boundaries() const
 {
-    std::vector<double> times;
-    for (const vornak_engine::Scene* scene : demo_.scenes) {
-        times.push_back(scene->start);
-        times.push_back(scene->end);
-    }
-    std::sort(times.begin(), times.end());
-    times.erase(std::unique(times.begin(), times.end()), times.end());
-    return times;
-}
-
-std::string Preview::scenesAt(double t) const
-{
-    std::string names;
-    for (vornak_engine::Scene* scene : demo_.scenes) {
-        if (drawsAt(scene, t))
-            names += (names.empty() ? "" : " + ") + std::string(sceneName(scene));
-    }
-    return names.empty() ? "no scene" : names;
+    return show_.boundaries();
 }
 
 std::string Preview::status() const
@@ -216,7 +152,7 @@ std::string Preview::status() const
     char text[160];
     std::snprintf(text, sizeof text, "%.3f s, frame %ld", PreviewClock::timeOf(frame), frame);
     std::ostringstream out;
-    out << text << " | " << scenesAt(PreviewClock::timeOf(frame)) << " | "
+    out << text << " | " << show_.namesAt(PreviewClock::timeOf(frame)) << " | "
         << (clock_.atEnd() ? "end" : clock_.paused() ? "paused" : "playing");
     std::snprintf(text, sizeof text, " %gx", clock_.speed());
     out << text;

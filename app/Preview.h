@@ -1,6 +1,6 @@
 #pragma once
 
-// The preview of the show: the demo under a clock that pauses, seeks, loops
+// The preview of the show: the show under a clock that pauses, seeks, loops
 // and changes speed, with the music following it, and reloads of the show's
 // files. Every frame it draws is the frame a 60 fps run of the show has on
 // screen at the clock's time, the candy zoom included, however it got there.
@@ -15,14 +15,15 @@
 #include <string>
 #include <vector>
 
-class Christmas;
+class ShowCore;
 
 class Preview {
 public:
-    // music may be null (a silent preview as long as the schedule). Starts
+    // music may be null (a silent preview as long as the show). Starts
     // playing at startAt; wallNow in seconds of any steady clock. audioOffset:
-    // seconds the sound is heard later than the device says.
-    Preview(Christmas& demo, Mix_Music* music, double startAt, double wallNow, double audioOffset = 0);
+    // seconds the sound is heard later than the device says. The show's
+    // length is the core's.
+    Preview(ShowCore& show, Mix_Music* music, double startAt, double wallNow, double audioOffset = 0);
 
     // One key press; false when it asks to quit.
     bool key(SDL_Keycode key, Uint16 modifiers, double wallNow);
@@ -33,10 +34,13 @@ public:
     // Reloads the named files (everything when none are named); what fails keeps drawing as before.
     void reload(const std::vector<std::string>& changed = {});
 
-    // Moves the clock on to wallNow, then draws.
-    void frame(double wallNow);
-    // Draws the frame the clock shows into the current viewport.
-    void draw();
+    // The show changed length (its file was edited): the clock keeps its time where it can.
+    void showChanged();
+
+    // Moves the clock on to wallNow, then draws into a drawable of width x height.
+    void frame(double wallNow, int width, int height);
+    // Draws the frame the clock shows.
+    void draw(int width, int height);
 
     const PreviewClock& clock() const { return clock_; }
     const PreviewMusic& music() const { return music_; }
@@ -48,9 +52,8 @@ public:
 private:
     // The sound plays exactly when the picture runs at 1x.
     void syncMusic();
-    std::string scenesAt(double t) const;
 
-    Christmas& demo_;
+    ShowCore& show_;
     PreviewMusic music_;
     PreviewClock clock_;
 };

@@ -42,6 +42,12 @@ void PreviewClock::seek(double t)
     music_ = -1;
 }
 
+void PreviewClock::setLength(double length)
+{
+    length_ = length;
+    time_ = std::clamp(time_, 0.0, length_);
+}
+
 void PreviewClock::setPaused(bool paused, double wallNow)
 {
     paused_ = paused;

@@ -6,6 +6,8 @@
 // has on screen at time(). Wall and music times are passed in (seconds), so
 // it reads no clock of its own.
 
+#include "demo/ShowCore.h"
+
 #include <optional>
 
 struct TimeWindow {
@@ -15,7 +17,8 @@ struct TimeWindow {
 
 class PreviewClock {
 public:
-    static constexpr double kFps = 60.0;
+    // The show's replay rate: a held frame is the frame a 60 Hz run has.
+    static constexpr double kFps = ShowCore::kReplayFps;
     static constexpr double kMinSpeed = 1.0 / 16;
     static constexpr double kMaxSpeed = 16.0;
 
@@ -39,6 +42,8 @@ public:
 
     // All of these restart the wall and music anchors.
     void seek(double t); // kept within [0, length]
+    // A new length; the time stays, cut to it.
+    void setLength(double length);
     void setPaused(bool paused, double wallNow);
     void setSpeed(double speed, double wallNow); // kept within [kMinSpeed, kMaxSpeed]
     // Plays the frames inside the window over and over; seeks to its first

@@ -2,15 +2,18 @@
 
 #include "app/FileWatcher.h"
 #include "app/FramePacer.h"
-#include "demo/Presentation.h"
+#include "app/Audio.h"
 #include "app/Preview.h"
 #include "app/ShowStage.h"
 #include "app/StopSignals.h"
-#include "demo/Christmas.h"
 #include "demo/DataFolder.h"
+#include "demo/ShowFile.h"
 
 #include <SDL.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -58,22 +61,91 @@ bool handleEvents(Preview& preview, bool& any)
     return keepGoing && !stopRequested();
 }
 
+std::string sameFile(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::weakly_canonical(path, error);
+    return error ? std::filesystem::path(path).lexically_normal().string() : full.string();
+}
+
+// The show's files and the built-in ones it may take, watched as one.
+class ShowWatcher {
+public:
+    ShowWatcher(const std::string& showFile)
+    {
+        const std::string folder = std::filesystem::path(showFile).parent_path().string();
+        const std::string own = folder.empty() ? "." : folder;
+        watchers_.emplace_back(own);
+        if (sameFile(own) != sameFile(dataFolder()))
+            watchers_.emplace_back(dataFolder());
+    }
+    std::vector<std::string> poll(double now)
+    {
+        std::vector<std::string> changed;
+        for (FileWatcher& watcher : watchers_) {
+            for (std::string& path : watcher.poll(now))
+                changed.push_back(std::move(path));
+        }
+        return changed;
+    }
+
+private:
+    std::vector<FileWatcher> watchers_;
+};
+
+// A changed show file makes the show anew; one that can't be used says why and the last good one stays.
+void reloadShow(const std::vector<std::string>& changed, const std::string& showFile, ShowCore& core,
+                Preview& preview)
+{
+    const std::string show = sameFile(showFile);
+    std::vector<std::string> files;
+    bool showChanged = false;
+    for (const std::string& path : changed) {
+        if (sameFile(path) == show)
+            showChanged = true;
+        else
+            files.push_back(path);
+    }
+    if (!files.empty())
+        preview.reload(files);
+    if (!showChanged)
+        return;
+    ShowPlan plan;
+    std::string error;
+    if (!readShowFile(showFile, plan, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return;
+    }
+    core.replan(std::move(plan));
+    preview.showChanged();
+    std::fprintf(stderr, "%s: reloaded\n", showFile.c_str());
+}
+
 } // namespace
 
-int playPreview(const Options& options)
+int playPreview(const Options& options, const ShowPlan& plan)
 {
-    ShowStage stage(options.windowed ? WindowKind::Resizable : WindowKind::FullScreen, options.window);
+    ShowStage stage(plan, options.stretch, options.windowed ? WindowKind::Resizable : WindowKind::FullScreen,
+                    options.window);
     if (!stage.ok())
         return 1;
     ShowWindow& window = stage.window();
+    ShowCore& core = stage.core();
+    if (stage.ownMusic()) {
+        core.setMusicLength(decodedLength(plan.music));
+        if (!options.show.empty()) {
+            for (const std::string& line : core.warnings(core.length()))
+                std::fprintf(stderr, "%s\n", line.c_str());
+        }
+    }
     FramePacer pacer(window.window());
-    const Presentation presentation(options.stretch);
     // Nothing is watched, and nothing polled, unless asked for.
-    std::unique_ptr<FileWatcher> watcher;
+    std::unique_ptr<ShowWatcher> watcher;
     if (options.watch)
-        watcher = std::make_unique<FileWatcher>(dataFolder());
+        watcher = std::make_unique<ShowWatcher>(plan.file);
 
-    Preview preview(stage.demo(), stage.music(), options.at.value_or(0), wallSeconds(), options.audioOffset);
+    Preview preview(core, stage.ownMusic() ? stage.music() : nullptr, options.at.value_or(0), wallSeconds(),
+                    options.audioOffset);
     FrameRate rate;
     std::string title;
     double titleDue = 0;
@@ -89,7 +161,7 @@ int playPreview(const Options& options)
             const std::vector<std::string> changed = watcher->poll(now);
             reloaded = !changed.empty();
             if (reloaded)
-                preview.reload(changed);
+                reloadShow(changed, plan.file, core, preview);
         }
         // Paused with nothing new, the frame on screen is still right: wait
         // for an event (or the next look at the files) instead of redrawing.
@@ -97,12 +169,11 @@ int playPreview(const Options& options)
             SDL_WaitEventTimeout(nullptr, 50);
         } else {
             window.drawableSize(width, height);
-            presentation.begin(width, height);
-            preview.frame(now);
+            preview.frame(now, width, height);
             window.swap();
             // What the show stages for later comes in between frames, as live.
             if (preparing)
-                preparing = stage.demo().prepareAhead(preview.clock().time());
+                preparing = core.workLater(preview.clock().time());
             pacer.frameDone();
             rate.frameDone(now);
             drawn = true;

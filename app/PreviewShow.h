@@ -6,5 +6,6 @@
 // Returns the exit status.
 
 #include "app/Options.h"
+#include "demo/ShowPlan.h"
 
-int playPreview(const Options& options);
+int playPreview(const Options& options, const ShowPlan& plan);

@@ -4,14 +4,10 @@
 #include "app/Clock.h"
 #include "app/StartupTimings.h"
 #include "app/StopSignals.h"
-#include "demo/Christmas.h"
-#include "demo/DataFolder.h"
-#include "vornak/DecodeQueue.h"
 
 #include <SDL.h>
 
 #include <cstdio>
-#include <memory>
 
 namespace {
 
@@ -27,16 +23,13 @@ bool initVideoAndAudio()
     return false;
 }
 
-// The show never deletes its demo. Held here too (volatile, so the optimiser keeps
-// it), it stays reachable for leak checkers after the stage has gone.
-Christmas* volatile keptDemo = nullptr;
-
 } // namespace
 
-ShowStage::ShowStage(WindowKind kind, const FrameSize& windowSize, StartupTimings* timings)
+ShowStage::ShowStage(const ShowPlan& plan, bool stretch, WindowKind kind, const FrameSize& windowSize,
+                     StartupTimings* timings)
+    : core_(std::make_unique<ShowCore>(plan, stretch))
 {
-    auto pictures = std::make_unique<vornak_engine::DecodeQueue>();
-    Christmas::queuePictures(*pictures);
+    core_->startDecoding();
     installStopSignals();
     sdl_ = initVideoAndAudio();
     if (!sdl_)
@@ -48,27 +41,30 @@ ShowStage::ShowStage(WindowKind kind, const FrameSize& windowSize, StartupTiming
     audioOpenedAt_ = MixerClock::wallSeconds();
     if (timings)
         timings->markSetUp("SDL, window, GL context, GLEW, audio");
-    music_ = loadMusic(dataFile("zararorad.mp3"));
+    if (ownMusic())
+        music_ = loadMusic(core_->plan().music);
     if (timings)
         timings->mark("music loaded");
 
     int width = 0;
     int height = 0;
     window_->size(width, height);
-    demo_ = new Christmas(width, height);
-    keptDemo = demo_;
-    // The pictures come in as the show needs them: the first frame waits
-    // only for its own.
-    demo_->initStaged(std::move(pictures));
+    // The pictures come in as the show needs them: the first frame waits only for its own.
+    core_->init(width, height);
+    if (!ownMusic())
+        music_ = silentMusic(core_->length(), silence_);
     if (timings)
         timings->mark("scenes made, shaders compiled");
+    ready_ = true;
 }
 
 ShowStage::~ShowStage()
 {
     if (music_)
         Mix_HaltMusic();
-    window_.reset(); // the window closes first; the demo lives on until the process ends
+    // The show's GL objects go while their context is still there.
+    core_.reset();
+    window_.reset();
     if (music_)
         Mix_FreeMusic(music_);
     if (sdl_) {

@@ -2,7 +2,7 @@
 
 #include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
-#include "demo/Reload.h"
+#include "demo/Resources.h"
 
 #include "vornak/GL.h"
 
@@ -15,14 +15,17 @@ const char* const kShader = "default.fs";
 
 } // namespace
 
-CandyScene::CandyScene()
+CandyScene::CandyScene() : CandyScene(builtInValues(13, 16.7, {kPicture}, "candy")) {}
+
+CandyScene::CandyScene(const SceneValues& values)
 {
-    start = 13;
-    end = 16.7;
-    program = newPictureProgram(dataFile(kShader).c_str());
+    start = values.start;
+    end = values.end;
+    label = values.name;
+    program = showProgram(values.shader.empty() ? dataFile(kShader) : values.shader);
     matrix.translate(0, 0, 0);
-    texture = new Texture(dataFile(kPicture).c_str(), IMG_JPEG);
-    sprite = new Sprite;
+    texture = showPicture(values.pictures.at(0), pictureType(values.pictures.at(0)), {values.fit});
+    sprite = showQuad();
 }
 
 void CandyScene::show(double t)
@@ -40,12 +43,6 @@ void CandyScene::show(double t)
     glDisable(GL_DEPTH_TEST);
     sprite->draw();
     glEnable(GL_DEPTH_TEST);
-}
-
-void CandyScene::reload(Reload& r)
-{
-    r.picture(texture, dataFile(kPicture).c_str(), IMG_JPEG);
-    r.program(program, dataFile(kShader).c_str());
 }
 
 void CandyScene::replayTo(double t, double fps)

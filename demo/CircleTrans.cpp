@@ -4,7 +4,7 @@
 
 #include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
-#include "demo/Reload.h"
+#include "demo/Resources.h"
 
 #include "vornak/GL.h"
 
@@ -23,15 +23,32 @@ const char* const kFinishedShader = "default.fs";
 
 } // namespace
 
-CircleTrans::CircleTrans(double start, double end, double transitionEnd) : transitionEnd(transitionEnd)
+namespace {
+
+SceneValues wipeValues(double start, double end, double transitionEnd)
 {
-    this->start = start;
-    this->end = end;
-    sprite = new Sprite;
-    christmasPicture = new Texture(dataFile(kChristmas).c_str(), IMG_JPEG);
-    easterPicture = new Texture(dataFile(kEaster).c_str(), IMG_JPEG);
-    program = newPictureProgram(dataFile(kShader).c_str());
-    finishedProgram = newPictureProgram(dataFile(kFinishedShader).c_str());
+    SceneValues values = builtInValues(start, end, {kChristmas, kEaster}, "wipe");
+    values.complete = transitionEnd;
+    return values;
+}
+
+} // namespace
+
+CircleTrans::CircleTrans(double start, double end, double transitionEnd)
+    : CircleTrans(wipeValues(start, end, transitionEnd))
+{
+}
+
+CircleTrans::CircleTrans(const SceneValues& values) : transitionEnd(values.complete), ownShader_(values.shader.empty())
+{
+    this->start = values.start;
+    this->end = values.end;
+    label = values.name;
+    sprite = showQuad();
+    christmasPicture = showPicture(values.pictures.at(0), pictureType(values.pictures.at(0)), {values.fit});
+    easterPicture = showPicture(values.pictures.at(1), pictureType(values.pictures.at(1)), {values.fit});
+    program = showProgram(ownShader_ ? dataFile(kShader) : values.shader);
+    finishedProgram = showProgram(dataFile(kFinishedShader));
 }
 
 namespace {
@@ -118,6 +135,11 @@ void CircleTrans::show(double t)
     Matrix identity;
     identity.translate(0, 0, 0);
     program->setUniform("pmatrix", identity);
+    // A shader of the show's own is drawn whole: what it does with the angle is its own.
+    if (!ownShader_) {
+        sprite->draw();
+        return;
+    }
     // "data/circle.fs" shows the Easter picture alone at the ceiling; sampling
     // one picture instead of two halves the cost of the longest-held frame.
     if (finished(t)) {
@@ -179,12 +201,4 @@ void CircleTrans::drawInParts(float degree, Matrix& identity)
             column = next;
         }
     }
-}
-
-void CircleTrans::reload(Reload& r)
-{
-    r.picture(christmasPicture, dataFile(kChristmas).c_str(), IMG_JPEG);
-    r.picture(easterPicture, dataFile(kEaster).c_str(), IMG_JPEG);
-    r.program(program, dataFile(kShader).c_str());
-    r.program(finishedProgram, dataFile(kFinishedShader).c_str());
 }

@@ -4,7 +4,8 @@
 // angle grows from start to transitionEnd and is then held just short of a
 // full turn until end.
 
-#include "demo/Reloadable.h"
+#include "demo/SceneValues.h"
+#include "demo/ShowScene.h"
 
 #include "vornak/Matrix.h"
 #include "vornak/Scene.h"
@@ -12,11 +13,15 @@
 #include "vornak/Sprite.h"
 #include "vornak/Texture.h"
 
-class CircleTrans : public vornak_engine::Scene, public Reloadable {
+class CircleTrans : public ShowScene {
 public:
     CircleTrans(double start, double end, double transitionEnd);
+    // The wipe kind: from the first picture to the second, complete at
+    // values.complete; circle.fs unless the values name a shader.
+    explicit CircleTrans(const SceneValues& values);
     void show(double t) override;
-    void reload(Reload& reload) override;
+    const char* kindName() const override { return "wipe"; }
+    std::vector<vornak_engine::Texture*> pictures() const override { return {christmasPicture, easterPicture}; }
 
     // The "degree" uniform (in radians) sent at demo time t.
     float angle(double t) const;
@@ -34,4 +39,6 @@ public:
 
 private:
     void drawInParts(float degree, vornak_engine::Matrix& identity);
+    // Only the show's own shader is known well enough to draw in parts.
+    bool ownShader_ = true;
 };

@@ -3,6 +3,7 @@
 #include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
 #include "demo/Reload.h"
+#include "demo/Resources.h"
 
 #include "vornak/GL.h"
 
@@ -18,15 +19,31 @@ const char* const kLightShader = "religion-light.fs";
 
 } // namespace
 
-ReligionScene::ReligionScene()
+ReligionScene::ReligionScene() : ReligionScene(builtInValues(16.7, 20.3, {kPicture}, "church")) {}
+
+ReligionScene::ReligionScene(const SceneValues& values) : ownShader_(values.shader.empty())
 {
-    start = 16.7;
-    end = 20.3;
-    texture = new Texture(dataFile(kPicture).c_str(), IMG_JPEG);
-    program = newPictureProgram(dataFile(kShader).c_str());
-    sprite = new Sprite;
+    start = values.start;
+    end = values.end;
+    label = values.name;
+    texture = showPicture(values.pictures.at(0), pictureType(values.pictures.at(0)), {values.fit});
+    program = showProgram(ownShader_ ? dataFile(kShader) : values.shader);
+    sprite = showQuad();
     matrix.translate(0, 0, 0);
-    lightProgram = newPictureProgram(dataFile(kLightShader).c_str());
+    lightProgram = showProgram(dataFile(kLightShader));
+}
+
+ReligionScene::~ReligionScene()
+{
+    if (light != 0)
+        glDeleteTextures(1, &light);
+}
+
+void ReligionScene::reloaded(const Reload& reload)
+{
+    // The light is drawn from the picture by its own shader: redrawn when either changed.
+    if (reload.wasReplaced(texture) || reload.wasReplaced(lightProgram))
+        computeLight();
 }
 
 void ReligionScene::computeLight()
@@ -109,17 +126,7 @@ void ReligionScene::show(double t)
     program->setUniform("pmatrix", matrix);
     program->setUniform("mixrate", static_cast<float>((t - start) / (end - start)));
     // The light texture has the picture's size, so one test covers both.
-    sampleNearest(drawnPixelForPixel(texture) ? 2 : 0);
+    sampleNearest(ownShader_ && drawnPixelForPixel(texture) ? 2 : 0);
     sprite->draw();
     sampleNearest(0);
-}
-
-void ReligionScene::reload(Reload& r)
-{
-    bool lightChanged = r.picture(texture, dataFile(kPicture).c_str(), IMG_JPEG);
-    lightChanged = r.program(lightProgram, dataFile(kLightShader).c_str()) || lightChanged;
-    r.program(program, dataFile(kShader).c_str());
-    // The light is drawn from the picture by its own shader: redrawn when either changed.
-    if (lightChanged)
-        computeLight();
 }

@@ -5,7 +5,8 @@
 // change with the mix rate, so it is drawn once into a texture of its own and
 // each frame only fades it in.
 
-#include "demo/Reloadable.h"
+#include "demo/SceneValues.h"
+#include "demo/ShowScene.h"
 
 #include "vornak/Matrix.h"
 #include "vornak/Scene.h"
@@ -13,11 +14,20 @@
 #include "vornak/Sprite.h"
 #include "vornak/Texture.h"
 
-class ReligionScene : public vornak_engine::Scene, public Reloadable {
+class ReligionScene : public ShowScene {
 public:
     ReligionScene();
+    // The reveal kind: one picture; religion.fs unless the values name a shader
+    // (which gets the same "light" and "mixrate").
+    explicit ReligionScene(const SceneValues& values);
+    ~ReligionScene() override;
     void show(double t) override;
-    void reload(Reload& reload) override;
+    const char* kindName() const override { return "reveal"; }
+    std::vector<vornak_engine::Texture*> pictures() const override { return {texture}; }
+    // The light, a band at a time.
+    bool workLater() override { return !computeLightPart(); }
+    // A new picture or light shader means new light.
+    void reloaded(const Reload& reload) override;
 
     // Draws the light through the window into `light` from the picture, with
     // "religion-light.fs". Runs on first show unless done before; call it
@@ -40,4 +50,5 @@ private:
     static constexpr int kLightBands = 12;
     void drawLight(int bands);
     int lightBandsDone = 0;
+    bool ownShader_ = true;
 };

@@ -58,13 +58,14 @@ bool Reload::program(ShaderProgram* program, const char* fragmentShader)
         return false;
     // Copies share the GL program; the old one goes with its last user.
     *program = *found->second;
+    replaced(program);
     return true;
 }
 
-bool Reload::picture(Texture* texture, const char* path, ImgType type)
+const DecodedImage* Reload::picture(const char* path, ImgType type)
 {
     if (!touches(path))
-        return false;
+        return nullptr;
     auto found = pictures_.find(path);
     if (found == pictures_.end()) {
         auto image = std::make_unique<DecodedImage>();
@@ -72,5 +73,23 @@ bool Reload::picture(Texture* texture, const char* path, ImgType type)
             image.reset();
         found = pictures_.emplace(path, std::move(image)).first;
     }
-    return found->second && texture->replace(path, *found->second);
+    return found->second.get();
+}
+
+bool Reload::picture(Texture* texture, const char* path, ImgType type)
+{
+    const DecodedImage* image = picture(path, type);
+    if (!image || !texture->replace(path, *image))
+        return false;
+    replaced(texture);
+    return true;
+}
+
+bool Reload::wasReplaced(const void* object) const
+{
+    for (const void* done : replaced_) {
+        if (done == object)
+            return true;
+    }
+    return false;
 }

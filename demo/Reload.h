@@ -36,6 +36,13 @@ public:
     // Reads the picture again when touched; only a picture that reads replaces
     // the old one. True when it replaced it.
     bool picture(vornak_engine::Texture* texture, const char* path, vornak_engine::ImgType type);
+    // The picture read again when touched, once per reload; null when it is
+    // not touched or does not read.
+    const vornak_engine::DecodedImage* picture(const char* path, vornak_engine::ImgType type);
+
+    // What was replaced, for scenes that made something of it (by address).
+    void replaced(const void* object) { replaced_.push_back(object); }
+    bool wasReplaced(const void* object) const;
 
 private:
     bool everything_;
@@ -44,4 +51,5 @@ private:
     std::map<std::string, std::unique_ptr<vornak_engine::ShaderProgram>> programs_;
     // By path: the decoded picture, or nothing when it failed.
     std::map<std::string, std::unique_ptr<vornak_engine::DecodedImage>> pictures_;
+    std::vector<const void*> replaced_;
 };

@@ -2,7 +2,7 @@
 
 #include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
-#include "demo/Reload.h"
+#include "demo/Resources.h"
 
 #include "vornak/GL.h"
 
@@ -15,13 +15,22 @@ const char* const kShader = "default.fs";
 
 } // namespace
 
-SkipAdOverlay::SkipAdOverlay()
+SkipAdOverlay::SkipAdOverlay() : SkipAdOverlay(builtInValues(8, 22, {kPicture}, "overlay")) {}
+
+double SkipAdOverlay::cornerAspect()
 {
-    start = 8;
-    end = 22;
-    program = newPictureProgram(dataFile(kShader).c_str());
-    texture = new Texture(dataFile(kPicture).c_str(), IMG_JPEG);
-    sprite = new Sprite;
+    // 0.25 x 0.18 of the 16:9 frame's -1..1 square.
+    return (0.25 * 16) / (0.18 * 9);
+}
+
+SkipAdOverlay::SkipAdOverlay(const SceneValues& values)
+{
+    start = values.start;
+    end = values.end;
+    label = values.name;
+    program = showProgram(values.shader.empty() ? dataFile(kShader) : values.shader);
+    texture = showPicture(values.pictures.at(0), pictureType(values.pictures.at(0)), {values.fit, cornerAspect()});
+    sprite = showQuad();
     // Scale first, then move: a 0.25 x 0.18 rectangle centred at (0.89, -0.8).
     matrix.scale(0.125, 0.09, 0.125);
     Matrix move;
@@ -38,10 +47,4 @@ void SkipAdOverlay::show(double)
     program->setUniform("zscore", 0.09f);
     program->setUniform("pmatrix", matrix);
     sprite->draw();
-}
-
-void SkipAdOverlay::reload(Reload& r)
-{
-    r.picture(texture, dataFile(kPicture).c_str(), IMG_JPEG);
-    r.program(program, dataFile(kShader).c_str());
 }

@@ -3,7 +3,8 @@
 // A small "Skip Ad" picture in the lower right corner from 8 to 22 seconds,
 // drawn over the frame's picture without clearing it.
 
-#include "demo/Reloadable.h"
+#include "demo/SceneValues.h"
+#include "demo/ShowScene.h"
 
 #include "vornak/Matrix.h"
 #include "vornak/Scene.h"
@@ -11,11 +12,17 @@
 #include "vornak/Sprite.h"
 #include "vornak/Texture.h"
 
-class SkipAdOverlay : public vornak_engine::Scene, public Reloadable {
+class SkipAdOverlay : public ShowScene {
 public:
     SkipAdOverlay();
+    // The overlay kind: one picture in the corner; default.fs unless the values name a shader.
+    explicit SkipAdOverlay(const SceneValues& values);
     void show(double t) override;
-    void reload(Reload& reload) override;
+    const char* kindName() const override { return "overlay"; }
+    std::vector<vornak_engine::Texture*> pictures() const override { return {texture}; }
+
+    // Width over height of the corner rectangle, which its picture is fitted to.
+    static double cornerAspect();
 
     vornak_engine::Texture* texture;
     vornak_engine::Sprite* sprite;

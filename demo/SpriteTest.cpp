@@ -2,7 +2,7 @@
 
 #include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
-#include "demo/Reload.h"
+#include "demo/Resources.h"
 
 #include "vornak/GL.h"
 
@@ -16,15 +16,18 @@ const char* const kShader = "doubletex.fs";
 
 } // namespace
 
-SpriteTest::SpriteTest()
+SpriteTest::SpriteTest() : SpriteTest(builtInValues(0, 2.6, {kPicture, kTitle}, "title")) {}
+
+SpriteTest::SpriteTest(const SceneValues& values) : ownShader_(values.shader.empty())
 {
-    start = 0;
-    end = 2.6;
+    start = values.start;
+    end = values.end;
+    label = values.name;
     // The JPEG goes first: its reader leaves the unpack alignment at 1 for the PNG.
-    picture = new Texture(dataFile(kPicture).c_str(), IMG_JPEG);
-    title = new Texture(dataFile(kTitle).c_str(), IMG_PNG);
-    program = newPictureProgram(dataFile(kShader).c_str());
-    sprite = new Sprite;
+    picture = showPicture(values.pictures.at(0), pictureType(values.pictures.at(0)), {values.fit});
+    title = showPicture(values.pictures.at(1), pictureType(values.pictures.at(1)), {values.fit});
+    program = showProgram(ownShader_ ? dataFile(kShader) : values.shader);
+    sprite = showQuad();
     matrix.translate(0, 0, 0);
 }
 
@@ -37,14 +40,7 @@ void SpriteTest::show(double)
     program->setUniform("zscore", 0.1f);
     matrix.translate(0, 0, 0);
     program->setUniform("pmatrix", matrix);
-    sampleNearest(drawnPixelForPixel(picture) && drawnPixelForPixel(title) ? 2 : 0);
+    sampleNearest(ownShader_ && drawnPixelForPixel(picture) && drawnPixelForPixel(title) ? 2 : 0);
     sprite->draw();
     sampleNearest(0);
-}
-
-void SpriteTest::reload(Reload& r)
-{
-    r.picture(picture, dataFile(kPicture).c_str(), IMG_JPEG);
-    r.picture(title, dataFile(kTitle).c_str(), IMG_PNG);
-    r.program(program, dataFile(kShader).c_str());
 }

@@ -2,7 +2,7 @@
 
 #include "demo/DataFolder.h"
 #include "demo/PictureProgram.h"
-#include "demo/Reload.h"
+#include "demo/Resources.h"
 
 #include "vornak/GL.h"
 
@@ -15,13 +15,16 @@ const char* const kShader = "default.fs";
 
 } // namespace
 
-ToyScene::ToyScene()
+ToyScene::ToyScene() : ToyScene(builtInValues(10, 13, {kPicture}, "toys")) {}
+
+ToyScene::ToyScene(const SceneValues& values) : ownShader_(values.shader.empty())
 {
-    start = 10;
-    end = 13;
-    texture = new Texture(dataFile(kPicture).c_str(), IMG_JPEG);
-    program = newPictureProgram(dataFile(kShader).c_str());
-    sprite = new Sprite;
+    start = values.start;
+    end = values.end;
+    label = values.name;
+    texture = showPicture(values.pictures.at(0), pictureType(values.pictures.at(0)), {values.fit});
+    program = showProgram(ownShader_ ? dataFile(kShader) : values.shader);
+    sprite = showQuad();
     matrix.translate(0, 0, 0);
 }
 
@@ -32,13 +35,7 @@ void ToyScene::show(double)
     program->addTexture("img", texture);
     program->setUniform("zscore", 0.1f);
     program->setUniform("pmatrix", matrix);
-    sampleNearest(drawnPixelForPixel(texture) ? 1 : 0);
+    sampleNearest(ownShader_ && drawnPixelForPixel(texture) ? 1 : 0);
     sprite->draw();
     sampleNearest(0);
-}
-
-void ToyScene::reload(Reload& r)
-{
-    r.picture(texture, dataFile(kPicture).c_str(), IMG_JPEG);
-    r.program(program, dataFile(kShader).c_str());
 }

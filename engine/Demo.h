@@ -27,6 +27,10 @@ public:
     std::vector<Scene*> scenes;
 
 protected:
+    // Called by show() before any scene draws, with the frame's time: a demo
+    // that stages its resources makes those of the frame's scenes ready here.
+    virtual void prepare(double t) { (void)t; }
+
     // The shell never deletes the demo; the list frees only its own storage.
     ~Demo() = default;
 };

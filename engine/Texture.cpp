@@ -57,6 +57,11 @@ private:
 
 Texture::Texture(char* path, ImgType type) : Texture(static_cast<const char*>(path), type) {}
 
+Texture::Texture()
+{
+    glGenTextures(1, &texID);
+}
+
 Texture::Texture(const char* path, ImgType type)
 {
     texID = 0;

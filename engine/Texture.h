@@ -36,6 +36,9 @@ public:
     // generated name without an image (it samples as (0, 0, 0, 1)).
     Texture(char* path, ImgType type);
     Texture(const char* path, ImgType type);
+    // A bare GL name without an image, to be filled by replace(); it samples
+    // as (0, 0, 0, 1) until then.
+    Texture();
     ~Texture();
 
     unsigned int getTexID();

@@ -7,10 +7,9 @@
 // held at that time. A held frame is drawn once (the canvas keeps it) and
 // again only when the canvas changes size.
 
-#include "demo/Christmas.h"
 #include "demo/DataFolder.h"
-#include "demo/Presentation.h"
-#include "vornak/DecodeQueue.h"
+#include "demo/ShowCore.h"
+#include "demo/ShowFile.h"
 #include "vornak/GL.h"
 
 #include <emscripten/emscripten.h>
@@ -32,12 +31,11 @@ EM_JS(void, pageFailed, (), { Module.vornakPage.failed(); });
 namespace {
 
 // The rate the candy zoom is replayed at for a held frame, as `vornak --capture --at`.
-constexpr double kReplayFps = 60;
+constexpr double kReplayFps = ShowCore::kReplayFps;
 const char* const kCanvas = "#canvas";
 
 struct Shell {
-    Christmas* demo = nullptr;
-    Presentation presentation{false};
+    ShowCore* show = nullptr;
     int width = 0;
     int height = 0;
     bool playing = false;
@@ -70,15 +68,7 @@ bool followCanvasSize()
 // the desktop. Only a new (resized) canvas is cleared whole first.
 void draw(double t, bool clear)
 {
-    if (clear) {
-        GLfloat colour[4];
-        glGetFloatv(GL_COLOR_CLEAR_VALUE, colour);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glClearColor(colour[0], colour[1], colour[2], colour[3]);
-    }
-    shell.presentation.begin(shell.width, shell.height);
-    shell.demo->show(t);
+    shell.show->frame(t, shell.width, shell.height, clear);
     pageFrameDrawn(t);
 }
 
@@ -89,7 +79,7 @@ EM_BOOL frame(double, void*)
     if (playingTime >= 0) {
         if (!shell.playing) {
             // A new run, from the first frame or after the end: the zoom starts over.
-            shell.demo->replayTo(0, kReplayFps);
+            shell.show->replayTo(0, kReplayFps);
             shell.playing = true;
             shell.held = -1;
         }
@@ -105,7 +95,7 @@ EM_BOOL frame(double, void*)
     const double asked = pageHeldTime();
     const double held = asked >= 0 ? asked : shell.rest;
     if (held != shell.held || resized) {
-        shell.demo->replayTo(held, kReplayFps);
+        shell.show->replayTo(held, kReplayFps);
         draw(held, true);
         shell.held = held;
     }
@@ -142,7 +132,7 @@ EM_BOOL onTouch(int, const EmscriptenTouchEvent*, void*)
 extern "C" EMSCRIPTEN_KEEPALIVE double vornakFrameMilliseconds(double t, int frames)
 {
     std::uint8_t pixel[4];
-    shell.demo->replayTo(t, kReplayFps);
+    shell.show->replayTo(t, kReplayFps);
     draw(t, true);
     glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
     const double begin = emscripten_get_now();
@@ -174,19 +164,18 @@ int main()
 
     followCanvasSize();
     setDataFolder("data");
-    // Never deleted, as in the desktop program: the page lives as long as the show.
-    shell.demo = new Christmas(shell.width, shell.height);
-    {
-        // Without threads the queue decodes each file once, when its first Texture
-        // takes it; the wipes' shared pictures are then decoded only once.
-        vornak_engine::DecodeQueue pictures;
-        Christmas::queuePictures(pictures);
-        vornak_engine::DecodeQueue::setCurrent(&pictures);
-        shell.demo->init();
-        vornak_engine::DecodeQueue::setCurrent(nullptr);
+    ShowPlan plan;
+    std::string error;
+    // A file the show lacks is named by its reader and the show plays on, as on the desktop.
+    if (!readShowFile("data/show.toml", plan, error, false)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        pageFailed();
+        return 1;
     }
-    for (const vornak_engine::Scene* scene : shell.demo->scenes)
-        shell.lastScene = std::max(shell.lastScene, scene->end);
+    // Never deleted: the page lives as long as the show.
+    shell.show = new ShowCore(plan);
+    shell.show->init(shell.width, shell.height);
+    shell.lastScene = shell.show->show().lastEnd();
 
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKey);
     emscripten_set_click_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, onClick);

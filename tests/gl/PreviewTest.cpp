@@ -29,6 +29,8 @@ protected:
         GLTest::SetUpTestSuite();
         demo = loadShowFromSource(kWidth, kHeight);
         ASSERT_NE(demo, nullptr);
+        core = loadCoreFromSource(kWidth, kHeight).release();
+        ASSERT_NE(core, nullptr);
     }
 
     void SetUp() override
@@ -39,11 +41,13 @@ protected:
 
     static Frame drawn(Preview& preview)
     {
-        preview.draw();
+        preview.draw(kWidth, kHeight);
         return frame();
     }
 
+    // The reference run is the show made in code; the preview plays show.toml.
     static inline Christmas* demo = nullptr;
+    static inline ShowCore* core = nullptr;
 };
 
 TEST_F(PreviewTest, SeeksGiveTheUninterruptedRunsFrameWhereverTheyComeFrom)
@@ -59,12 +63,12 @@ TEST_F(PreviewTest, SeeksGiveTheUninterruptedRunsFrameWhereverTheyComeFrom)
             reference[k] = frame();
     }
     glViewport(0, 0, kWidth, kHeight);
-    Preview preview(*demo, nullptr, 0, 0);
+    Preview preview(*core, nullptr, 0, 0);
     preview.togglePause(0);
     for (double from : {0.0, 16.0, 20.0}) { // to 15 s from before, inside and after the candy
         SCOPED_TRACE(from);
         preview.seek(from);
-        preview.draw(); // whatever state the scenes carry from there
+        preview.draw(kWidth, kHeight); // whatever state the scenes carry from there
         preview.seek(15);
         EXPECT_TRUE(drawn(preview) == reference[900]) << "the frame depends on where the seek came from";
     }
@@ -80,7 +84,7 @@ TEST_F(PreviewTest, SeeksGiveTheUninterruptedRunsFrameWhereverTheyComeFrom)
 
 TEST_F(PreviewTest, KeysMoveTheClockAsTheyPromise)
 {
-    Preview preview(*demo, nullptr, 15, 0);
+    Preview preview(*core, nullptr, 15, 0);
     ASSERT_TRUE(preview.key(SDLK_SPACE, KMOD_NONE, 0)); // paused from here on
     const long after16_7 = PreviewClock::frameAfter(16.7);
     struct Step { SDL_Keycode key; Uint16 mod; long frameAfter; double speed = 1; };
@@ -116,20 +120,20 @@ TEST_F(PreviewTest, PausedFramesAndTheMusicStandStill)
     ASSERT_NE(music, nullptr) << Mix_GetError();
     const auto now = [] { return SDL_GetTicks() / 1000.0; };
     // The fixture track is 8 s long: the candy is out of its reach, the title and wipe are not.
-    Preview preview(*demo, music, 3.5, now());
+    Preview preview(*core, music, 3.5, now());
     // However slowly the audio thread is served beside other tests.
-    for (const double until = now() + 30; preview.clock().time() <= 3.6 && now() < until; preview.frame(now()))
+    for (const double until = now() + 30; preview.clock().time() <= 3.6 && now() < until; preview.frame(now(), kWidth, kHeight))
         usleep(50000);
     EXPECT_GT(preview.clock().time(), 3.6) << "playing at 1x moves with the music";
     EXPECT_GT(preview.music().position(), 3.6);
     preview.key(SDLK_SPACE, KMOD_NONE, now());
     EXPECT_FALSE(preview.music().audible());
     const double position = Mix_GetMusicPosition(music);
-    preview.frame(now());
+    preview.frame(now(), kWidth, kHeight);
     const Frame first = frame();
     const double time = preview.clock().time();
     usleep(1000000);
-    preview.frame(now());
+    preview.frame(now(), kWidth, kHeight);
     EXPECT_TRUE(frame() == first) << "a paused preview changed its picture";
     EXPECT_EQ(preview.clock().time(), time);
     EXPECT_EQ(Mix_GetMusicPosition(music), position) << "the music moved while paused";

@@ -58,8 +58,7 @@ protected:
     {
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        Reload r(changed);
-        demo->reload(r);
+        demo->reload(changed);
         std::string out = testing::internal::GetCapturedStdout();
         return {out, testing::internal::GetCapturedStderr()};
     }

@@ -1,6 +1,7 @@
 // The show with its pictures in stages draws every frame as the show loaded whole does.
 
 #include "demo/Christmas.h"
+#include "demo/ShowCore.h"
 #include "vornak/DecodeQueue.h"
 
 #include "support/GLTest.h"
@@ -17,18 +18,8 @@
 
 namespace {
 
-// The show never deletes a demo; kept here (never freed) they stay reachable for leak checkers.
+// Demos made in code are never deleted; kept here they stay reachable for leak checkers.
 std::vector<Christmas*>& kept = *new std::vector<Christmas*>;
-
-Christmas* stagedShow(int width, int height)
-{
-    auto* demo = new Christmas(width, height);
-    kept.push_back(demo);
-    auto queue = std::make_unique<vornak_engine::DecodeQueue>();
-    Christmas::queuePictures(*queue);
-    demo->initStaged(std::move(queue));
-    return demo;
-}
 
 std::mutex decodedMutex;
 std::vector<std::string> decodedOrder;
@@ -55,6 +46,12 @@ protected:
         demo.show(t);
         return frame();
     }
+    static std::vector<std::uint8_t> frameAt(ShowCore& core, double t)
+    {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        core.frame(t, kWidth, kHeight);
+        return frame();
+    }
 };
 
 TEST_F(StagedPicturesTest, TheTitleComesFirstAndEveryScenesFirstFrameHasItsPictures)
@@ -63,12 +60,15 @@ TEST_F(StagedPicturesTest, TheTitleComesFirstAndEveryScenesFirstFrameHasItsPictu
     ASSERT_NE(whole, nullptr);
     kept.push_back(whole);
     vornak_engine::DecodeQueue::setDecodeHook(holdBackToys);
-    Christmas* staged = stagedShow(kWidth, kHeight);
-    EXPECT_EQ(staged->picturesWaiting(), 10u) << "nothing is uploaded before the first frame";
+    auto staged = loadCoreFromSource(kWidth, kHeight, true);
+    ASSERT_NE(staged, nullptr);
+    // One texture per picture file, however many scenes draw it.
+    EXPECT_EQ(staged->show().resources().pictureCount(), 7u);
+    EXPECT_EQ(staged->show().picturesWaiting().size(), 7u) << "nothing is uploaded before the first frame";
 
     // The title's frame uploads the title's two pictures and nothing more.
     EXPECT_TRUE(frameAt(*staged, 1.0 / 60) == frameAt(*whole, 1.0 / 60));
-    EXPECT_EQ(staged->picturesWaiting(), 8u);
+    EXPECT_EQ(staged->show().picturesWaiting().size(), 5u);
     // Each scene's first frame in order; the toys' waits for its held-back decode. None draws black or stale.
     const std::pair<const char*, int> scenes[] = {{"first wipe", 157}, {"overlay", 481}, {"toys", 601},
                                                   {"candy", 781},      {"church", 1003}, {"second wipe", 1219}};
@@ -77,7 +77,7 @@ TEST_F(StagedPicturesTest, TheTitleComesFirstAndEveryScenesFirstFrameHasItsPictu
         EXPECT_TRUE(frameAt(*staged, frameNumber / 60.0) == frameAt(*whole, frameNumber / 60.0))
             << "differs from the show loaded whole";
     }
-    EXPECT_EQ(staged->picturesWaiting(), 0u);
+    EXPECT_EQ(staged->show().picturesWaiting().size(), 0u);
     // Decoded in the schedule's order, each file once.
     std::lock_guard<std::mutex> lock(decodedMutex);
     const std::vector<std::string> order = {"christmas.jpg", "title.png", "easter.jpg", "skipad.jpg",
@@ -88,19 +88,20 @@ TEST_F(StagedPicturesTest, TheTitleComesFirstAndEveryScenesFirstFrameHasItsPictu
 TEST_F(StagedPicturesTest, BetweenFramesTheRestComesInTheSchedulesOrder)
 {
     ASSERT_EQ(chdir(VORNAK_SOURCE_DIR), 0);
-    Christmas* staged = stagedShow(kWidth, kHeight);
+    auto staged = loadCoreFromSource(kWidth, kHeight, true);
+    ASSERT_NE(staged, nullptr);
     frameAt(*staged, 1.0 / 60);
-    // Near the first wipe its pictures are waited for, one per call, even with no threads to decode ahead.
-    std::size_t before = staged->picturesWaiting();
-    for (int call = 0; call < 2; ++call) {
-        EXPECT_TRUE(staged->prepareAhead(2.0));
-        EXPECT_EQ(staged->picturesWaiting(), --before);
-    }
+    // Near the first wipe its picture is waited for, one per call, even with no threads to decode ahead.
+    std::vector<vornak_engine::Texture*> before = staged->show().picturesWaiting();
+    ASSERT_FALSE(before.empty());
+    EXPECT_EQ(staged->show().resources().pathOf(before.front()), "data/easter.jpg");
+    EXPECT_TRUE(staged->workLater(2.0));
+    EXPECT_EQ(staged->show().picturesWaiting().size(), before.size() - 1);
     // The rest come as their decodes finish; the church's light follows them.
-    for (int call = 0; call < 2000 && staged->prepareAhead(2.0); ++call)
+    for (int call = 0; call < 2000 && staged->workLater(2.0); ++call)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    EXPECT_EQ(staged->picturesWaiting(), 0u);
-    EXPECT_FALSE(staged->prepareAhead(2.0));
+    EXPECT_EQ(staged->show().picturesWaiting().size(), 0u);
+    EXPECT_FALSE(staged->workLater(2.0));
 }
 
 } // namespace

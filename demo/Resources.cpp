@@ -1,0 +1,174 @@
+#include "demo/Resources.h"
+
+#include "demo/PictureProgram.h"
+#include "demo/Reload.h"
+
+#include "vornak/ImageDecoder.h"
+
+using namespace vornak_engine;
+
+namespace {
+
+Resources* currentResources = nullptr;
+
+} // namespace
+
+Resources::Resources() = default;
+Resources::~Resources() = default;
+
+Texture* Resources::picture(const std::string& path, ImgType type, Framing framing)
+{
+    const PictureKey key(path, static_cast<int>(type), framing);
+    const auto found = pictures_.find(key);
+    if (found != pictures_.end())
+        return found->second.texture.get();
+    Picture& picture = pictures_[key];
+    picture.texture = std::make_unique<Texture>();
+    picture.path = path;
+    picture.type = type;
+    picture.framing = framing;
+    picture.pending = true;
+    if (!queue_)
+        upload(picture.texture.get());
+    return picture.texture.get();
+}
+
+ShaderProgram* Resources::program(const std::string& fragmentShader)
+{
+    std::unique_ptr<ShaderProgram>& program = programs_[fragmentShader];
+    if (!program)
+        program.reset(newPictureProgram(fragmentShader.c_str()));
+    return program.get();
+}
+
+Sprite* Resources::quad()
+{
+    if (!quad_)
+        quad_ = std::make_unique<Sprite>();
+    return quad_.get();
+}
+
+void Resources::stage(DecodeQueue* queue)
+{
+    queue_ = queue;
+}
+
+Resources::Picture* Resources::find(Texture* texture) const
+{
+    for (const auto& [key, picture] : pictures_) {
+        if (picture.texture.get() == texture)
+            return const_cast<Picture*>(&picture);
+    }
+    return nullptr;
+}
+
+bool Resources::uploaded(Texture* texture) const
+{
+    const Picture* picture = find(texture);
+    return !picture || !picture->pending;
+}
+
+bool Resources::decoded(Texture* texture) const
+{
+    const Picture* picture = find(texture);
+    if (!picture || !picture->pending || !queue_)
+        return true;
+    return taken_.count({picture->path, picture->type}) || queue_->decoded(picture->path, picture->type);
+}
+
+std::string Resources::pathOf(Texture* texture) const
+{
+    const Picture* picture = find(texture);
+    return picture ? picture->path : std::string();
+}
+
+void Resources::upload(Texture* texture)
+{
+    Picture* picture = find(texture);
+    if (!picture || !picture->pending)
+        return;
+    picture->pending = false;
+    const std::pair<std::string, int> file(picture->path, picture->type);
+    std::shared_ptr<const DecodedImage> image;
+    if (const auto kept = taken_.find(file); kept != taken_.end())
+        image = kept->second;
+    else if (!queue_ || !queue_->take(picture->path.c_str(), picture->type, image)) {
+        // Not queued: read here (a failure has said so in its line).
+        auto own = std::make_shared<DecodedImage>();
+        if (Texture::decode(picture->path.c_str(), picture->type, *own))
+            image = std::move(own);
+    }
+    if (image)
+        fill(*picture, *image);
+    // Kept only while another picture of the same file still waits.
+    bool waiting = false;
+    for (const auto& [key, other] : pictures_)
+        waiting = waiting || (other.pending && other.path == picture->path && other.type == picture->type);
+    if (waiting && image)
+        taken_[file] = image;
+    else
+        taken_.erase(file);
+}
+
+void Resources::fill(Picture& picture, const DecodedImage& image)
+{
+    DecodedImage fitted;
+    if (fitPicture(image, picture.framing, fitted))
+        picture.texture->replace(picture.path.c_str(), fitted);
+    else
+        picture.texture->replace(picture.path.c_str(), image);
+}
+
+void Resources::reload(Reload& reload)
+{
+    // A staged upload after the reload would bring back the old pixels.
+    for (auto& [key, picture] : pictures_)
+        upload(picture.texture.get());
+    for (auto& [key, picture] : pictures_) {
+        if (const DecodedImage* image = reload.picture(picture.path.c_str(), picture.type)) {
+            fill(picture, *image);
+            reload.replaced(picture.texture.get());
+        }
+    }
+    for (auto& [fragment, program] : programs_)
+        reload.program(program.get(), fragment.c_str());
+}
+
+std::size_t Resources::pictureBytes() const
+{
+    std::size_t bytes = 0;
+    for (const auto& [key, picture] : pictures_)
+        bytes += static_cast<std::size_t>(picture.texture->getWidth()) * picture.texture->getHeight() * 4;
+    return bytes;
+}
+
+Resources* Resources::current()
+{
+    return currentResources;
+}
+
+void Resources::setCurrent(Resources* resources)
+{
+    currentResources = resources;
+}
+
+Texture* showPicture(const std::string& path, ImgType type, Framing framing)
+{
+    if (Resources* resources = Resources::current())
+        return resources->picture(path, type, framing);
+    return new Texture(path.c_str(), type);
+}
+
+ShaderProgram* showProgram(const std::string& fragmentShader)
+{
+    if (Resources* resources = Resources::current())
+        return resources->program(fragmentShader);
+    return newPictureProgram(fragmentShader.c_str());
+}
+
+Sprite* showQuad()
+{
+    if (Resources* resources = Resources::current())
+        return resources->quad();
+    return new Sprite;
+}

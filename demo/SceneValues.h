@@ -1,0 +1,32 @@
+#pragma once
+
+// What a scene kind is made with: its window, its pictures, and what the show
+// file may change. The scenes' parameterless constructors fill it with the
+// Christmas show's own values.
+
+#include "demo/PictureFit.h"
+
+#include "vornak/Texture.h"
+
+#include <string>
+#include <vector>
+
+struct SceneValues {
+    double start = 0;
+    double end = 0;
+    // Paths, in the order the kind takes them (title: picture, overlay; wipe: from, to).
+    std::vector<std::string> pictures;
+    // A fragment shader of the show's own, or "" for the kind's.
+    std::string shader;
+    Fit fit = Fit::Cover;
+    // The wipe's: when it completes.
+    double complete = 0;
+    // What the preview calls the scene; "" for its kind's name.
+    std::string name;
+};
+
+// The built-in values: pictures named in the data folder.
+SceneValues builtInValues(double start, double end, std::vector<const char*> pictures, const char* name);
+
+// The picture's reader, by its name.
+vornak_engine::ImgType pictureType(const std::string& path);

@@ -1,0 +1,96 @@
+#include "demo/ShowCore.h"
+
+#include "vornak/GL.h"
+
+#include <cstdio>
+
+ShowCore::ShowCore(ShowPlan plan, bool stretch) : plan_(std::move(plan)), presentation_(stretch) {}
+
+ShowCore::~ShowCore() = default;
+
+void ShowCore::startDecoding()
+{
+    pictures_ = std::make_unique<vornak_engine::DecodeQueue>();
+    for (const std::string& picture : plan_.picturesInOrder())
+        pictures_->add(picture.c_str(), pictureType(picture));
+}
+
+void ShowCore::init(int width, int height)
+{
+    show_ = std::make_unique<PlannedShow>(width, height, plan_);
+    if (pictures_)
+        show_->stage(pictures_.get());
+    show_->init();
+}
+
+double ShowCore::length() const
+{
+    return musicLength_ > 0 ? musicLength_ : (show_ ? show_->lastEnd() : 0.0);
+}
+
+std::vector<std::string> ShowCore::warnings(double musicLength) const
+{
+    std::vector<std::string> lines;
+    if (musicLength <= 0)
+        return lines;
+    int index = 0;
+    for (const ScenePlan& scene : plan().scenes) {
+        ++index;
+        if (scene.values.end > musicLength) {
+            char text[160];
+            std::snprintf(text, sizeof text, ":%d: scene %d ends at %g s, after the music's end at %.2f s", scene.line,
+                          index, scene.values.end, musicLength);
+            lines.push_back(plan().file + text);
+        }
+    }
+    return lines;
+}
+
+void ShowCore::frame(double t, int width, int height, bool clear)
+{
+    if (clear) {
+        GLfloat colour[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, colour);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClearColor(colour[0], colour[1], colour[2], colour[3]);
+    }
+    presentation_.begin(width, height);
+    show_->show(t);
+}
+
+bool ShowCore::workLater(double t)
+{
+    const bool left = show_->workLater(t);
+    // Every picture is in: the decoding threads can go.
+    if (pictures_ && show_->picturesWaiting().empty()) {
+        show_->stage(nullptr);
+        pictures_.reset();
+    }
+    return left;
+}
+
+void ShowCore::replayTo(double t, double fps)
+{
+    show_->replayTo(t, fps);
+}
+
+void ShowCore::reload(const std::vector<std::string>& changed)
+{
+    show_->reload(changed);
+}
+
+void ShowCore::replan(ShowPlan plan)
+{
+    show_->remake(std::move(plan));
+}
+
+const ShowScene* ShowCore::innermostAt(double t) const
+{
+    const ShowScene* best = nullptr;
+    for (const ShowScene* scene : show_->showScenes()) {
+        if (ShowDemo::drawsAt(*scene, t) && (!best || scene->end - scene->start < best->end - best->start))
+            best = scene;
+    }
+    return best;
+}

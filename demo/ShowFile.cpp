@@ -1,0 +1,362 @@
+#include "demo/ShowFile.h"
+
+#include "demo/DataFolder.h"
+
+#include "vornak/FileData.h"
+
+#define TOML_EXCEPTIONS 0
+#include <toml++/toml.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Kind {
+    const char* name;
+    SceneKind kind;
+    std::vector<const char*> pictures; // keys, in the kind's order
+    bool complete;
+};
+
+const Kind kKinds[] = {
+    {"title", SceneKind::Title, {"picture", "overlay"}, false},
+    {"wipe", SceneKind::Wipe, {"from", "to"}, true},
+    {"still", SceneKind::Still, {"picture"}, false},
+    {"zoom", SceneKind::Zoom, {"picture"}, false},
+    {"reveal", SceneKind::Reveal, {"picture"}, false},
+    {"overlay", SceneKind::Overlay, {"picture"}, false},
+};
+
+const char* const kSceneKeys[] = {"kind", "start", "end", "name", "shader", "fit"};
+const char* const kTopKeys[] = {"music", "fit", "scene"};
+
+// Edits (insert, delete, change, swap two neighbours) from a to b.
+std::size_t distance(const std::string& a, const std::string& b)
+{
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i)
+        d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+std::string suggestion(const std::string& word, const std::vector<std::string>& known)
+{
+    std::string best;
+    std::size_t bestDistance = 3;
+    for (const std::string& candidate : known) {
+        const std::size_t d = distance(word, candidate);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = candidate;
+        }
+    }
+    return best.empty() ? "" : " (did you mean \"" + best + "\"?)";
+}
+
+std::string list(const std::vector<std::string>& words)
+{
+    std::string text;
+    for (std::size_t i = 0; i < words.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == words.size() ? " or " : ", ") + ("\"" + words[i] + "\"");
+    return text;
+}
+
+const char* typeName(const toml::node& node)
+{
+    switch (node.type()) {
+    case toml::node_type::string:
+        return "a string";
+    case toml::node_type::integer:
+    case toml::node_type::floating_point:
+        return "a number";
+    case toml::node_type::boolean:
+        return "true or false";
+    case toml::node_type::table:
+        return "a table";
+    case toml::node_type::array:
+        return "an array";
+    default:
+        return "a date or time";
+    }
+}
+
+bool regularFile(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+class Reader {
+public:
+    Reader(const std::string& name, ShowPlan& plan, bool requireFiles)
+        : name_(name), plan_(plan), requireFiles_(requireFiles)
+    {
+        folder_ = fs::path(name).parent_path().string();
+    }
+
+    // The first problem, as its one line.
+    std::string error;
+
+    bool read(const toml::table& top)
+    {
+        std::vector<std::string> topKeys(std::begin(kTopKeys), std::end(kTopKeys));
+        for (auto&& [key, value] : top) {
+            const std::string k(key.str());
+            if (std::find(topKeys.begin(), topKeys.end(), k) == topKeys.end())
+                return fail(key.source(), "unknown key \"" + k + "\" at the top of the show" + suggestion(k, topKeys) +
+                                              "; the top takes " + list(topKeys));
+        }
+        if (const toml::node* music = top.get("music")) {
+            if (!file(*music, "\"music\"", plan_.music))
+                return false;
+        }
+        Fit fit = Fit::Cover;
+        if (const toml::node* node = top.get("fit")) {
+            if (!readFit(*node, "\"fit\"", fit))
+                return false;
+        }
+        const toml::node* scenes = top.get("scene");
+        if (!scenes)
+            return fail(top.source(), "the show has no scenes; add a [[scene]] table for each");
+        const toml::array* array = scenes->as_array();
+        if (!array || !array->is_array_of_tables())
+            return fail(scenes->source(), "\"scene\" must be [[scene]] tables, one for each scene");
+        int index = 0;
+        for (const toml::node& node : *array) {
+            ++index;
+            if (!scene(*node.as_table(), index, fit))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    bool fail(const toml::source_region& where, const std::string& what)
+    {
+        error = name_ + ":" + std::to_string(where.begin.line) + ":" + std::to_string(where.begin.column) + ": " + what;
+        return false;
+    }
+
+    bool scene(const toml::table& table, int index, Fit fit)
+    {
+        const std::string which = "scene " + std::to_string(index);
+        ScenePlan plan;
+        plan.line = static_cast<int>(table.source().begin.line);
+        const toml::node* kindNode = table.get("kind");
+        if (!kindNode)
+            return fail(table.source(), which + " has no \"kind\"; give one of " + kindList());
+        const auto kindText = kindNode->value<std::string>();
+        if (!kindText)
+            return fail(kindNode->source(), "\"kind\" in " + which + " must be a string, not " + typeName(*kindNode));
+        const Kind* kind = nullptr;
+        for (const Kind& k : kKinds) {
+            if (*kindText == k.name)
+                kind = &k;
+        }
+        if (!kind) {
+            std::vector<std::string> names;
+            for (const Kind& k : kKinds)
+                names.push_back(k.name);
+            return fail(kindNode->source(), "unknown kind \"" + *kindText + "\" in " + which +
+                                                suggestion(*kindText, names) + "; give one of " + kindList());
+        }
+        plan.kind = kind->kind;
+
+        std::vector<std::string> keys(std::begin(kSceneKeys), std::end(kSceneKeys));
+        for (const char* picture : kind->pictures)
+            keys.push_back(picture);
+        if (kind->complete)
+            keys.push_back("complete");
+        for (auto&& [key, value] : table) {
+            const std::string k(key.str());
+            if (std::find(keys.begin(), keys.end(), k) == keys.end())
+                return fail(key.source(), "unknown key \"" + k + "\" in " + which + " (" + kind->name + ")" +
+                                              suggestion(k, keys) + "; a " + kind->name + " scene takes " +
+                                              list(keys));
+        }
+
+        SceneValues& values = plan.values;
+        if (!time(table, "start", which, values.start) || !time(table, "end", which, values.end))
+            return false;
+        if (values.start >= values.end)
+            return fail(table.get("end")->source(), "\"end\" in " + which + " must be later than its \"start\" (" +
+                                                        number(values.start) + " s)");
+        if (kind->complete) {
+            values.complete = values.end;
+            if (table.get("complete")) {
+                if (!time(table, "complete", which, values.complete))
+                    return false;
+                if (values.complete <= values.start || values.complete > values.end)
+                    return fail(table.get("complete")->source(),
+                                "\"complete\" in " + which + " must lie within the scene, after " +
+                                    number(values.start) + " s and at most " + number(values.end) + " s");
+            }
+        }
+        for (const char* key : kind->pictures) {
+            const toml::node* node = table.get(key);
+            if (!node)
+                return fail(table.source(), which + " (" + kind->name + ") has no \"" + key + "\"; give a picture file");
+            std::string path;
+            if (!file(*node, "\"" + std::string(key) + "\" in " + which, path))
+                return false;
+            values.pictures.push_back(path);
+        }
+        if (const toml::node* node = table.get("shader")) {
+            if (!file(*node, "\"shader\" in " + which, values.shader))
+                return false;
+        }
+        if (const toml::node* node = table.get("name")) {
+            const auto text = node->value<std::string>();
+            if (!text)
+                return fail(node->source(), "\"name\" in " + which + " must be a string, not " + typeName(*node));
+            values.name = *text;
+        }
+        values.fit = fit;
+        if (const toml::node* node = table.get("fit")) {
+            if (!readFit(*node, "\"fit\" in " + which, values.fit))
+                return false;
+        }
+        plan_.scenes.push_back(plan);
+        return true;
+    }
+
+    static std::string kindList()
+    {
+        std::vector<std::string> names;
+        for (const Kind& k : kKinds)
+            names.push_back(k.name);
+        return list(names);
+    }
+
+    static std::string number(double value)
+    {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", value);
+        return text;
+    }
+
+    bool time(const toml::table& table, const char* key, const std::string& which, double& out)
+    {
+        const toml::node* node = table.get(key);
+        if (!node)
+            return fail(table.source(), which + " has no \"" + key + "\"; give it in seconds");
+        if (!node->is_number())
+            return fail(node->source(),
+                        "\"" + std::string(key) + "\" in " + which + " must be a number of seconds, not " + typeName(*node));
+        out = *node->value<double>();
+        if (!std::isfinite(out) || out < 0)
+            return fail(node->source(), "\"" + std::string(key) + "\" in " + which +
+                                            " must be a time of 0 seconds or more, not " + number(out));
+        return true;
+    }
+
+    bool readFit(const toml::node& node, const std::string& what, Fit& fit)
+    {
+        const auto text = node.value<std::string>();
+        if (text && *text == "cover")
+            fit = Fit::Cover;
+        else if (text && *text == "contain")
+            fit = Fit::Contain;
+        else
+            return fail(node.source(), what + " must be \"cover\" or \"contain\"" +
+                                           (text ? ", not \"" + *text + "\"" : ", not " + std::string(typeName(node))));
+        return true;
+    }
+
+    // A file name, found in the show's folder or the built-in data folder.
+    bool file(const toml::node& node, const std::string& what, std::string& path)
+    {
+        const auto name = node.value<std::string>();
+        if (!name)
+            return fail(node.source(), what + " must be a file name in quotes, not " + typeName(node));
+        if (name->empty())
+            return fail(node.source(), what + " is empty; give a file name");
+        const fs::path given(*name);
+        const std::string own = given.is_absolute() ? *name : (fs::path(folder_) / given).lexically_normal().string();
+        if (regularFile(own)) {
+            path = own;
+            return true;
+        }
+        const std::string builtIn = dataFile(name->c_str());
+        if (!given.is_absolute() && regularFile(builtIn)) {
+            path = builtIn;
+            return true;
+        }
+        if (!requireFiles_) {
+            path = own;
+            return true;
+        }
+        return fail(node.source(), what + ": no file \"" + *name + "\" in " +
+                                       (folder_.empty() ? std::string(".") : folder_) +
+                                       (given.is_absolute() ? "" : " or in the built-in data folder"));
+    }
+
+    std::string name_;
+    std::string folder_;
+    ShowPlan& plan_;
+    bool requireFiles_;
+};
+
+} // namespace
+
+std::string showFileIn(const std::string& path)
+{
+    std::error_code ec;
+    return fs::is_directory(path, ec) ? (fs::path(path) / "show.toml").string() : path;
+}
+
+bool readShowFile(const std::string& path, ShowPlan& plan, std::string& error, bool requireFiles)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<std::uintmax_t>(info.st_size) > kMaxShowFileBytes) {
+        error = path + ": too large for a show file (" + std::to_string(info.st_size / 1000000) +
+                " MB; a show file is at most 1 MB)";
+        return false;
+    }
+    std::vector<unsigned char> bytes;
+    if (!vornak_engine::readFileData(path.c_str(), bytes, error))
+        return false;
+    return parseShow(std::string(bytes.begin(), bytes.end()), path, plan, error, requireFiles);
+}
+
+bool parseShow(const std::string& text, const std::string& name, ShowPlan& plan, std::string& error,
+               bool requireFiles)
+{
+    if (text.size() > kMaxShowFileBytes) {
+        error = name + ": too large for a show file (a show file is at most 1 MB)";
+        return false;
+    }
+    toml::parse_result parsed = toml::parse(text, name);
+    if (!parsed) {
+        const toml::parse_error& problem = parsed.error();
+        error = name + ":" + std::to_string(problem.source().begin.line) + ":" +
+                std::to_string(problem.source().begin.column) + ": not a TOML file: " +
+                std::string(problem.description());
+        return false;
+    }
+    ShowPlan read;
+    read.file = name;
+    Reader reader(name, read, requireFiles);
+    if (!reader.read(parsed.table())) {
+        error = reader.error;
+        return false;
+    }
+    plan = std::move(read);
+    return true;
+}
