@@ -1,0 +1,153 @@
+// The show file reader: what a good file becomes, and one line naming
+// FILE:LINE:COLUMN for every way a file can be wrong.
+
+#include "demo/DataFolder.h"
+#include "demo/ShowFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+// A show folder with a few pictures and a built-in data folder beside it.
+class ShowFileTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* name : {"show/a.jpg", "show/b.png", "show/song.ogg", "show/mine.fs", "data/built.jpg",
+                                 "data/default.fs"})
+            dir.write(name, "x");
+        setDataFolder(dir.path() + "/data");
+    }
+    void TearDown() override { setDataFolder("data"); }
+
+    // Reads the text as show/show.toml; "" when it reads, else its one line.
+    std::string problem(const std::string& text)
+    {
+        const std::string path = dir.write("show/show.toml", text);
+        ShowPlan plan;
+        std::string error;
+        if (readShowFile(path, plan, error)) {
+            last = plan;
+            return "";
+        }
+        EXPECT_EQ(error.find('\n'), std::string::npos) << "one line";
+        return error.substr(error.find("show.toml"));
+    }
+
+    TempDir dir;
+    ShowPlan last;
+};
+
+const char* const kStill = "[[scene]]\nkind = \"still\"\nstart = 1\nend = 2\npicture = \"a.jpg\"\n";
+
+TEST_F(ShowFileTest, AGoodFileBecomesItsPlan)
+{
+    ASSERT_EQ(problem("music = \"song.ogg\"\nfit = \"contain\"\n"
+                      "[[scene]]\nkind = \"wipe\"\nstart = 0.5\nend = 4\ncomplete = 3\nfrom = \"a.jpg\"\n"
+                      "to = \"built.jpg\"\nname = \"hello\"\nshader = \"mine.fs\"\n"
+                      "[[scene]]\nkind = \"title\"\nstart = 4\nend = 6\npicture = \"a.jpg\"\noverlay = \"b.png\"\n"
+                      "fit = \"cover\"\n"
+                      "[[scene]]\nkind = \"overlay\"\nstart = 0\nend = 6\npicture = \"a.jpg\"\n"),
+              "");
+    EXPECT_EQ(last.music, dir.path() + "/show/song.ogg");
+    ASSERT_EQ(last.scenes.size(), 3u);
+    const SceneValues& wipe = last.scenes[0].values;
+    EXPECT_EQ(last.scenes[0].kind, SceneKind::Wipe);
+    EXPECT_EQ(wipe.start, 0.5);
+    EXPECT_EQ(wipe.end, 4);
+    EXPECT_EQ(wipe.complete, 3);
+    EXPECT_EQ(wipe.name, "hello");
+    EXPECT_EQ(wipe.shader, dir.path() + "/show/mine.fs");
+    // The folder's own file, else the built-in one.
+    EXPECT_EQ(wipe.pictures, (std::vector<std::string>{dir.path() + "/show/a.jpg", dir.path() + "/data/built.jpg"}));
+    EXPECT_EQ(wipe.fit, Fit::Contain) << "the top's fit";
+    EXPECT_EQ(last.scenes[1].values.fit, Fit::Cover) << "the scene's own fit wins";
+    EXPECT_EQ(last.scenes[1].values.pictures.size(), 2u);
+    EXPECT_EQ(last.scenes[2].kind, SceneKind::Overlay);
+    // Pictures in the order the show first draws them.
+    EXPECT_EQ(last.picturesInOrder(), (std::vector<std::string>{dir.path() + "/show/a.jpg",
+                                                                 dir.path() + "/data/built.jpg",
+                                                                 dir.path() + "/show/b.png"}));
+    // Without music the show is silent; a wipe's completion defaults to its end.
+    ASSERT_EQ(problem("[[scene]]\nkind = \"wipe\"\nstart = 1\nend = 3\nfrom = \"a.jpg\"\nto = \"a.jpg\"\n"), "");
+    EXPECT_EQ(last.music, "");
+    EXPECT_EQ(last.scenes[0].values.complete, 3);
+}
+
+TEST_F(ShowFileTest, EveryMistakeIsOneLineAtItsPlace)
+{
+    const struct {
+        std::string text;
+        std::string line;
+    } cases[] = {
+        {"music = \n", "show.toml:1:9: not a TOML file"},
+        {"\x01\x02\xff\xfe", "show.toml:1:2: not a TOML file"},
+        {"music = \"song.ogg\"\n", "show.toml:1:1: the show has no scenes"},
+        {"colour = 1\n", "show.toml:1:1: unknown key \"colour\" at the top of the show"},
+        {"scene = 3\n", "show.toml:1:9: \"scene\" must be [[scene]] tables"},
+        {"[[scene]]\nstart = 1\n", "show.toml:1:1: scene 1 has no \"kind\""},
+        {"[[scene]]\nkind = \"stil\"\n", "show.toml:2:8: unknown kind \"stil\" in scene 1 (did you mean \"still\"?)"},
+        {"[[scene]]\nkind = 4\n", "show.toml:2:8: \"kind\" in scene 1 must be a string, not a number"},
+        {std::string(kStill) + "[[scene]]\nkind = \"still\"\nstrat = 1\n",
+         "show.toml:8:1: unknown key \"strat\" in scene 2 (still) (did you mean \"start\"?)"},
+        {"[[scene]]\nkind = \"still\"\nend = 2\npicture = \"a.jpg\"\n", "show.toml:1:1: scene 1 has no \"start\""},
+        {"[[scene]]\nkind = \"still\"\nstart = \"one\"\nend = 2\n",
+         "show.toml:3:9: \"start\" in scene 1 must be a number of seconds, not a string"},
+        {"[[scene]]\nkind = \"still\"\nstart = 3\nend = 2\npicture = \"a.jpg\"\n",
+         "show.toml:4:7: \"end\" in scene 1 must be later than its \"start\" (3 s)"},
+        {"[[scene]]\nkind = \"still\"\nstart = -1\nend = 2\n",
+         "show.toml:3:9: \"start\" in scene 1 must be a time of 0 seconds or more, not -1"},
+        {"[[scene]]\nkind = \"still\"\nstart = 0\nend = inf\n",
+         "show.toml:4:7: \"end\" in scene 1 must be a time of 0 seconds or more, not inf"},
+        {"[[scene]]\nkind = \"still\"\nstart = 0\nend = nan\n", "show.toml:4:7: \"end\" in scene 1 must be a time"},
+        {"[[scene]]\nkind = \"wipe\"\nstart = 1\nend = 3\ncomplete = 4\nfrom = \"a.jpg\"\nto = \"a.jpg\"\n",
+         "show.toml:5:12: \"complete\" in scene 1 must lie within the scene"},
+        {"[[scene]]\nkind = \"title\"\nstart = 1\nend = 3\npicture = \"a.jpg\"\n",
+         "show.toml:1:1: scene 1 (title) has no \"overlay\""},
+        {"[[scene]]\nkind = \"still\"\nstart = 1\nend = 3\npicture = \"gone.jpg\"\n",
+         "show.toml:5:11: \"picture\" in scene 1: no file \"gone.jpg\""},
+        {"music = \"gone.mp3\"\n" + std::string(kStill), "show.toml:1:9: \"music\": no file \"gone.mp3\""},
+        {std::string(kStill) + "shader = \"gone.fs\"\n", "show.toml:6:10: \"shader\" in scene 1: no file \"gone.fs\""},
+        {std::string(kStill) + "fit = \"fill\"\n",
+         "show.toml:6:7: \"fit\" in scene 1 must be \"cover\" or \"contain\", not \"fill\""},
+        {std::string(kStill) + "name = 3\n", "show.toml:6:8: \"name\" in scene 1 must be a string, not a number"},
+        {std::string(kStill) + "complete = 1.5\n", "show.toml:6:1: unknown key \"complete\" in scene 1 (still)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string line = problem(c.text);
+        EXPECT_EQ(line.substr(0, c.line.size()), c.line) << line;
+    }
+}
+
+TEST_F(ShowFileTest, WhatIsNoShowFileIsRefusedWithoutReadingIt)
+{
+    ShowPlan plan;
+    std::string error;
+    // A folder means its show.toml.
+    dir.write("show/show.toml", kStill);
+    EXPECT_EQ(showFileIn(dir.path() + "/show"), dir.path() + "/show/show.toml");
+    EXPECT_TRUE(readShowFile(showFileIn(dir.path() + "/show"), plan, error)) << error;
+    // A folder without one, a FIFO and a file over the limit.
+    EXPECT_FALSE(readShowFile(showFileIn(dir.path() + "/data"), plan, error));
+    EXPECT_NE(error.find("data/show.toml"), std::string::npos) << error;
+    const std::string fifo = dir.path() + "/fifo.toml";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(readShowFile(fifo, plan, error));
+    EXPECT_NE(error.find("fifo.toml"), std::string::npos) << error;
+    const std::string big = dir.path() + "/big.toml";
+    std::filesystem::resize_file(dir.write("big.toml", ""), 100u << 20);
+    EXPECT_FALSE(readShowFile(big, plan, error));
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    // The built-in show plays on without a file it lacks: the plan names it where it was looked for.
+    dir.write("show/show.toml", "[[scene]]\nkind = \"still\"\nstart = 1\nend = 2\npicture = \"gone.jpg\"\n");
+    ASSERT_TRUE(readShowFile(dir.path() + "/show/show.toml", plan, error, false)) << error;
+    EXPECT_EQ(plan.scenes.at(0).values.pictures.at(0), dir.path() + "/show/gone.jpg");
+}
+
+} // namespace
