@@ -2,7 +2,7 @@
 
 #include "app/Audio.h"
 #include "app/Clock.h"
-#include "app/StartupTimings.h"
+#include "app/live/StartupTimings.h"
 #include "app/StopSignals.h"
 
 #include <SDL.h>

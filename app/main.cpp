@@ -1,12 +1,12 @@
 // The vornak program: reads its command line, finds the built-in data and the
 // show, then plays the show, previews it or captures it to files.
 
-#include "app/Capture.h"
+#include "app/capture/Capture.h"
 #include "app/DataLocation.h"
-#include "app/LiveShow.h"
+#include "app/live/LiveShow.h"
 #include "app/NewShow.h"
 #include "app/Options.h"
-#include "app/PreviewShow.h"
+#include "app/preview/PreviewShow.h"
 #include "demo/DataFolder.h"
 #include "demo/ShowFile.h"
 

@@ -10,7 +10,7 @@
 
 #include <memory>
 
-class PlannedShow : public ShowDemo {
+class PlannedShow final : public ShowDemo {
 public:
     // Needs a current GL context.
     PlannedShow(int width, int height, ShowPlan plan);

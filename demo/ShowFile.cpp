@@ -11,6 +11,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -95,6 +96,104 @@ const char* typeName(const toml::node& node)
     }
 }
 
+// toml++ 3.3 classifies every non-ASCII character it meets, in strings too,
+// with a table that runs into undefined behaviour for many of them (U+00A1 to
+// U+0499 among them: every accented letter). So it is given none: each
+// character outside ASCII is swapped for one of the supplementary private
+// use area (one code point each, so columns stay right), which the table
+// handles, and swapped back in every string read and every message.
+class Unicode {
+public:
+    std::string protect(const std::string& text)
+    {
+        std::string out;
+        out.reserve(text.size() + text.size() / 2);
+        std::size_t i = 0;
+        while (i < text.size()) {
+            char32_t c = 0;
+            const std::size_t n = decode(text, i, c);
+            if (n == 0) {
+                out += text[i++]; // ASCII, or bytes that are not UTF-8: toml++ refuses those itself
+                continue;
+            }
+            auto found = toPlaceholder_.find(c);
+            if (found == toPlaceholder_.end()) {
+                if (fromPlaceholder_.size() >= kPlaceholders)
+                    tooMany_ = true;
+                const char32_t placeholder = kFirst + static_cast<char32_t>(fromPlaceholder_.size() % kPlaceholders);
+                found = toPlaceholder_.emplace(c, placeholder).first;
+                fromPlaceholder_.emplace(placeholder, c);
+            }
+            encode(found->second, out);
+            i += n;
+        }
+        return out;
+    }
+
+    std::string restore(const std::string& text) const
+    {
+        std::string out;
+        std::size_t i = 0;
+        while (i < text.size()) {
+            char32_t c = 0;
+            const std::size_t n = decode(text, i, c);
+            const auto found = n ? fromPlaceholder_.find(c) : fromPlaceholder_.end();
+            if (found == fromPlaceholder_.end()) {
+                out.append(text, i, n ? n : 1);
+                i += n ? n : 1;
+                continue;
+            }
+            encode(found->second, out);
+            i += n;
+        }
+        return out;
+    }
+
+    bool tooMany() const { return tooMany_; }
+
+private:
+    static constexpr char32_t kFirst = 0xF0000;
+    static constexpr std::size_t kPlaceholders = 0xFFFE;
+
+    // The length of a well-formed multi-byte UTF-8 sequence at i, or 0.
+    static std::size_t decode(const std::string& s, std::size_t i, char32_t& c)
+    {
+        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+        const unsigned char b = byte(i);
+        std::size_t n = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 && b <= 0xDF ? 2 : 0;
+        if (b >= 0xF5 || n == 0 || i + n > s.size())
+            return 0;
+        c = b & (0x7F >> n);
+        for (std::size_t k = 1; k < n; ++k) {
+            if ((byte(i + k) & 0xC0) != 0x80)
+                return 0;
+            c = (c << 6) | (byte(i + k) & 0x3F);
+        }
+        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < least[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return 0;
+        return n;
+    }
+
+    static void encode(char32_t c, std::string& out)
+    {
+        if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        }
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+
+    std::map<char32_t, char32_t> toPlaceholder_, fromPlaceholder_;
+    bool tooMany_ = false;
+};
+
 bool regularFile(const std::string& path)
 {
     struct stat info {};
@@ -103,8 +202,8 @@ bool regularFile(const std::string& path)
 
 class Reader {
 public:
-    Reader(const std::string& name, ShowPlan& plan, bool requireFiles)
-        : name_(name), plan_(plan), requireFiles_(requireFiles)
+    Reader(const std::string& name, ShowPlan& plan, bool requireFiles, const Unicode& unicode)
+        : name_(name), plan_(plan), requireFiles_(requireFiles), unicode_(unicode)
     {
         folder_ = fs::path(name).parent_path().string();
     }
@@ -116,7 +215,7 @@ public:
     {
         std::vector<std::string> topKeys(std::begin(kTopKeys), std::end(kTopKeys));
         for (auto&& [key, value] : top) {
-            const std::string k(key.str());
+            const std::string k = unicode_.restore(std::string(key.str()));
             if (std::find(topKeys.begin(), topKeys.end(), k) == topKeys.end())
                 return fail(key.source(), "unknown key \"" + k + "\" at the top of the show" + suggestion(k, topKeys) +
                                               "; the top takes " + list(topKeys));
@@ -148,8 +247,18 @@ public:
 private:
     bool fail(const toml::source_region& where, const std::string& what)
     {
-        error = name_ + ":" + std::to_string(where.begin.line) + ":" + std::to_string(where.begin.column) + ": " + what;
+        error = name_ + ":" + std::to_string(where.begin.line) + ":" + std::to_string(where.begin.column) + ": " +
+                unicode_.restore(what);
         return false;
+    }
+
+    // A string value as the file has it.
+    std::optional<std::string> text(const toml::node& node) const
+    {
+        auto value = node.value<std::string>();
+        if (value)
+            value = unicode_.restore(*value);
+        return value;
     }
 
     bool scene(const toml::table& table, int index, Fit fit)
@@ -160,7 +269,7 @@ private:
         const toml::node* kindNode = table.get("kind");
         if (!kindNode)
             return fail(table.source(), which + " has no \"kind\"; give one of " + kindList());
-        const auto kindText = kindNode->value<std::string>();
+        const auto kindText = text(*kindNode);
         if (!kindText)
             return fail(kindNode->source(), "\"kind\" in " + which + " must be a string, not " + typeName(*kindNode));
         const Kind* kind = nullptr;
@@ -183,7 +292,7 @@ private:
         if (kind->complete)
             keys.push_back("complete");
         for (auto&& [key, value] : table) {
-            const std::string k(key.str());
+            const std::string k = unicode_.restore(std::string(key.str()));
             if (std::find(keys.begin(), keys.end(), k) == keys.end())
                 return fail(key.source(), "unknown key \"" + k + "\" in " + which + " (" + kind->name + ")" +
                                               suggestion(k, keys) + "; a " + kind->name + " scene takes " +
@@ -221,10 +330,10 @@ private:
                 return false;
         }
         if (const toml::node* node = table.get("name")) {
-            const auto text = node->value<std::string>();
-            if (!text)
+            const auto name = text(*node);
+            if (!name)
                 return fail(node->source(), "\"name\" in " + which + " must be a string, not " + typeName(*node));
-            values.name = *text;
+            values.name = *name;
         }
         values.fit = fit;
         if (const toml::node* node = table.get("fit")) {
@@ -267,21 +376,21 @@ private:
 
     bool readFit(const toml::node& node, const std::string& what, Fit& fit)
     {
-        const auto text = node.value<std::string>();
-        if (text && *text == "cover")
+        const auto given = text(node);
+        if (given && *given == "cover")
             fit = Fit::Cover;
-        else if (text && *text == "contain")
+        else if (given && *given == "contain")
             fit = Fit::Contain;
         else
             return fail(node.source(), what + " must be \"cover\" or \"contain\"" +
-                                           (text ? ", not \"" + *text + "\"" : ", not " + std::string(typeName(node))));
+                                           (given ? ", not \"" + *given + "\"" : ", not " + std::string(typeName(node))));
         return true;
     }
 
     // A file name, found in the show's folder or the built-in data folder.
     bool file(const toml::node& node, const std::string& what, std::string& path)
     {
-        const auto name = node.value<std::string>();
+        const auto name = text(node);
         if (!name)
             return fail(node.source(), what + " must be a file name in quotes, not " + typeName(node));
         if (name->empty())
@@ -310,6 +419,7 @@ private:
     std::string folder_;
     ShowPlan& plan_;
     bool requireFiles_;
+    const Unicode& unicode_;
 };
 
 } // namespace
@@ -342,17 +452,23 @@ bool parseShow(const std::string& text, const std::string& name, ShowPlan& plan,
         error = name + ": too large for a show file (a show file is at most 1 MB)";
         return false;
     }
-    toml::parse_result parsed = toml::parse(text, name);
+    Unicode unicode;
+    const std::string safe = unicode.protect(text);
+    if (unicode.tooMany()) {
+        error = name + ": more different characters than a show file may hold";
+        return false;
+    }
+    toml::parse_result parsed = toml::parse(safe, name);
     if (!parsed) {
         const toml::parse_error& problem = parsed.error();
         error = name + ":" + std::to_string(problem.source().begin.line) + ":" +
                 std::to_string(problem.source().begin.column) + ": not a TOML file: " +
-                std::string(problem.description());
+                unicode.restore(std::string(problem.description()));
         return false;
     }
     ShowPlan read;
     read.file = name;
-    Reader reader(name, read, requireFiles);
+    Reader reader(name, read, requireFiles, unicode);
     if (!reader.read(parsed.table())) {
         error = reader.error;
         return false;

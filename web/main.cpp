@@ -11,6 +11,7 @@
 #include "demo/ShowCore.h"
 #include "demo/ShowFile.h"
 #include "vornak/GL.h"
+#include "vornak/Log.h"
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
@@ -27,6 +28,7 @@ EM_JS(double, pagePlayingTime, (), { return Module.vornakPage.playingTime(); });
 EM_JS(void, pageFrameDrawn, (double t), { Module.vornakPage.frameDrawn(t); });
 EM_JS(void, pageStart, (), { Module.vornakPage.start(); });
 EM_JS(void, pageFailed, (), { Module.vornakPage.failed(); });
+EM_JS(void, pageMessage, (int level, const char* text), { Module.vornakPage.message(level, UTF8ToString(text)); });
 
 namespace {
 
@@ -102,6 +104,12 @@ EM_BOOL frame(double, void*)
     return EM_TRUE;
 }
 
+// The engine's lines go to the page, which shows the problems at its foot.
+void toPage(vornak_engine::LogLevel level, const char* message, void*)
+{
+    pageMessage(static_cast<int>(level), message);
+}
+
 // A click, a tap or a key starts the show (the browser allows sound only then).
 // Esc is left to the browser, which leaves full-screen with it.
 EM_BOOL onKey(int, const EmscriptenKeyboardEvent* event, void*)
@@ -145,6 +153,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE double vornakFrameMilliseconds(double t, int fra
 
 int main()
 {
+    vornak_engine::setLogCallback(toPage);
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
     attributes.majorVersion = 2;
@@ -157,7 +166,8 @@ int main()
     attributes.enableExtensionsByDefault = EM_TRUE;
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(kCanvas, &attributes);
     if (context <= 0 || emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS) {
-        std::fprintf(stderr, "this browser gives no WebGL2 context, which the show needs\n");
+        vornak_engine::logMessage(vornak_engine::LogLevel::Error,
+                                  "this browser gives no WebGL2 context, which the show needs");
         pageFailed();
         return 1;
     }
@@ -168,7 +178,7 @@ int main()
     std::string error;
     // A file the show lacks is named by its reader and the show plays on, as on the desktop.
     if (!readShowFile("data/show.toml", plan, error, false)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+        vornak_engine::logMessage(vornak_engine::LogLevel::Error, error.c_str());
         pageFailed();
         return 1;
     }

@@ -89,6 +89,11 @@
       }
     },
     start,
+    // The engine's lines: Info is the shader diagnostics' standard output, the rest are problems to show.
+    message(level, line) {
+      if (level === 0) console.log(line);
+      else say(line);
+    },
     failed() {
       document.getElementById('progress').hidden = true;
     },
@@ -170,8 +175,8 @@
       canvas: document.getElementById('canvas'),
       wasmBinary: byName.get('vornak.wasm').bytes,
       print: (line) => console.log(line),
-      // The engine's lines on standard error name the file and the reason.
-      printErr: say,
+      // The engine's own lines come through message(); this is the runtime's.
+      printErr: (line) => console.warn(line),
       preRun: [
         () => {
           const FS = window.Module.FS;

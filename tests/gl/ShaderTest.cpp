@@ -1,3 +1,4 @@
+#include "vornak/Log.h"
 #include "vornak/Matrix.h"
 #include "vornak/ShaderError.h"
 #include "vornak/ShaderProgram.h"
@@ -76,6 +77,37 @@ TEST_F(ShaderTest, FailedFragmentShaderPrintsShaderLinkAndValidateBlocks)
     ASSERT_NE(validate, std::string::npos) << out;
     EXPECT_GT(validate, head.size()) << "the link log comes between";
     EXPECT_EQ(out.substr(validate), "\nValidate error\n" + infoLog(program.getProgramID(), true) + "\n");
+}
+
+// With a callback set, the same lines reach it, each with its level, and nothing is printed.
+TEST_F(ShaderTest, AMessageCallbackTakesEveryLineWithItsLevel)
+{
+    std::vector<std::pair<LogLevel, std::string>> lines;
+    setLogCallback([](LogLevel level, const char* message, void* user) {
+        static_cast<std::vector<std::pair<LogLevel, std::string>>*>(user)->emplace_back(level, message);
+    }, &lines);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    ShaderProgram program = draw::makeProgram(dir, draw::kSpriteVS, kBrokenFS);
+    Texture missing((dir.path() + "/missing.png").c_str(), IMG_PNG);
+    setLogCallback(nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_GE(lines.size(), 7u);
+    EXPECT_EQ(lines[0].first, LogLevel::Error);
+    EXPECT_NE(lines[0].second.find(".fs: does not compile"), std::string::npos) << lines[0].second;
+    // The system's own block, as it appears on standard output, one Info line per puts.
+    const std::pair<LogLevel, std::string> block[] = {{LogLevel::Info, "Shader error"},
+                                                      {LogLevel::Info, kBrokenFS}};
+    EXPECT_EQ(lines[1], block[0]);
+    EXPECT_EQ(lines[2], block[1]);
+    EXPECT_EQ(lines[4], std::make_pair(LogLevel::Info, std::string("Link error")));
+    EXPECT_EQ(lines.back().first, LogLevel::Error);
+    EXPECT_EQ(lines.back().second.rfind(dir.path() + "/missing.png: ", 0), 0u) << lines.back().second;
+    // Back to the default: printed again.
+    testing::internal::CaptureStderr();
+    Texture again((dir.path() + "/missing.png").c_str(), IMG_PNG);
+    EXPECT_EQ(testing::internal::GetCapturedStderr().rfind(dir.path() + "/missing.png: ", 0), 0u);
 }
 
 // Shaders that compile but do not link are named together, once.

@@ -125,6 +125,23 @@ TEST_F(ShowFileTest, EveryMistakeIsOneLineAtItsPlace)
     }
 }
 
+TEST_F(ShowFileTest, TextOutsideAsciiReadsAsWrittenAndIsQuotedBackAsWritten)
+{
+    // Accented, Greek, CJK and emoji, in every kind of string and in a comment.
+    dir.write("show/Noël.jpg", "x");
+    ASSERT_EQ(problem("# Joyeux Noël, Καλά Χριστούγεννα\n[[scene]]\nkind = \"still\"\nstart = 1\nend = 2\n"
+                      "picture = 'Noël.jpg'\nname = \"\"\"Καλά ⺀ ﰀ 🎄\"\"\"\n"),
+              "");
+    EXPECT_EQ(last.scenes.at(0).values.name, "Καλά ⺀ ﰀ 🎄");
+    EXPECT_EQ(last.scenes.at(0).values.pictures.at(0), dir.path() + "/show/Noël.jpg");
+    // Columns count characters, and what the file says is quoted as it says it.
+    EXPECT_EQ(problem(std::string(kStill) + "naïve = 1\n"),
+              "show.toml:6:3: not a TOML file: Error while parsing key-value pair: expected '=', saw 'ï'");
+    EXPECT_EQ(problem(std::string(kStill) + "\"naïve\" = \"é\"\n").substr(0, 54),
+              "show.toml:6:1: unknown key \"naïve\" in scene 1 (still)");
+    EXPECT_EQ(problem("[[scene]]\nkind = \"é\" x\n").substr(0, 16), "show.toml:2:12: ");
+}
+
 TEST_F(ShowFileTest, WhatIsNoShowFileIsRefusedWithoutReadingIt)
 {
     ShowPlan plan;

@@ -1,4 +1,4 @@
-#include "app/Preview.h"
+#include "app/preview/Preview.h"
 
 #include "demo/ShowCore.h"
 

@@ -1,4 +1,4 @@
-#include "app/SwapLog.h"
+#include "app/live/SwapLog.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,8 +1,8 @@
 // The capture path on a real context: replay to any time, the offscreen letterbox, frames read back in order.
 
-#include "app/FramePipeline.h"
-#include "app/OffscreenTarget.h"
-#include "app/PngFrames.h"
+#include "app/capture/FramePipeline.h"
+#include "app/capture/OffscreenTarget.h"
+#include "app/capture/PngFrames.h"
 #include "demo/Presentation.h"
 #include "demo/CandyScene.h"
 #include "demo/Christmas.h"

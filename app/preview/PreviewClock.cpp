@@ -1,4 +1,4 @@
-#include "app/PreviewClock.h"
+#include "app/preview/PreviewClock.h"
 
 #include <algorithm>
 #include <cmath>

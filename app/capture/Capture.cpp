@@ -1,14 +1,14 @@
-#include "app/Capture.h"
+#include "app/capture/Capture.h"
 
 #include "app/Audio.h"
 #include "app/Clock.h"
-#include "app/FramePipeline.h"
-#include "app/OffscreenTarget.h"
-#include "app/PngFrames.h"
-#include "app/Progress.h"
+#include "app/capture/FramePipeline.h"
+#include "app/capture/OffscreenTarget.h"
+#include "app/capture/PngFrames.h"
+#include "app/capture/Progress.h"
 #include "app/ShowWindow.h"
 #include "app/StopSignals.h"
-#include "app/VideoEncoder.h"
+#include "app/capture/VideoEncoder.h"
 #include "demo/ShowCore.h"
 
 #include <SDL.h>

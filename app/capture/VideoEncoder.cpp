@@ -1,4 +1,4 @@
-#include "app/VideoEncoder.h"
+#include "app/capture/VideoEncoder.h"
 
 #include <algorithm>
 #include <cerrno>

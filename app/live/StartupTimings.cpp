@@ -1,4 +1,4 @@
-#include "app/StartupTimings.h"
+#include "app/live/StartupTimings.h"
 
 #include <chrono>
 #include <cstdio>

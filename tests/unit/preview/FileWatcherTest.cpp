@@ -1,6 +1,6 @@
 // Polling a folder for changed files: edits, new and deleted files, sub-folders, the interval.
 
-#include "app/FileWatcher.h"
+#include "app/preview/FileWatcher.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/PreviewMusic.h"
+#include "app/preview/PreviewMusic.h"
 
 // SDL_mixer 2.6 measures the track; before it, nothing does.
 double PreviewMusic::length() const

@@ -6,7 +6,7 @@
 // the GL thread goes on. Plain glReadPixels into memory is kept for
 // comparison (benchmarks).
 
-#include "app/FrameSink.h"
+#include "app/capture/FrameSink.h"
 
 #include <GL/glew.h>
 

@@ -5,7 +5,7 @@
 // yuv420p plus AAC. It writes to "OUT.partial" and finish() renames that to
 // OUT once ffmpeg has ended well; any failure removes it.
 
-#include "app/FrameSink.h"
+#include "app/capture/FrameSink.h"
 
 #include <sys/types.h>
 

@@ -1,4 +1,4 @@
-#include "app/Progress.h"
+#include "app/capture/Progress.h"
 
 #include <cstdio>
 #include <unistd.h>

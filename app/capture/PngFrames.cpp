@@ -1,4 +1,4 @@
-#include "app/PngFrames.h"
+#include "app/capture/PngFrames.h"
 
 #include <png.h>
 

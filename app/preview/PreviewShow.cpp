@@ -1,9 +1,9 @@
-#include "app/PreviewShow.h"
+#include "app/preview/PreviewShow.h"
 
-#include "app/FileWatcher.h"
+#include "app/preview/FileWatcher.h"
 #include "app/FramePacer.h"
 #include "app/Audio.h"
-#include "app/Preview.h"
+#include "app/preview/Preview.h"
 #include "app/ShowStage.h"
 #include "app/StopSignals.h"
 #include "demo/DataFolder.h"

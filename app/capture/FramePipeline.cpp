@@ -1,4 +1,4 @@
-#include "app/FramePipeline.h"
+#include "app/capture/FramePipeline.h"
 
 #include <chrono>
 

@@ -1,12 +1,12 @@
-#include "app/LiveShow.h"
+#include "app/live/LiveShow.h"
 
 #include "app/Audio.h"
 #include "app/Clock.h"
 #include "app/FramePacer.h"
 #include "app/ShowStage.h"
-#include "app/StartupTimings.h"
+#include "app/live/StartupTimings.h"
 #include "app/StopSignals.h"
-#include "app/SwapLog.h"
+#include "app/live/SwapLog.h"
 
 #include <GL/glew.h>
 #include <SDL.h>

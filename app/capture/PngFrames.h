@@ -5,7 +5,7 @@
 // "NAME.partial" and renamed when complete; abandon() removes every file of
 // this capture, so a failed sequence is not mistaken for a finished one.
 
-#include "app/FrameSink.h"
+#include "app/capture/FrameSink.h"
 
 #include <string>
 #include <vector>

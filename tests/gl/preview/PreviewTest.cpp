@@ -1,7 +1,7 @@
 // The preview on a real context: every frame it draws after seeks, pauses and
 // keys is the frame an uninterrupted 60 fps run draws at that time.
 
-#include "app/Preview.h"
+#include "app/preview/Preview.h"
 #include "demo/Christmas.h"
 #include "support/GLTest.h"
 #include "support/ShowFixture.h"

@@ -1,4 +1,4 @@
-#include "app/OffscreenTarget.h"
+#include "app/capture/OffscreenTarget.h"
 
 #include <algorithm>
 

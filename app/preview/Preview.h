@@ -6,8 +6,8 @@
 // screen at the clock's time, the candy zoom included, however it got there.
 // It owns no window: the caller feeds it keys and wall time and presents.
 
-#include "app/PreviewClock.h"
-#include "app/PreviewMusic.h"
+#include "app/preview/PreviewClock.h"
+#include "app/preview/PreviewMusic.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>

@@ -1,4 +1,4 @@
-#include "app/FileWatcher.h"
+#include "app/preview/FileWatcher.h"
 
 #include <sys/stat.h>
 

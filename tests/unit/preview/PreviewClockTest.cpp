@@ -1,6 +1,6 @@
 // The preview's clock: frames of the 60 fps grid, following the music, speeds, loops and the end.
 
-#include "app/PreviewClock.h"
+#include "app/preview/PreviewClock.h"
 
 #include <gtest/gtest.h>
 
