@@ -13,11 +13,11 @@
 
 #include "app/Audio.h"
 #include "app/Clock.h"
-#include "app/FramePipeline.h"
-#include "app/OffscreenTarget.h"
+#include "app/capture/FramePipeline.h"
+#include "app/capture/OffscreenTarget.h"
 #include "demo/Presentation.h"
 #include "app/ShowWindow.h"
-#include "app/VideoEncoder.h"
+#include "app/capture/VideoEncoder.h"
 #include "demo/Christmas.h"
 #include "demo/DataFolder.h"
 
