@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -194,6 +195,26 @@ private:
     bool tooMany_ = false;
 };
 
+// A message stays one line whatever the file holds: control characters are written as escapes.
+std::string oneLine(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        } else
+            out += c;
+    }
+    return out;
+}
+
 bool regularFile(const std::string& path)
 {
     struct stat info {};
@@ -248,7 +269,7 @@ private:
     bool fail(const toml::source_region& where, const std::string& what)
     {
         error = name_ + ":" + std::to_string(where.begin.line) + ":" + std::to_string(where.begin.column) + ": " +
-                unicode_.restore(what);
+                oneLine(unicode_.restore(what));
         return false;
     }
 
@@ -463,7 +484,7 @@ bool parseShow(const std::string& text, const std::string& name, ShowPlan& plan,
         const toml::parse_error& problem = parsed.error();
         error = name + ":" + std::to_string(problem.source().begin.line) + ":" +
                 std::to_string(problem.source().begin.column) + ": not a TOML file: " +
-                unicode.restore(std::string(problem.description()));
+                oneLine(unicode.restore(std::string(problem.description())));
         return false;
     }
     ShowPlan read;

@@ -86,6 +86,7 @@ TEST_F(ShowFileTest, EveryMistakeIsOneLineAtItsPlace)
         std::string line;
     } cases[] = {
         {"music = \n", "show.toml:1:9: not a TOML file"},
+        {"start =n\n", "show.toml:1:9: not a TOML file: Error while parsing floating-point: expected 'nan', saw 'n\\n'"},
         {"\x01\x02\xff\xfe", "show.toml:1:2: not a TOML file"},
         {"music = \"song.ogg\"\n", "show.toml:1:1: the show has no scenes"},
         {"colour = 1\n", "show.toml:1:1: unknown key \"colour\" at the top of the show"},

@@ -124,4 +124,55 @@ TEST(PreviewKeys, KeysSeekAndPauseAndAWatchedShaderEditReachesTheScreen)
     EXPECT_NE(r.err.find("religion.fs"), std::string::npos) << r.err;
 }
 
+TEST(PreviewKeys, AWatchedShowFileEditIsPlayedAndABrokenOneKeepsTheLastGoodShow)
+{
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through scripts/test, which provides a display";
+    TempDir dir;
+    const std::string folder = dir.path() + "/greeting";
+    ASSERT_EQ(Process(kBinary, {"--new-show", folder}, dir.path()).wait(30).status, 0);
+    Process vornak(kBinary, {"--preview", "--watch", "--window", "640x360", "--at", "11", "--show", folder}, dir.path());
+    std::string window;
+    waitFor([&] {
+        window = shell("xdotool search --onlyvisible --name '^Vornak preview' 2>/dev/null | head -n 1 | tr -d '\\n'");
+        return !window.empty() || !vornak.running();
+    }, 60);
+    ASSERT_FALSE(window.empty()) << "no preview window";
+    const auto title = [&] { return shell("xdotool getwindowname " + window + " 2>/dev/null | tr -d '\\n'"); };
+    const auto titleHas = [&](const char* word) {
+        return waitFor([&] { return title().find(word) != std::string::npos; });
+    };
+    const auto windowImage = [&] {
+        return Image::fromCommand("xwd -id " + window + " -silent | convert xwd:- ppm:- 2>/dev/null");
+    };
+    ASSERT_TRUE(titleHas("toys")) << title();
+    shell("xdotool windowactivate --sync " + window + " >/dev/null 2>&1; xdotool key space");
+    ASSERT_TRUE(titleHas("paused")) << title();
+    usleep(300000);
+    const Image toys = windowImage();
+    // The still at 11 s shows the sweets instead, under a new name, at the same time.
+    std::string show = readFile(folder + "/show.toml");
+    const std::size_t at = show.find("name = \"toys\"");
+    ASSERT_NE(at, std::string::npos);
+    show.replace(at, 13, "name = \"sweets\"");
+    show.replace(show.find("\"toys.jpg\"", at), 10, "\"candy.jpg\"");
+    dir.write("greeting/show.toml", show);
+    ASSERT_TRUE(titleHas("sweets")) << title();
+    EXPECT_TRUE(titleHas("paused")) << title();
+    Image sweets;
+    waitFor([&] { return meanDifference(sweets = windowImage(), toys) >= 20; });
+    EXPECT_GT(meanDifference(sweets, toys), 20) << "the new picture never reached the screen";
+    // A show file with a mistake says where, and the last good show stays.
+    const std::size_t said = vornak.errorSoFar().size();
+    dir.write("greeting/show.toml", show + "strat = 1\n");
+    ASSERT_TRUE(waitFor([&] { return vornak.errorSoFar().find("show.toml:", said) != std::string::npos; }))
+        << vornak.errorSoFar();
+    EXPECT_NE(vornak.errorSoFar().find("unknown key \"strat\"", said), std::string::npos) << vornak.errorSoFar();
+    usleep(300000);
+    EXPECT_LT(meanDifference(windowImage(), sweets), 2) << "a broken show file changed the picture";
+    EXPECT_NE(title().find("sweets"), std::string::npos) << title();
+    ASSERT_TRUE(vornak.running()) << "a broken show file stopped the preview";
+    shell("xdotool windowactivate --sync " + window + " >/dev/null 2>&1; xdotool key Escape");
+    EXPECT_EQ(vornak.wait(30).status, 0);
+}
+
 } // namespace
