@@ -11,8 +11,30 @@ ShowCore::~ShowCore() = default;
 void ShowCore::startDecoding()
 {
     pictures_ = std::make_unique<vornak_engine::DecodeQueue>();
-    for (const std::string& picture : plan_.picturesInOrder())
+    toDecode_ = plan_.picturesByFirstUse();
+    queued_ = 0;
+    queueAhead(0);
+}
+
+void ShowCore::queueAhead(double t)
+{
+    constexpr std::size_t kAhead = 3;
+    constexpr double kDue = 2.0;
+    std::size_t waiting = queued_;
+    if (show_) {
+        // Those queued and not yet uploaded.
+        waiting = 0;
+        for (vornak_engine::Texture* picture : show_->picturesWaiting()) {
+            const std::string path = show_->resources().pathOf(picture);
+            for (std::size_t i = 0; i < queued_; ++i)
+                waiting += toDecode_[i].first == path;
+        }
+    }
+    while (queued_ < toDecode_.size() && (waiting < kAhead || toDecode_[queued_].second - t < kDue)) {
+        const std::string& picture = toDecode_[queued_++].first;
         pictures_->add(picture.c_str(), pictureType(picture));
+        ++waiting;
+    }
 }
 
 void ShowCore::init(int width, int height)
@@ -61,6 +83,8 @@ void ShowCore::frame(double t, int width, int height, bool clear)
 
 bool ShowCore::workLater(double t)
 {
+    if (pictures_)
+        queueAhead(t);
     const bool left = show_->workLater(t);
     // Every picture is in: the decoding threads can go.
     if (pictures_ && show_->picturesWaiting().empty()) {

@@ -75,7 +75,14 @@ public:
     PlannedShow& show() { return *show_; }
 
 private:
+    // Keeps a few pictures decoding ahead of those uploaded, and every picture
+    // due within a moment of t: more would hold a photo's pixels each and
+    // take the processor from the frames.
+    void queueAhead(double t);
+
     ShowPlan plan_;
+    std::vector<std::pair<std::string, double>> toDecode_; // by first use
+    std::size_t queued_ = 0; // of toDecode_
     Presentation presentation_;
     std::unique_ptr<vornak_engine::DecodeQueue> pictures_;
     std::unique_ptr<PlannedShow> show_;

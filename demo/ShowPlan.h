@@ -25,6 +25,8 @@ struct ShowPlan {
 
     // Every picture once, in the order the show first draws them (by start, then list order).
     std::vector<std::string> picturesInOrder() const;
+    // The same, each with the start of the first scene that draws it.
+    std::vector<std::pair<std::string, double>> picturesByFirstUse() const;
 };
 
 // The kinds' names in the show file.
