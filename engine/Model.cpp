@@ -9,6 +9,7 @@
 #include "vornak/internal/CornerVertices.h"
 #include "vornak/internal/FaceCorners.h"
 #include "vornak/internal/FaceNormals.h"
+#include "vornak/internal/GlDialect.h"
 #include "vornak/internal/LargePages.h"
 #include "vornak/internal/MaterialRanges.h"
 #include "vornak/internal/Triangulation.h"
@@ -381,18 +382,17 @@ void Model::createOpenGLBinding()
                  indices.data(), GL_STATIC_DRAW);
     glBindVertexArray(0);
 
-    // The white picture of plain materials; the unpack buffer a caller left bound
-    // would turn the pointer into an offset, so it is set aside for the upload.
-    GLint unpackBuffer = 0;
-    glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
-    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    // The white picture of plain materials, read from our texel whatever unpack
+    // state (a bound unpack buffer, skipped rows) the caller left.
     const unsigned char texel[4] = {255, 255, 255, 255};
     glGenTextures(1, &white);
     glBindTexture(GL_TEXTURE_2D, white);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    {
+        const gl::TightRows tight;
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(unpackBuffer));
 
     // One texture per picture file, however many materials use it.
     std::unordered_map<std::string, GLuint> loaded; // 0 where the file would not load
