@@ -306,13 +306,15 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
         } else {
             for (int c = 0; c < count; ++c) {
                 const obj::Corner& corner = corners[c];
-                if (corner.normal >= 0)
-                    vertexOf[c] = vertices.share(corner, 0);
-                else if (group == 0)
-                    vertexOf[c] = vertices.make(corner, flatNormal); // s off: no sharing across faces
-                else
-                    vertexOf[c] = vertices.share(
-                        corner, sums.add(static_cast<std::size_t>(corner.position), group, faceNormal));
+                int sum = 0;
+                if (corner.normal < 0) {
+                    if (group == 0) {
+                        vertexOf[c] = vertices.make(corner, flatNormal); // s off: no sharing across faces
+                        continue;
+                    }
+                    sum = sums.add(static_cast<std::size_t>(corner.position), group, faceNormal);
+                }
+                vertexOf[c] = vertices.share(corner, sum);
             }
         }
 

@@ -28,8 +28,6 @@ public:
         return taken;
     }
     std::size_t size() const { return static_cast<std::size_t>(next - list.data()); }
-    // What was written so far, until the list next grows.
-    T* data() const { return list.data(); }
     void finish() { list.resize(size()); }
 
 private:

@@ -17,7 +17,7 @@ namespace vornak_engine::obj {
 
 // Newell's normal: twice the area, pointing out of a counter-clockwise face, and
 // sound for faces that are not quite flat. Corners must name positions.
-inline void polygonNormal(const float* positions, const Corner* corners, int count, float out[3])
+static inline void polygonNormal(const float* positions, const Corner* corners, int count, float out[3])
 {
     if (count == 3) {
         // The same for a triangle, in fewer steps: the cross product of two edges.
@@ -42,7 +42,7 @@ inline void polygonNormal(const float* positions, const Corner* corners, int cou
 }
 
 // To unit length; a zero or unbounded vector stays as it is.
-inline void normalise(float* v)
+static inline void normalise(float* v)
 {
     const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
     if (length > 0.0f && std::isfinite(length)) {

@@ -85,7 +85,6 @@ void ObjChunks::readRange(const Source& source, std::size_t from, std::size_t to
         if (at >= to)
             return;
     }
-    ObjLineReader lines(out);
     const std::size_t total = source.size;
     std::size_t held = 0;
     for (;;) {
@@ -97,7 +96,7 @@ void ObjChunks::readRange(const Source& source, std::size_t from, std::size_t to
         data[held] = '\0';
         const std::size_t before[4] = {out.vertices.size(), out.textCoords.size(), out.normals.size(),
                                        out.faces.size()};
-        const std::size_t used = lines.readLines(data, held, atEnd, to - at);
+        const std::size_t used = ObjLineReader::readLines(out, data, held, atEnd, to - at);
         at += used;
         if (out.ended || at >= to || atEnd)
             return;

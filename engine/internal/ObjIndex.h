@@ -23,7 +23,7 @@ constexpr int kOutOfRange = -2;
 
 // The stored index minus 1, as the face records' getters give it: wrapping as
 // unsigned arithmetic does, never overflowing.
-inline int minusOne(int written)
+static inline int minusOne(int written)
 {
     return static_cast<int>(static_cast<unsigned>(written) - 1u);
 }
@@ -31,7 +31,7 @@ inline int minusOne(int written)
 // 0-based into a list of `limit` entries, kNone for 0, kOutOfRange for anything
 // outside it. `before` is how many entries the list held when the face was read;
 // 0 serves for a face with no relative index.
-inline int resolve(int written, long long before, std::size_t limit)
+static inline int resolve(int written, long long before, std::size_t limit)
 {
     if (written > 0)
         return static_cast<std::size_t>(written) - 1 < limit ? written - 1 : kOutOfRange;
@@ -43,7 +43,7 @@ inline int resolve(int written, long long before, std::size_t limit)
 
 // A relative index as the 1-based one it names, counted back from `before`; 0 when
 // it names none. Any other index as written.
-inline int absolute(int written, long long before)
+static inline int absolute(int written, long long before)
 {
     if (written >= 0)
         return written;

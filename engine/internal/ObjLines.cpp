@@ -34,7 +34,7 @@ inline bool reachLineEnd(const char*& p, const char* line)
 
 } // namespace
 
-std::size_t ObjLineReader::readLines(const char* bytes, std::size_t size, bool atEnd, std::size_t stopAt)
+std::size_t ObjLineReader::readLines(ObjReader& out, const char* bytes, std::size_t size, bool atEnd, std::size_t stopAt)
 {
     const char* const end = bytes + size;
     std::size_t used = 0;
@@ -42,7 +42,7 @@ std::size_t ObjLineReader::readLines(const char* bytes, std::size_t size, bool a
         const char* line = bytes + used;
         const char* next = nullptr;
         ++out.lines;
-        if (readLineFast(line, end, next)) {
+        if (readLineFast(out, line, end, next)) {
             used = static_cast<std::size_t>(next - bytes);
             continue;
         }
@@ -67,14 +67,14 @@ std::size_t ObjLineReader::readLines(const char* bytes, std::size_t size, bool a
         // The line is a C string: a NUL in it ends what is seen of it.
         if (const void* nul = std::memchr(line, '\0', static_cast<std::size_t>(lineEnd - line)))
             lineEnd = static_cast<const char*>(nul);
-        readLine(line, lineEnd);
+        readLine(out, line, lineEnd);
     }
     return used;
 }
 
 // The buffer ends in a 0 byte: every loop here stops at a 0, so none needs a bound.
 // A 0 inside the text sends the line to the general path.
-bool ObjLineReader::readLineFast(const char* line, const char* end, const char*& next)
+bool ObjLineReader::readLineFast(ObjReader& out, const char* line, const char* end, const char*& next)
 {
     const char* p = line;
     if (p[0] == 'v') {
@@ -155,7 +155,7 @@ bool ObjLineReader::readLineFast(const char* line, const char* end, const char*&
         }
         if (!reachLineEnd(p, line))
             return false;
-        addFace(face, more, moreCorners);
+        addFace(out, face, more, moreCorners);
         next = p + 1;
         return true;
     }
@@ -171,27 +171,27 @@ skipped:
     return true;
 }
 
-void ObjLineReader::readLine(const char* line, const char* end)
+void ObjLineReader::readLine(ObjReader& out, const char* line, const char* end)
 {
     const std::size_t length = static_cast<std::size_t>(end - line);
     if (length < 2)
         return;
     if (line[0] == 'v') {
         if (line[1] == ' ') {
-            readValues(line, end, 3, out.vertices);
+            readValues(out, line, end, 3, out.vertices);
         } else if (line[1] == 't') {
             out.hasText = true;
-            readValues(line, end, 2, out.textCoords);
+            readValues(out, line, end, 2, out.textCoords);
         } else if (line[1] == 'n') {
             out.hasNormals = true;
-            readValues(line, end, 3, out.normals);
+            readValues(out, line, end, 3, out.normals);
         }
     } else if (line[0] == 'f' && line[1] == ' ') {
         MeshIndex face;
         if (MeshIndex::readFace(line, end, face) < 3) {
             out.shortFaces.add(out.lines);
         } else if (!out.keepPolygons) {
-            addFace(face);
+            addFace(out, face);
         } else {
             // The corners after the third, read piece by piece as readFace reads them.
             const char* p = line;
@@ -222,14 +222,14 @@ void ObjLineReader::readLine(const char* line, const char* end)
                     ++p;
                 }
             }
-            addFace(face, more, moreCorners);
+            addFace(out, face, more, moreCorners);
         }
     } else if (out.keepPolygons) {
-        readMark(line, end);
+        readMark(out, line, end);
     }
 }
 
-bool ObjLineReader::readMark(const char* line, const char* end)
+bool ObjLineReader::readMark(ObjReader& out, const char* line, const char* end)
 {
     ObjReader::MarkKind kind;
     const char* p;
@@ -261,7 +261,7 @@ bool ObjLineReader::readMark(const char* line, const char* end)
 
 // Skips the keyword and appends `count` values; missing ones are 0 so that every
 // line adds one whole entry and later indices keep their meaning.
-void ObjLineReader::readValues(const char* p, const char* end, int count, std::vector<float>& list)
+void ObjLineReader::readValues(ObjReader& out, const char* p, const char* end, int count, std::vector<float>& list)
 {
     while (p < end && isSeparator(*p))
         ++p;
@@ -285,10 +285,10 @@ void ObjLineReader::readValues(const char* p, const char* end, int count, std::v
         out.paddedLines.add(out.lines);
 }
 
-void ObjLineReader::addFace(const MeshIndex& face, const int* more, int moreCorners)
+void ObjLineReader::addFace(ObjReader& out, const MeshIndex& face, const int* more, int moreCorners)
 {
     if (moreCorners == 0) {
-        addFace(face);
+        addFace(out, face);
         return;
     }
     int bits = 0;
@@ -300,10 +300,10 @@ void ObjLineReader::addFace(const MeshIndex& face, const int* more, int moreCorn
                                      static_cast<long long>(out.normals.size() / 3)});
     out.polygons.push_back({out.faces.size(), out.extraCorners.size() / 3, moreCorners});
     out.extraCorners.insert(out.extraCorners.end(), more, more + 3 * moreCorners);
-    addFace(face);
+    addFace(out, face);
 }
 
-void ObjLineReader::addFace(const MeshIndex& face)
+void ObjLineReader::addFace(ObjReader& out, const MeshIndex& face)
 {
     if (anyRelative(face))
         out.relativeFaces.push_back({out.faces.size(), static_cast<long long>(out.vertices.size() / 3),

@@ -15,27 +15,25 @@
 
 namespace vornak_engine {
 
+// The reader is passed along, not kept: one indirection less on every line.
 class ObjLineReader {
 public:
-    explicit ObjLineReader(ObjReader& out) : out(out) {}
-
-    // Reads the lines that start before `stopAt` in [bytes, bytes + size); the last,
-    // unterminated one only when atEnd. bytes[size] must be 0, with kPadding more
-    // bytes readable after it. Returns the bytes used; what is left starts a line and
-    // must be offered again.
-    std::size_t readLines(const char* bytes, std::size_t size, bool atEnd, std::size_t stopAt);
+    // Reads into `out` the lines that start before `stopAt` in [bytes, bytes + size);
+    // the last, unterminated one only when atEnd. bytes[size] must be 0, with
+    // kPadding more bytes readable after it. Returns the bytes used; what is left
+    // starts a line and must be offered again.
+    static std::size_t readLines(ObjReader& out, const char* bytes, std::size_t size, bool atEnd,
+                                 std::size_t stopAt);
 
 private:
     // The common lines; false leaves the line, untouched, to readLine.
-    bool readLineFast(const char* line, const char* end, const char*& next);
-    void readLine(const char* line, const char* end);
-    void readValues(const char* p, const char* end, int count, std::vector<float>& list);
-    void addFace(const MeshIndex& face);
-    void addFace(const MeshIndex& face, const int* more, int moreCorners);
+    static bool readLineFast(ObjReader& out, const char* line, const char* end, const char*& next);
+    static void readLine(ObjReader& out, const char* line, const char* end);
+    static void readValues(ObjReader& out, const char* p, const char* end, int count, std::vector<float>& list);
+    static void addFace(ObjReader& out, const MeshIndex& face);
+    static void addFace(ObjReader& out, const MeshIndex& face, const int* more, int moreCorners);
     // The s, usemtl and mtllib lines; false for any other line.
-    bool readMark(const char* line, const char* end);
-
-    ObjReader& out;
+    static bool readMark(ObjReader& out, const char* line, const char* end);
 };
 
 } // namespace vornak_engine

@@ -55,7 +55,7 @@ constexpr std::uint64_t kExactMantissa = std::uint64_t(1) << 53;
 
 // m × 10^exponent in one IEEE operation on exact operands: correctly rounded, as
 // atof gives it, for m up to 2^53 and a power of ten up to 22.
-inline double scale(std::uint64_t mantissa, int exponent)
+static inline double scale(std::uint64_t mantissa, int exponent)
 {
     const double m = static_cast<double>(mantissa);
     return exponent < 0 ? m / kPowers[-exponent] : m * kPowers[exponent];
@@ -65,7 +65,7 @@ inline double scale(std::uint64_t mantissa, int exponent)
 // within 3 units in the last place of the quotient scale() gives, so it narrows to the
 // same float unless it lies that close to a point halfway between two floats; then
 // the division decides.
-inline float scaleToFloat(std::uint64_t mantissa, int exponent)
+static inline float scaleToFloat(std::uint64_t mantissa, int exponent)
 {
     if (exponent >= 0)
         return static_cast<float>(static_cast<double>(mantissa) * kPowers[exponent]);
@@ -81,7 +81,7 @@ inline float scaleToFloat(std::uint64_t mantissa, int exponent)
 
 // How many decimal digits (up to 8) start at p, and their value, from one 8-byte
 // load: no loop and no branch on the length, which varies from number to number.
-inline unsigned leadingDigits(const char* p, std::uint64_t& value)
+static inline unsigned leadingDigits(const char* p, std::uint64_t& value)
 {
     std::uint64_t bytes;
     std::memcpy(&bytes, p, sizeof bytes);
@@ -103,9 +103,9 @@ inline unsigned leadingDigits(const char* p, std::uint64_t& value)
 
 // Appends the digits at q to mantissa; returns how many there were. Past 19 digits
 // the mantissa wraps, and the caller refuses such numbers.
-inline long appendDigits(const char*& q, std::uint64_t& mantissa)
+static inline long appendDigits(const char*& q, std::uint64_t& mantissa)
 {
-    constexpr std::uint64_t kScale[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+    static constexpr std::uint64_t kScale[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
     long digits = 0;
     for (;;) {
         std::uint64_t value;
@@ -121,7 +121,7 @@ inline long appendDigits(const char*& q, std::uint64_t& mantissa)
 // The number starting at p, as toFloat reads it, p left at the token's end. False
 // (p unchanged) for what only toFloat reads: hex, inf, nan, long or far-scaled
 // numbers, white space before the number.
-inline bool fastFloat(const char*& p, float& out)
+static inline bool fastFloat(const char*& p, float& out)
 {
     const char* q = p;
     const bool negative = *q == '-';
@@ -180,7 +180,7 @@ inline bool fastFloat(const char*& p, float& out)
 // One slash-separated piece of a face corner as atoi reads it; p is left on the
 // slash, blank or newline after it. False for what only toIndex reads: white space
 // before the number, nine digits or more (clamping).
-inline bool fastIndex(const char*& p, int& out)
+static inline bool fastIndex(const char*& p, int& out)
 {
     const char* q = p;
     if (isInnerSpace(*q))

@@ -13,7 +13,7 @@
 namespace vornak_engine::obj {
 
 // True when every triangle of the fan from corner 0 turns the face's way.
-inline bool fanTurnsAlong(const float* positions, const Corner* corners, int count, const float normal[3])
+static inline bool fanTurnsAlong(const float* positions, const Corner* corners, int count, const float normal[3])
 {
     const float* first = positions + 3 * corners[0].position;
     bool fan = true;
@@ -34,7 +34,7 @@ void triangulateByEars(const float* positions, const Corner* corners, int count,
 
 // 3 × (count - 2) corner numbers to `out`; `normal` is the face's (polygonNormal).
 // The fan is checked inline; only other faces pay for a call.
-inline void triangulate(const float* positions, const Corner* corners, int count, const float normal[3], int* out)
+static inline void triangulate(const float* positions, const Corner* corners, int count, const float normal[3], int* out)
 {
     if (!fanTurnsAlong(positions, corners, count, normal)) {
         triangulateByEars(positions, corners, count, normal, out);
