@@ -5,7 +5,8 @@
 // The normals Model makes where a file gives none: a face's own, by Newell's
 // method, flat under `s off`; and within a smoothing group, at each position the
 // sum of the normals of the group's faces that meet there, normalised once all
-// are in, so a bigger face weighs more.
+// are in, so a bigger face weighs more. The per-face helpers are static inline
+// (see ObjNumbers.h).
 
 #include "vornak/internal/ObjIndex.h"
 

@@ -6,6 +6,7 @@
 // the face records, Mesh3D and Model alike. Written indices are 1-based, 0 for
 // none, or relative: -1 is the last entry the list held when the face was read.
 // Lists are taken to hold fewer than 2^31 entries (a file of many gigabytes).
+// Static inline, as the helpers of every hot loop here: see ObjNumbers.h.
 
 #include <climits>
 #include <cstddef>

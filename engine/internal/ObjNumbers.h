@@ -5,8 +5,10 @@
 // The numbers of OBJ lines, read exactly as atof (narrowed to float) and atoi
 // (clamped where atoi itself is undefined) read them, only faster: plain decimals
 // in one correctly rounded operation, everything else through strtod. The fast
-// forms run on a buffer that ends in a 0 byte with kPadding more bytes readable,
-// and are inline: the reader calls them for every number of a big file.
+// forms run on a buffer that ends in a 0 byte with kPadding more bytes readable.
+// They are static inline: each unit gets its own copy, which the compiler inlines
+// at its one call as it would a file-local helper; shared inline functions were left
+// as calls, and the reader calls them for every number of a big file.
 
 #include "vornak/internal/ObjSyntax.h"
 

@@ -6,7 +6,8 @@
 // fan from corner 0 where it covers the face exactly once (every convex face), else
 // ears cut in the plane the face's normal points out of, so no triangle covers what
 // lies outside the outline. A crossing or degenerate outline still gives triangles of
-// its own corners, in the face's winding.
+// its own corners, in the face's winding. The fan check is static inline (see
+// ObjNumbers.h): most faces never leave it.
 
 #include "vornak/internal/ObjIndex.h"
 
