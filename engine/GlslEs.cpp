@@ -66,15 +66,44 @@ bool startsWith(const std::string& s, const char* prefix)
     return s.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
 
+// Every sampler type GLSL ES 3.00 has. Only sampler2D and samplerCube come with a
+// default precision, and only lowp: each gets highp in the ES text.
+const char* const kEsSamplers[] = {
+    "sampler2D",      "sampler3D",       "samplerCube",   "sampler2DShadow", "samplerCubeShadow",
+    "sampler2DArray", "sampler2DArrayShadow", "isampler2D", "isampler3D",   "isamplerCube",
+    "isampler2DArray", "usampler2D",     "usampler3D",    "usamplerCube",  "usampler2DArray",
+};
+
+// The desktop sampler types ES lacks, by what follows "sampler" (after an "i" or
+// "u" too, but for the shadow forms), and how to name them.
+const char* desktopSampler(const std::string& w)
+{
+    static const char* const kKinds[][2] = {
+        {"1D", "1D samplers"},           {"1DArray", "1D samplers"},
+        {"1DShadow", "1D samplers"},     {"1DArrayShadow", "1D samplers"},
+        {"2DRect", "rectangle samplers"}, {"2DRectShadow", "rectangle samplers"},
+        {"Buffer", "buffer samplers"},   {"2DMS", "multisample samplers"},
+        {"2DMSArray", "multisample samplers"}, {"CubeArray", "cube-array samplers"},
+        {"CubeArrayShadow", "cube-array samplers"},
+    };
+    const std::size_t at = w.find("sampler");
+    if (at > 1 || (at == 1 && w[0] != 'i' && w[0] != 'u'))
+        return nullptr;
+    const std::string kind = w.substr(at + 7);
+    for (const auto& entry : kKinds) {
+        if (kind == entry[0] && (at == 0 || kind.find("Shadow") == std::string::npos))
+            return entry[1];
+    }
+    return nullptr;
+}
+
 // Why ES 3.00 cannot take this word, or null.
 const char* refusedWord(const std::string& w)
 {
     static const char* const kWords[][2] = {
         {"double", "doubles"},          {"noperspective", "\"noperspective\""},
         {"subroutine", "subroutines"},  {"gl_ClipDistance", "clip distances"},
-        {"sampler1D", "1D samplers"},   {"sampler2DRect", "rectangle samplers"},
-        {"samplerBuffer", "buffer samplers"}, {"sampler2DMS", "multisample samplers"},
-        {"samplerCubeArray", "cube-array samplers"}, {"patch", "tessellation"},
+        {"patch", "tessellation"},
     };
     for (const auto& entry : kWords) {
         if (w == entry[0])
@@ -82,7 +111,7 @@ const char* refusedWord(const std::string& w)
     }
     if ((startsWith(w, "dvec") || startsWith(w, "dmat")) && w.size() <= 7)
         return "doubles";
-    return nullptr;
+    return desktopSampler(w);
 }
 
 } // namespace
@@ -140,9 +169,10 @@ bool toGlslEs(const char* path, const std::string& source, unsigned int stage, s
         }
     }
 
-    out = "#version 300 es\n"
-          "precision highp float;\nprecision highp int;\nprecision highp sampler2D;\n"
-          "#line 2\n";
+    out = "#version 300 es\nprecision highp float;\nprecision highp int;\n";
+    for (const char* sampler : kEsSamplers)
+        out += std::string("precision highp ") + sampler + ";\n";
+    out += "#line 2\n";
     if (end != std::string::npos)
         out.append(source, end + 1, std::string::npos);
     return true;

@@ -7,12 +7,14 @@
 // OpenGL ES 3.0 / WebGL2 as well:
 //   1. the first line must be "#version 410 core" (or 330, 400: any desktop
 //      core version up to 410); it becomes "#version 300 es";
-//   2. default precisions follow it: highp for float, int and sampler2D, so
-//      every device computes as the desktop does;
+//   2. default precisions follow it: highp for float, int and every sampler
+//      type ES 3.00 has (it declares none for most of them, and only lowp for
+//      sampler2D and samplerCube), so every device computes as the desktop does;
 //   3. a "#line 2" keeps the compiler's line numbers those of the file;
 //   4. nothing else changes. Constructs GLSL ES 3.00 has no form for are
 //      refused, naming the line: "#extension", doubles, "noperspective",
-//      "subroutine", samplers other than 2D, 3D, cube and array, a layout
+//      "subroutine", samplers other than 2D, 3D, cube and 2D array (1D,
+//      rectangle, buffer, multisample and cube-array ones), a layout
 //      location on a vertex output or fragment input, and initialised uniforms.
 // It does not rewrite anything else: what it lets through that ES still
 // refuses (an int where a float is wanted, say) fails in ES's own compiler.

@@ -2,9 +2,9 @@
 #include "vornak/Log.h"
 
 #include "vornak/GL.h"
+#include "vornak/internal/ObjIndex.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,20 +13,6 @@
 namespace vornak_engine {
 
 namespace {
-
-// A 1-based index into a list of `size` entries as a 0-based one, or -1 when it
-// names no entry. Relative indices are resolved before this.
-inline long long resolve(int index, std::size_t size)
-{
-    return index > 0 && static_cast<std::size_t>(index) <= size ? index - 1 : -1;
-}
-
-// A relative index counted back from `count` entries, as 1-based; 0 when it names none.
-inline int fromEnd(int index, long long count)
-{
-    const long long absolute = count + index + 1;
-    return absolute >= 1 && absolute <= INT_MAX ? static_cast<int>(absolute) : 0;
-}
 
 void describe(std::string& out, long long count, int firstLine, const char* one, const char* many,
               const char* what)
@@ -147,35 +133,36 @@ void Mesh3D::buildMesh()
 
     auto relative = relativeFaces.begin();
     for (std::size_t k = 0; k < faces.size(); ++k) {
-        MeshIndex resolved;
-        const bool isRelative = relative != relativeFaces.end() && relative->face == k;
-        if (isRelative)
-            resolved = absoluteFace(k), ++relative;
-        const MeshIndex& face = isRelative ? resolved : faces[k];
+        // Entries before the face, for its relative indices; 0 serves a face with none.
+        ObjReader::ListCounts before = {k, 0, 0, 0};
+        if (relative != relativeFaces.end() && relative->face == k)
+            before = *relative++;
+        const MeshIndex& face = faces[k];
         const int line = k < faceLines.size() ? faceLines[k] : 0;
-        long long v[3];
+        int v[3];
         for (int c = 0; c < 3; ++c)
-            v[c] = resolve(face.vertex[c], positions);
+            v[c] = obj::resolve(face.vertex[c], before.positions, positions);
         // The position is both the element index and the slot, so it is checked first.
         if (v[0] < 0 || v[1] < 0 || v[2] < 0) {
             droppedFaces.add(line);
             continue;
         }
         for (int c = 0; c < 3; ++c) {
-            indexArray.push_back(static_cast<int>(v[c]));
+            const std::size_t slot = static_cast<std::size_t>(v[c]);
+            indexArray.push_back(v[c]);
             if (hasNormals) {
-                const long long n = resolve(face.normal[c], normalCount);
+                const int n = obj::resolve(face.normal[c], before.normals, normalCount);
                 if (n < 0)
                     badNormals.add(line);
                 else
-                    std::memcpy(&normalArray[3 * v[c]], &normals[3 * n], 3 * sizeof(float));
+                    std::memcpy(&normalArray[3 * slot], &normals[3 * static_cast<std::size_t>(n)], 3 * sizeof(float));
             }
             if (hasText) {
-                const long long t = resolve(face.text[c], textureCount);
+                const int t = obj::resolve(face.text[c], before.texts, textureCount);
                 if (t < 0)
                     badTexts.add(line);
                 else
-                    std::memcpy(&textArray[2 * v[c]], &textCoords[2 * t], 2 * sizeof(float));
+                    std::memcpy(&textArray[2 * slot], &textCoords[2 * static_cast<std::size_t>(t)], 2 * sizeof(float));
             }
         }
     }
@@ -207,12 +194,9 @@ MeshIndex Mesh3D::absoluteFace(std::size_t k) const
     if (counts == relativeFaces.end() || counts->face != k)
         return face;
     for (int c = 0; c < 3; ++c) {
-        if (face.vertex[c] < 0)
-            face.vertex[c] = fromEnd(face.vertex[c], counts->positions);
-        if (face.text[c] < 0)
-            face.text[c] = fromEnd(face.text[c], counts->texts);
-        if (face.normal[c] < 0)
-            face.normal[c] = fromEnd(face.normal[c], counts->normals);
+        face.vertex[c] = obj::absolute(face.vertex[c], counts->positions);
+        face.text[c] = obj::absolute(face.text[c], counts->texts);
+        face.normal[c] = obj::absolute(face.normal[c], counts->normals);
     }
     return face;
 }

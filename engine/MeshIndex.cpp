@@ -1,59 +1,15 @@
 #include "vornak/MeshIndex.h"
 
-#include <climits>
+#include "vornak/internal/ObjIndex.h"
+#include "vornak/internal/ObjNumbers.h"
+#include "vornak/internal/ObjSyntax.h"
+
 #include <cstring>
 #include <string.h>
 
 namespace vornak_engine {
 
-namespace {
-
-// Inside a token only these white-space characters can occur: blank and newline
-// separate tokens, and atoi skips the rest.
-inline bool isInnerSpace(char c)
-{
-    return c == '\t' || c == '\v' || c == '\f' || c == '\r';
-}
-
-inline bool isSeparator(char c)
-{
-    return c == ' ' || c == '\n';
-}
-
-inline bool isDigit(char c)
-{
-    return static_cast<unsigned char>(c - '0') < 10;
-}
-
-// Sign and digits from p; p is left on the first character not taken.
-inline int digitsToInt(const char*& p, const char* end)
-{
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
-    long long value = 0;
-    for (; p < end && isDigit(*p); ++p) {
-        // Stop growing once past INT_MAX + 1: the result clamps anyway.
-        if (value <= static_cast<long long>(INT_MAX) + 1)
-            value = value * 10 + (*p - '0');
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
-}
-
-inline int minusOne(int index)
-{
-    return static_cast<int>(static_cast<unsigned>(index) - 1u);
-}
-
-} // namespace
+using namespace obj;
 
 MeshIndex::MeshIndex() : vertex{0, 0, 0}, text{0, 0, 0}, normal{0, 0, 0}
 {
@@ -112,12 +68,11 @@ char* MeshIndex::strsep(char** cursor, char* delimiters)
 
 int MeshIndex::toIndex(const char* begin, const char* end)
 {
-    while (begin < end && (isSeparator(*begin) || isInnerSpace(*begin)))
-        ++begin;
-    return digitsToInt(begin, end);
+    return obj::toIndex(begin, end);
 }
 
-// One pass over the line, no copy: the reader calls this for every face line.
+// One pass over the line, no copy: the reader calls this for every face line it
+// does not read on its fast path.
 int MeshIndex::readFace(const char* p, const char* end, MeshIndex& out)
 {
     out = MeshIndex();

@@ -5,9 +5,14 @@
 #include "vornak/Texture.h"
 
 #include "vornak/GL.h"
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
+#include "vornak/internal/Appender.h"
+#include "vornak/internal/CornerVertices.h"
+#include "vornak/internal/FaceCorners.h"
+#include "vornak/internal/FaceNormals.h"
+#include "vornak/internal/GlDialect.h"
+#include "vornak/internal/LargePages.h"
+#include "vornak/internal/MaterialRanges.h"
+#include "vornak/internal/Triangulation.h"
 
 #include <algorithm>
 #include <cctype>
@@ -23,225 +28,9 @@ namespace vornak_engine {
 
 namespace {
 
-constexpr int kFloatsPerVertex = 8;
-// A face line holds at most 199 characters, so at most 100 corners or so.
-constexpr int kMaxCorners = 3 + 100;
+using obj::kFloatsPerVertex;
 // The group of faces before any `s` line: smooth, like a group of its own.
 constexpr int kNoGroupYet = std::numeric_limits<int>::min();
-
-// 0-based indices; -1 for none.
-struct Corner {
-    int position, text, normal;
-};
-
-// A 1-based or relative index as written to a 0-based one: -1 for none (0), -2 for
-// one outside [0, limit). `before` is the list's length when the face was read.
-inline int resolve(int written, const long long* before, std::size_t limit)
-{
-    if (written > 0)
-        return static_cast<std::size_t>(written) - 1 < limit ? written - 1 : -2;
-    if (written == 0)
-        return -1;
-    const long long index = before ? *before + written : -1;
-    return index >= 0 && static_cast<unsigned long long>(index) < limit ? static_cast<int>(index) : -2;
-}
-
-// Newell's normal: twice the area, pointing out of a counter-clockwise face, and
-// sound for faces that are not quite flat.
-void polygonNormal(const float* positions, const Corner* corners, int count, float out[3])
-{
-    if (count == 3) {
-        // The same for a triangle, in fewer steps: the cross product of two edges.
-        const float* a = positions + 3 * corners[0].position;
-        const float* b = positions + 3 * corners[1].position;
-        const float* c = positions + 3 * corners[2].position;
-        const float e[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-        const float f[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-        out[0] = e[1] * f[2] - e[2] * f[1];
-        out[1] = e[2] * f[0] - e[0] * f[2];
-        out[2] = e[0] * f[1] - e[1] * f[0];
-        return;
-    }
-    out[0] = out[1] = out[2] = 0.0f;
-    for (int i = 0; i < count; ++i) {
-        const float* a = positions + 3 * corners[i].position;
-        const float* b = positions + 3 * corners[i + 1 == count ? 0 : i + 1].position;
-        out[0] += (a[1] - b[1]) * (a[2] + b[2]);
-        out[1] += (a[2] - b[2]) * (a[0] + b[0]);
-        out[2] += (a[0] - b[0]) * (a[1] + b[1]);
-    }
-}
-
-void normalise(float* v)
-{
-    const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    if (length > 0.0f && std::isfinite(length)) {
-        const float inverse = 1.0f / length;
-        v[0] *= inverse;
-        v[1] *= inverse;
-        v[2] *= inverse;
-    }
-}
-
-inline float cross2(const float* o, const float* a, const float* b)
-{
-    return (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]);
-}
-
-bool insideTriangle(const float* p, const float* a, const float* b, const float* c)
-{
-    return cross2(a, b, p) >= 0 && cross2(b, c, p) >= 0 && cross2(c, a, p) >= 0;
-}
-
-// True when every triangle of the fan from corner 0 turns the face's way: then the
-// fan covers the face exactly once (so for every convex face).
-inline bool fanTurnsAlong(const float* positions, const Corner* corners, int count, const float normal[3])
-{
-    const float* first = positions + 3 * corners[0].position;
-    bool fan = true;
-    for (int i = 1; i + 1 < count && fan; ++i) {
-        const float* a = positions + 3 * corners[i].position;
-        const float* b = positions + 3 * corners[i + 1].position;
-        const float e[3] = {a[0] - first[0], a[1] - first[1], a[2] - first[2]};
-        const float f[3] = {b[0] - first[0], b[1] - first[1], b[2] - first[2]};
-        fan = (e[1] * f[2] - e[2] * f[1]) * normal[0] + (e[2] * f[0] - e[0] * f[2]) * normal[1] +
-                  (e[0] * f[1] - e[1] * f[0]) * normal[2] >=
-              0;
-    }
-    return fan;
-}
-
-// Triangles as corner numbers, count - 2 of them (3 * (count - 2) numbers to `out`),
-// each made of the face's own corners: the fan where it covers the face, else ears
-// cut in the plane the normal faces, so no triangle covers what lies outside the
-// outline. The fan is checked inline; only other faces pay for a call.
-void triangulateOther(const float* positions, const Corner* corners, int count, const float normal[3], int* out);
-
-inline void triangulate(const float* positions, const Corner* corners, int count, const float normal[3], int* out)
-{
-    if (!fanTurnsAlong(positions, corners, count, normal)) {
-        triangulateOther(positions, corners, count, normal, out);
-        return;
-    }
-    for (int i = 1; i + 1 < count; ++i, out += 3)
-        out[0] = 0, out[1] = i, out[2] = i + 1;
-}
-
-void triangulateOther(const float* positions, const Corner* corners, int count, const float normal[3], int* out)
-{
-    // Drop the axis the normal leans on most.
-    int axis = 2;
-    const float ax = std::fabs(normal[0]), ay = std::fabs(normal[1]), az = std::fabs(normal[2]);
-    if (ax >= ay && ax >= az)
-        axis = 0;
-    else if (ay >= az)
-        axis = 1;
-    const int u = axis == 0 ? 1 : 0, v = axis == 2 ? 1 : 2;
-    float flat[kMaxCorners][2];
-    for (int i = 0; i < count; ++i) {
-        const float* p = positions + 3 * corners[i].position;
-        flat[i][0] = p[u];
-        flat[i][1] = p[v];
-    }
-    float orientation = 0.0f;
-    for (int i = 0; i < count; ++i) {
-        const float* b = flat[(i + 1) % count];
-        orientation += flat[i][0] * b[1] - b[0] * flat[i][1];
-    }
-    if (!(orientation != 0.0f) || !std::isfinite(orientation)) {
-        // No plane to cut in.
-        for (int i = 1; i + 1 < count; ++i, out += 3)
-            out[0] = 0, out[1] = i, out[2] = i + 1;
-        return;
-    }
-    // Counter-clockwise in the plane, so an ear turns left.
-    int left[kMaxCorners];
-    for (int i = 0; i < count; ++i)
-        left[i] = orientation > 0 ? i : count - 1 - i;
-    int remaining = count;
-    while (remaining > 3) {
-        int ear = -1;
-        for (int i = 0; i < remaining && ear < 0; ++i) {
-            const int a = left[(i + remaining - 1) % remaining], b = left[i], c = left[(i + 1) % remaining];
-            if (cross2(flat[a], flat[b], flat[c]) <= 0)
-                continue;
-            bool empty = true;
-            for (int j = 0; j < remaining && empty; ++j) {
-                const int p = left[j];
-                if (p != a && p != b && p != c)
-                    empty = !insideTriangle(flat[p], flat[a], flat[b], flat[c]);
-            }
-            if (empty)
-                ear = i;
-        }
-        if (ear < 0)
-            ear = 0; // crossing or degenerate outline: any cut still uses its own corners
-        const int a = left[(ear + remaining - 1) % remaining], b = left[ear], c = left[(ear + 1) % remaining];
-        *out++ = a, *out++ = b, *out++ = c;
-        std::copy(left + ear + 1, left + remaining, left + ear);
-        --remaining;
-    }
-    *out++ = left[0], *out++ = left[1], *out++ = left[2];
-    if (orientation < 0) {
-        // Cut in reverse order; put each triangle back in the face's own winding.
-        for (int* triangle = out - 3 * (count - 2); triangle < out; triangle += 3)
-            std::swap(triangle[1], triangle[2]);
-    }
-}
-
-// A big model's vertices and indices are tens of megabytes written once, front to
-// back: faulted in 4 KB at a time they make the whole assembly some 40% slower.
-// Only advice, for whole 2 MB pages inside the list; a kernel without them ignores it.
-template <typename T>
-void preferLargePages(const std::vector<T>& list)
-{
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t kLarge = std::uintptr_t(2) << 20;
-    const auto begin = reinterpret_cast<std::uintptr_t>(list.data());
-    const std::uintptr_t end = begin + list.capacity() * sizeof(T);
-    const std::uintptr_t from = (begin + kLarge - 1) & ~(kLarge - 1), to = end & ~(kLarge - 1);
-    if (to > from)
-        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE); // only advice: failure changes nothing
-#else
-    (void)list;
-#endif
-}
-
-// Appends to a list through a pointer. The list grows by resize() a block at a
-// time, so its zero-fill runs just ahead of the writes, in cache, and each append
-// is one compare; finish() cuts the list to what was written.
-template <typename T>
-class Appender {
-public:
-    explicit Appender(std::vector<T>& list) : list(list), next(list.data() + list.size()), limit(next) {}
-    T* take(std::size_t n)
-    {
-        if (static_cast<std::size_t>(limit - next) < n)
-            grow(n);
-        T* taken = next;
-        next += n;
-        return taken;
-    }
-    std::size_t size() const { return static_cast<std::size_t>(next - list.data()); }
-    void finish() { list.resize(size()); }
-
-private:
-    void grow(std::size_t n)
-    {
-        constexpr std::size_t kBlock = (std::size_t(64) << 10) / sizeof(T);
-        const std::size_t used = size();
-        const T* const before = list.data();
-        list.resize(std::max(std::min(list.capacity(), used + kBlock), used + n));
-        if (list.data() != before)
-            preferLargePages(list); // outgrew its reserve
-        next = list.data() + used;
-        limit = list.data() + list.size();
-    }
-
-    std::vector<T>& list;
-    T* next;
-    T* limit;
-};
 
 void describe(std::string& out, long long count, int firstLine, const char* one, const char* many, const char* what)
 {
@@ -272,6 +61,30 @@ bool readNumber(const std::string& token, float& out)
         return false;
     out = static_cast<float>(value);
     return true;
+}
+
+// A face with an index out of range: false, counted, when a position names no
+// entry (the position is the vertex, so nothing can stand in); otherwise its
+// unusable texture and normal indices count as none, each counted.
+bool keepUsable(obj::Corner* corners, int count, int line, ObjReader::Tally& droppedFaces,
+                ObjReader::Tally& badTexts, ObjReader::Tally& badNormals)
+{
+    bool usable = true;
+    for (int c = 0; c < count; ++c) {
+        obj::Corner& corner = corners[c];
+        usable = usable && corner.position >= 0;
+        if (corner.text == obj::kOutOfRange) {
+            badTexts.add(line);
+            corner.text = obj::kNone;
+        }
+        if (corner.normal == obj::kOutOfRange) {
+            badNormals.add(line);
+            corner.normal = obj::kNone;
+        }
+    }
+    if (!usable)
+        droppedFaces.add(line);
+    return usable;
 }
 
 } // namespace
@@ -438,6 +251,9 @@ bool Model::load(const char* path)
     return true;
 }
 
+// In file order, each face: the marks before it (smoothing group, material), its
+// corners resolved and checked, a normal where it needs one, its vertices, its
+// range, and its triangles.
 void Model::assemble(const ObjReader& reader, const std::vector<Material>& library, const std::string& source)
 {
     vertexData.clear();
@@ -447,271 +263,76 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
     faults.clear();
 
     const float* const positions = reader.vertices.data();
-    const float* const fileTexts = reader.textCoords.data();
-    const float* const fileNormals = reader.normals.data();
-    const std::size_t positionCount = reader.vertices.size() / 3;
-    const std::size_t textCount = reader.textCoords.size() / 2;
-    const std::size_t normalCount = reader.normals.size() / 3;
     const std::size_t faceCount = reader.faces.size();
-    const MeshIndex* const faces = reader.faces.data();
-    vertexData.reserve(kFloatsPerVertex * std::min(positionCount + faceCount, 4 * faceCount));
+    obj::CornerVertices vertices(reader, vertexData);
     // Every triangle the faces can give: a face of n corners gives n - 2.
     indices.reserve(3 * faceCount + reader.extraCorners.size());
-    preferLargePages(vertexData);
     preferLargePages(indices);
-    Appender<float> vertexOut(vertexData);
     Appender<unsigned> indexOut(indices);
-
-    // Materials: library entries by name, and the default one after them.
-    std::unordered_map<std::string, std::size_t> byName;
-    for (std::size_t i = 0; i < library.size(); ++i)
-        byName.emplace(library[i].name, i);
-    const std::size_t defaultKey = library.size();
-    std::vector<std::size_t> usedAs(library.size() + 1, SIZE_MAX);
-    std::size_t materialKey = defaultKey;
-    std::size_t rangeKey = SIZE_MAX; // the material key of the range faces go to now
-    long long unknownNames = 0;
-    std::string firstUnknown;
-
-    // The vertices made so far for each position, as a list through `next`, newest
-    // first: a corner reuses one with its texture coordinate and normal (or smoothing
-    // sum), both packed into `pair` so one compare tells. Lists are under 2^31 entries
-    // (a file of many gigabytes), so ints hold every index. Flat vertices are in no
-    // list, so they have no key.
-    std::vector<int> head;
-    head.reserve(positionCount);
-    preferLargePages(head);
-    head.assign(positionCount, -1);
-    struct Key {
-        std::uint64_t pair; // the texture coordinate, and above it a file normal or -2 - a smoothing sum
-        int next;
-        unsigned vertex;
-    };
-    auto pack = [](int text, int normal) {
-        return static_cast<std::uint32_t>(text) | std::uint64_t(static_cast<std::uint32_t>(normal)) << 32;
-    };
-    std::vector<Key> keys;
-    keys.reserve(std::min(positionCount + faceCount, 4 * faceCount));
-    preferLargePages(keys);
-    // Smoothing sums, one per position and group, listed per position the same way.
-    struct Sum {
-        int group;
-        int next;
-        float normal[3];
-    };
-    std::vector<int> sumHead;
-    std::vector<Sum> sums;
+    obj::MaterialRanges materialRanges(library, defaultMaterial, materials, ranges);
+    obj::SmoothingSums sums(reader.vertices.size() / 3);
+    obj::FaceCorners faceCorners(reader);
 
     Tally droppedFaces, badTexts, badNormals;
     int group = kNoGroupYet;
-    std::size_t relative = 0, polygon = 0, mark = 0;
-    Corner corners[kMaxCorners];
-    unsigned vertexOf[kMaxCorners];
-    int triangles[3 * (kMaxCorners - 2)];
-    float lowest[3] = {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::infinity(),
-                       std::numeric_limits<float>::infinity()};
-    float highest[3] = {-lowest[0], -lowest[1], -lowest[2]};
-
-    // Bounds are taken here, from the position each new vertex copies.
-    auto makeVertex = [&](const Corner& c, const float* normal) {
-        float* vertex = vertexOut.take(kFloatsPerVertex);
-        const float* position = positions + 3 * static_cast<std::size_t>(c.position);
-        for (int i = 0; i < 3; ++i) {
-            vertex[i] = position[i];
-            lowest[i] = std::min(lowest[i], position[i]);
-            highest[i] = std::max(highest[i], position[i]);
-        }
-        for (int i = 0; i < 3; ++i)
-            vertex[3 + i] = normal ? normal[i] : 0.0f;
-        const float* text = c.text >= 0 ? fileTexts + 2 * static_cast<std::size_t>(c.text) : nullptr;
-        vertex[6] = text ? text[0] : 0.0f;
-        vertex[7] = text ? text[1] : 0.0f;
-        return static_cast<unsigned>(vertexOut.size() / kFloatsPerVertex - 1);
-    };
-
-    // The face at which the next mark, relative face and polygon apply.
-    auto faceOf = [](const auto& list, std::size_t at) { return at < list.size() ? list[at].face : SIZE_MAX; };
-    std::size_t markFace = faceOf(reader.marks, 0), relativeFace = faceOf(reader.relativeFaces, 0),
-                polygonFace = faceOf(reader.polygons, 0);
+    std::size_t mark = 0, markFace = obj::faceOf(reader.marks, 0);
+    obj::Corner corners[obj::kMaxCorners];
+    unsigned vertexOf[obj::kMaxCorners];
+    int triangles[3 * (obj::kMaxCorners - 2)];
     for (std::size_t k = 0; k < faceCount; ++k) {
-        for (; markFace <= k; markFace = faceOf(reader.marks, ++mark)) {
+        for (; markFace <= k; markFace = obj::faceOf(reader.marks, ++mark)) {
             const ObjReader::Mark& m = reader.marks[mark];
-            if (m.kind == ObjReader::SMOOTHING) {
+            if (m.kind == ObjReader::SMOOTHING)
                 group = m.value;
-            } else if (m.kind == ObjReader::USE_MATERIAL) {
-                const std::string& name = reader.names[static_cast<std::size_t>(m.value)];
-                const auto found = byName.find(name);
-                materialKey = found == byName.end() ? defaultKey : found->second;
-                if (found == byName.end() && unknownNames++ == 0)
-                    firstUnknown = name;
-            }
+            else if (m.kind == ObjReader::USE_MATERIAL)
+                materialRanges.use(reader.names[static_cast<std::size_t>(m.value)]);
         }
-        const long long* before[3] = {nullptr, nullptr, nullptr};
-        if (relativeFace == k) {
-            const ObjReader::ListCounts& counts = reader.relativeFaces[relative];
-            relativeFace = faceOf(reader.relativeFaces, ++relative);
-            before[0] = &counts.positions, before[1] = &counts.texts, before[2] = &counts.normals;
-        }
-        auto line = [&] { return k < reader.faceLines.size() ? reader.faceLines[k] : 0; }; // for faults only
 
-        const MeshIndex& face = faces[k];
-        int count = 3;
-        const int* more = nullptr;
-        if (polygonFace == k) {
-            const ObjReader::Polygon& p = reader.polygons[polygon];
-            polygonFace = faceOf(reader.polygons, ++polygon);
-            more = &reader.extraCorners[3 * p.first];
-            count += std::min(p.count, kMaxCorners - 3);
-        }
-        // Any out-of-range index sets the sign bit of `bad`, any missing normal that of
-        // `lacking` and any normal given that of `having`, so the common face takes no
-        // branch per corner.
-        int bad = 0, lacking = count > 3 ? -1 : 0, having = 0;
-        auto take = [&](Corner& corner, int position, int text, int normal) {
-            corner.position = resolve(position, before[0], positionCount);
-            corner.text = resolve(text, before[1], textCount);
-            corner.normal = resolve(normal, before[2], normalCount);
-            bad |= corner.position | (corner.text + 1) | (corner.normal + 1);
-            lacking |= corner.normal;
-            having |= ~corner.normal;
-        };
-        for (int c = 0; c < 3; ++c)
-            take(corners[c], face.vertex[c], face.text[c], face.normal[c]);
-        for (int c = 3; c < count; ++c)
-            take(corners[c], more[3 * (c - 3)], more[3 * (c - 3) + 1], more[3 * (c - 3) + 2]);
-        if (bad < 0) {
-            bool usable = true;
-            for (int c = 0; c < count; ++c) {
-                Corner& corner = corners[c];
-                usable = usable && corner.position >= 0;
-                if (corner.text == -2) {
-                    badTexts.add(line());
-                    corner.text = -1;
-                }
-                if (corner.normal == -2) {
-                    badNormals.add(line());
-                    corner.normal = -1;
-                }
-            }
-            if (!usable) {
-                droppedFaces.add(line());
-                continue;
-            }
-        }
-        const bool needNormal = lacking < 0;
+        const obj::FaceCorners::Face face = faceCorners.read(k, corners);
+        const int count = face.count;
+        if (face.outOfRange && !keepUsable(corners, count, k < reader.faceLines.size() ? reader.faceLines[k] : 0,
+                                           droppedFaces, badTexts, badNormals))
+            continue;
 
         float faceNormal[3] = {0, 0, 0};
-        if (needNormal)
-            polygonNormal(positions, corners, count, faceNormal);
+        if (face.needsNormal)
+            obj::polygonNormal(positions, corners, count, faceNormal);
         float flatNormal[3] = {faceNormal[0], faceNormal[1], faceNormal[2]};
-        if (needNormal && group == 0)
-            normalise(flatNormal);
+        if (face.needsNormal && group == 0)
+            obj::normalise(flatNormal);
 
-        if (group == 0 && having >= 0) {
-            // A flat face with no normal of its own: its vertices are new and in a row.
-            const unsigned first = static_cast<unsigned>(vertexOut.size() / kFloatsPerVertex);
-            float* vertex = vertexOut.take(kFloatsPerVertex * static_cast<std::size_t>(count));
-            for (int c = 0; c < count; ++c, vertex += kFloatsPerVertex) {
-                const float* position = positions + 3 * static_cast<std::size_t>(corners[c].position);
-                for (int i = 0; i < 3; ++i) {
-                    vertex[i] = position[i];
-                    lowest[i] = std::min(lowest[i], position[i]);
-                    highest[i] = std::max(highest[i], position[i]);
-                    vertex[3 + i] = flatNormal[i];
+        if (group == 0 && !face.givesNormal) {
+            vertices.makeFlat(corners, count, flatNormal, vertexOf);
+        } else {
+            for (int c = 0; c < count; ++c) {
+                const obj::Corner& corner = corners[c];
+                int sum = 0;
+                if (corner.normal < 0) {
+                    if (group == 0) {
+                        vertexOf[c] = vertices.make(corner, flatNormal); // s off: no sharing across faces
+                        continue;
+                    }
+                    sum = sums.add(static_cast<std::size_t>(corner.position), group, faceNormal);
                 }
-                const int text = corners[c].text;
-                vertex[6] = text >= 0 ? fileTexts[2 * static_cast<std::size_t>(text)] : 0.0f;
-                vertex[7] = text >= 0 ? fileTexts[2 * static_cast<std::size_t>(text) + 1] : 0.0f;
-                vertexOf[c] = first + static_cast<unsigned>(c);
+                vertexOf[c] = vertices.share(corner, sum);
             }
-        } else for (int c = 0; c < count; ++c) {
-            const Corner& corner = corners[c];
-            const std::size_t slot = static_cast<std::size_t>(corner.position);
-            int normalKey;
-            if (corner.normal >= 0) {
-                normalKey = corner.normal;
-            } else if (group == 0) {
-                // s off: no sharing across faces, and out of every list.
-                vertexOf[c] = makeVertex(corner, flatNormal);
-                continue;
-            } else {
-                if (sumHead.empty()) {
-                    sumHead.reserve(positionCount);
-                    preferLargePages(sumHead);
-                    sumHead.assign(positionCount, -1);
-                    // At most one sum per position and group: mostly one per position.
-                    sums.reserve(positionCount);
-                    preferLargePages(sums);
-                }
-                int s = sumHead[slot];
-                while (s >= 0 && sums[static_cast<std::size_t>(s)].group != group)
-                    s = sums[static_cast<std::size_t>(s)].next;
-                if (s < 0) {
-                    s = static_cast<int>(sums.size());
-                    sums.push_back({group, sumHead[slot], {0, 0, 0}});
-                    sumHead[slot] = s;
-                }
-                float* sum = sums[static_cast<std::size_t>(s)].normal;
-                sum[0] += faceNormal[0];
-                sum[1] += faceNormal[1];
-                sum[2] += faceNormal[2];
-                normalKey = -2 - s;
-            }
-            const std::uint64_t pair = pack(corner.text, normalKey);
-            int key = head[slot];
-            while (key >= 0 && keys[static_cast<std::size_t>(key)].pair != pair)
-                key = keys[static_cast<std::size_t>(key)].next;
-            if (key < 0) {
-                const float* normal =
-                    corner.normal >= 0 ? fileNormals + 3 * static_cast<std::size_t>(corner.normal) : nullptr;
-                key = static_cast<int>(keys.size());
-                keys.push_back({pair, head[slot], makeVertex(corner, normal)});
-                head[slot] = key;
-            }
-            vertexOf[c] = keys[static_cast<std::size_t>(key)].vertex;
         }
 
-        if (materialKey != rangeKey) {
-            if (!ranges.empty())
-                ranges.back().count = indexOut.size() - ranges.back().first;
-            if (usedAs[materialKey] == SIZE_MAX) {
-                usedAs[materialKey] = materials.size();
-                materials.push_back(materialKey == defaultKey ? defaultMaterial : library[materialKey]);
-            }
-            ranges.push_back({indexOut.size(), 0, usedAs[materialKey]});
-            rangeKey = materialKey;
-        }
+        materialRanges.beginFace(indexOut.size());
         unsigned* index = indexOut.take(3 * static_cast<std::size_t>(count - 2));
         if (count == 3) {
             index[0] = vertexOf[0];
             index[1] = vertexOf[1];
             index[2] = vertexOf[2];
         } else {
-            triangulate(positions, corners, count, faceNormal, triangles);
+            obj::triangulate(positions, corners, count, faceNormal, triangles);
             for (int i = 0; i < 3 * (count - 2); ++i)
                 index[i] = vertexOf[triangles[i]];
         }
     }
-    vertexOut.finish();
     indexOut.finish();
-    if (!ranges.empty())
-        ranges.back().count = indices.size() - ranges.back().first;
-
-    for (Sum& sum : sums)
-        normalise(sum.normal);
-    if (!sums.empty()) {
-        for (const Key& key : keys) {
-            const int normal = static_cast<int>(key.pair >> 32);
-            if (normal <= -2)
-                std::memcpy(&vertexData[kFloatsPerVertex * std::size_t(key.vertex) + 3],
-                            sums[static_cast<std::size_t>(-2 - normal)].normal, 3 * sizeof(float));
-        }
-    }
-
-    for (int i = 0; i < 3; ++i) {
-        low[i] = vertexData.empty() ? 0.0f : lowest[i];
-        high[i] = vertexData.empty() ? 0.0f : highest[i];
-    }
+    vertices.finish(sums, low, high);
+    materialRanges.finish(indices.size());
 
     describe(faults, reader.shortFaces.count, reader.shortFaces.firstLine, "face line", "face lines",
              "with fewer than 3 corners skipped");
@@ -723,9 +344,11 @@ void Model::assemble(const ObjReader& reader, const std::vector<Material>& libra
              "with a normal index out of range given a made one");
     describe(faults, badTexts.count, badTexts.firstLine, "corner", "corners",
              "with a texture index out of range given none");
-    if (unknownNames > 0 && !libraryFailed)
-        describe(faults, unknownNames, 0, "usemtl line", "usemtl lines",
-                 ("naming no material read, \"" + firstUnknown + "\" the first, drawn with the default").c_str());
+    if (materialRanges.unknownNames() > 0 && !libraryFailed)
+        describe(faults, materialRanges.unknownNames(), 0, "usemtl line", "usemtl lines",
+                 ("naming no material read, \"" + materialRanges.firstUnknownName() +
+                  "\" the first, drawn with the default")
+                     .c_str());
     if (!faults.empty()) {
         faults = (source.empty() ? std::string("<memory>") : source) + ": " + faults;
         if (!source.empty())
@@ -761,18 +384,17 @@ void Model::createOpenGLBinding()
                  indices.data(), GL_STATIC_DRAW);
     glBindVertexArray(0);
 
-    // The white picture of plain materials; the unpack buffer a caller left bound
-    // would turn the pointer into an offset, so it is set aside for the upload.
-    GLint unpackBuffer = 0;
-    glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
-    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    // The white picture of plain materials, read from our texel whatever unpack
+    // state (a bound unpack buffer, skipped rows) the caller left.
     const unsigned char texel[4] = {255, 255, 255, 255};
     glGenTextures(1, &white);
     glBindTexture(GL_TEXTURE_2D, white);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    {
+        const gl::TightRows tight;
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(unpackBuffer));
 
     // One texture per picture file, however many materials use it.
     std::unordered_map<std::string, GLuint> loaded; // 0 where the file would not load

@@ -86,24 +86,9 @@ public:
     std::vector<std::string> names; // usemtl and mtllib arguments, blanks trimmed
 
 private:
-    struct Chunks; // the chunked and threaded reading, in the source file
-
-    // Reads the lines that start before `stopAt` in [bytes, bytes + size); the last,
-    // unterminated one only when atEnd. bytes[size] must be readable and 0. Returns
-    // the bytes used; what is left starts a line and must be offered again.
-    std::size_t readLines(const char* bytes, std::size_t size, bool atEnd, std::size_t stopAt);
-    bool readLineFast(const char* line, const char* end, const char*& next);
-    void readLine(const char* line, const char* end);
-    void readValues(const char* p, const char* end, int count, std::vector<float>& list);
-    void addFace(const MeshIndex& face);
-    void addFace(const MeshIndex& face, const int* more, int moreCorners);
-    // The s, usemtl and mtllib lines; false for any other line.
-    bool readMark(const char* line, const char* end);
-    // Appends what a reading that began where this one stopped gave.
-    void append(ObjReader&& later);
-    // Reserves ahead from what `readSoFar` of `total` bytes gave, so lists rarely move.
-    void reserveAhead(std::size_t readSoFar, std::size_t total);
-    void clear();
+    // The line reading and the chunks it comes in, units of their own (engine/internal/).
+    friend class ObjLineReader;
+    friend class ObjChunks;
 
     int lines = 0;      // lines read so far
     bool ended = false; // a line of 200 characters or more ended the reading

@@ -2,10 +2,10 @@
 #include "vornak/Log.h"
 
 #include "vornak/FileData.h"
-#include "vornak/GlslEs.h"
 #include "vornak/ShaderError.h"
 
 #include "vornak/GL.h"
+#include "vornak/internal/GlDialect.h"
 
 #include <cstdio>
 #include <string>
@@ -37,18 +37,9 @@ Shader::Shader(const char* path, unsigned int type)
 {
     bool read = false;
     std::vector<char> source = readSource(path, read);
-#ifdef VORNAK_GLES
-    // One set of files for both: the ES text comes from the desktop one. A file
-    // the rule refuses goes to the compiler unchanged, so it fails there as
-    // well, with the usual block, after our line naming the file and the reason.
-    std::string es, why;
-    if (toGlslEs(path, std::string(source.data(), source.size() - 1), type, es, why)) {
-        source.assign(es.begin(), es.end());
-        source.push_back('\0');
-    } else if (read) {
-        logMessage(LogLevel::Error, why.c_str());
-    }
-#endif
+    // On ES the file's GLSL ES form; a file the rule refuses fails in the compiler
+    // as well, with the usual block, after our line naming the file and the reason.
+    gl::sourceForCompiler(path, type, read, source);
     shaderId = glCreateShader(type);
     const GLchar* text = source.data();
     const GLint length = static_cast<GLint>(source.size() - 1);

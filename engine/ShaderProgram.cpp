@@ -7,6 +7,7 @@
 #include "vornak/Texture.h"
 
 #include "vornak/GL.h"
+#include "vornak/internal/GlDialect.h"
 
 #include <cstdio>
 
@@ -115,49 +116,10 @@ void ShaderProgram::addTexture(const char* name, Texture* texture)
     addTexture(name, texture->getTexID());
 }
 
-namespace {
-
-#ifdef VORNAK_GLES
-// WebGL2 has no program uniforms: the program is made current for the call and
-// the caller's current one is put back, so both builds leave the same state.
-class UsingProgram {
-public:
-    explicit UsingProgram(unsigned int id)
-    {
-        glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
-        if (static_cast<GLuint>(previous) != id)
-            glUseProgram(id);
-        else
-            previous = -1;
-    }
-    ~UsingProgram()
-    {
-        if (previous >= 0)
-            glUseProgram(static_cast<GLuint>(previous));
-    }
-    UsingProgram(const UsingProgram&) = delete;
-    UsingProgram& operator=(const UsingProgram&) = delete;
-
-private:
-    GLint previous = -1;
-};
-
-#define VORNAK_UNIFORM(id, call, ...)                                                                              \
-    do {                                                                                                           \
-        const UsingProgram using_(id);                                                                             \
-        glUniform##call(glGetUniformLocation(id, name), __VA_ARGS__);                                              \
-    } while (0)
-#else
-// Program uniforms (core since 4.1) leave the caller's current program alone.
-#define VORNAK_UNIFORM(id, call, ...) glProgramUniform##call(id, glGetUniformLocation(id, name), __VA_ARGS__)
-#endif
-
-} // namespace
-
 void ShaderProgram::setUniform(const char* name, float value)
 {
     const unsigned int id = getProgramID();
-    VORNAK_UNIFORM(id, 1f, value);
+    gl::setProgramUniform(id, glGetUniformLocation(id, name), value);
 }
 
 void ShaderProgram::setUniform(const char* name, double value)
@@ -168,31 +130,31 @@ void ShaderProgram::setUniform(const char* name, double value)
 void ShaderProgram::setUniform(const char* name, int value)
 {
     const unsigned int id = getProgramID();
-    VORNAK_UNIFORM(id, 1i, value);
+    gl::setProgramUniform(id, glGetUniformLocation(id, name), value);
 }
 
 void ShaderProgram::setUniform(const char* name, float x, float y)
 {
     const unsigned int id = getProgramID();
-    VORNAK_UNIFORM(id, 2f, x, y);
+    gl::setProgramUniform(id, glGetUniformLocation(id, name), x, y);
 }
 
 void ShaderProgram::setUniform(const char* name, float x, float y, float z)
 {
     const unsigned int id = getProgramID();
-    VORNAK_UNIFORM(id, 3f, x, y, z);
+    gl::setProgramUniform(id, glGetUniformLocation(id, name), x, y, z);
 }
 
 void ShaderProgram::setUniform(const char* name, float x, float y, float z, float w)
 {
     const unsigned int id = getProgramID();
-    VORNAK_UNIFORM(id, 4f, x, y, z, w);
+    gl::setProgramUniform(id, glGetUniformLocation(id, name), x, y, z, w);
 }
 
 void ShaderProgram::setUniform(const char* name, const Matrix& matrix)
 {
     const unsigned int id = getProgramID();
-    VORNAK_UNIFORM(id, Matrix4fv, 1, GL_FALSE, matrix.m);
+    gl::setProgramUniformMatrix(id, glGetUniformLocation(id, name), matrix.m);
 }
 
 } // namespace vornak_engine

@@ -5,6 +5,7 @@
 #include "vornak/ImageDecoder.h"
 
 #include "vornak/GL.h"
+#include "vornak/internal/GlDialect.h"
 
 #include <cctype>
 #include <cstddef>
@@ -12,48 +13,6 @@
 #include <memory>
 
 namespace vornak_engine {
-
-namespace {
-
-// Our pixels lie in client memory, rows back to back: for the life of this
-// object the unpack state says exactly that, and the caller's comes back after.
-class TightRows {
-public:
-    TightRows()
-    {
-        glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &buffer);
-        for (std::size_t i = 0; i < kCount; ++i)
-            glGetIntegerv(kNames[i], &saved[i]);
-        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
-        for (std::size_t i = 0; i < kCount; ++i)
-            glPixelStorei(kNames[i], kNames[i] == GL_UNPACK_ALIGNMENT ? 1 : 0);
-    }
-    ~TightRows()
-    {
-        for (std::size_t i = 0; i < kCount; ++i)
-            glPixelStorei(kNames[i], saved[i]);
-        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(buffer));
-    }
-    TightRows(const TightRows&) = delete;
-    TightRows& operator=(const TightRows&) = delete;
-
-private:
-#ifdef VORNAK_GLES
-    // ES has no byte swapping or bit order to unpack.
-    static constexpr std::size_t kCount = 6;
-    static constexpr GLenum kNames[kCount] = {GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH,   GL_UNPACK_SKIP_PIXELS,
-                                              GL_UNPACK_SKIP_ROWS, GL_UNPACK_IMAGE_HEIGHT, GL_UNPACK_SKIP_IMAGES};
-#else
-    static constexpr std::size_t kCount = 8;
-    static constexpr GLenum kNames[kCount] = {GL_UNPACK_ALIGNMENT,  GL_UNPACK_ROW_LENGTH,   GL_UNPACK_SKIP_PIXELS,
-                                              GL_UNPACK_SKIP_ROWS,  GL_UNPACK_IMAGE_HEIGHT, GL_UNPACK_SKIP_IMAGES,
-                                              GL_UNPACK_SWAP_BYTES, GL_UNPACK_LSB_FIRST};
-#endif
-    GLint buffer = 0;
-    GLint saved[kCount] = {};
-};
-
-} // namespace
 
 Texture::Texture(char* path, ImgType type) : Texture(static_cast<const char*>(path), type) {}
 
@@ -206,26 +165,8 @@ bool Texture::upload(const char* path, const DecodedImage& image, unsigned int t
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-#ifdef VORNAK_GLES
-    // WebGL2 has no swizzles and takes no BGR, and ES wants the source format
-    // to match GL_RGBA: anything else is expanded on the CPU to what the
-    // desktop texture samples.
-    DecodedImage expanded;
-    const bool asIs = image.format == GL_RGBA && !image.swizzled;
-    if (!asIs && !expandToRgba(image, path, expanded))
+    if (!gl::uploadPicture(image, path))
         return false;
-    const DecodedImage& pixels = asIs ? image : expanded;
-#else
-    // A name reloaded after a grey picture must not keep showing red as grey.
-    static const GLint kNoSwizzle[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
-    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, image.swizzled ? image.swizzle : kNoSwizzle);
-    const DecodedImage& pixels = image;
-#endif
-    {
-        const TightRows tight;
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, pixels.width, pixels.height, 0, pixels.format, GL_UNSIGNED_BYTE,
-                     pixels.pixels);
-    }
     if (jpegStore) {
         // What the JPEG reader has always left behind, and callers may count on.
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

@@ -184,4 +184,41 @@ TEST_F(ModelTest, UploadAndDrawLeaveWhatTheHeaderSays)
     EXPECT_FALSE(glIsVertexArray(vao));
 }
 
+// The white picture of plain materials comes from its own texel whatever the caller's
+// unpack state says, and that state is the caller's again afterwards.
+TEST_F(ModelTest, PlainMaterialsAreWhiteWhateverTheUnpackState)
+{
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, buffer);
+    glBufferData(GL_PIXEL_UNPACK_BUFFER, 16, nullptr, GL_STATIC_DRAW);
+    const struct { GLenum name; GLint value; } state[] = {
+        {GL_UNPACK_ALIGNMENT, 8}, {GL_UNPACK_ROW_LENGTH, 64}, {GL_UNPACK_SKIP_ROWS, 1000}, {GL_UNPACK_SKIP_PIXELS, 3},
+    };
+    for (const auto& s : state)
+        glPixelStorei(s.name, s.value);
+    Model model(dir.write("plain.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n").c_str());
+    GLint bound = 0;
+    glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), buffer);
+    for (const auto& s : state) {
+        GLint value = 0;
+        glGetIntegerv(s.name, &value);
+        EXPECT_EQ(value, s.value) << std::hex << s.name;
+        glPixelStorei(s.name, s.name == GL_UNPACK_ALIGNMENT ? 4 : 0);
+    }
+    glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    glDeleteBuffers(1, &buffer);
+
+    program->use();
+    model.draw(program->getProgramID()); // leaves the last range's picture bound
+    GLint white = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &white);
+    int width = 0, height = 0;
+    const std::vector<std::uint8_t> texel = textureImage(static_cast<GLuint>(white), &width, &height);
+    ASSERT_EQ(width * height, 1);
+    EXPECT_EQ(texel, std::vector<std::uint8_t>(4, 255));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 } // namespace

@@ -12,6 +12,7 @@
 #include "support/ImageFiles.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -46,6 +47,57 @@ TEST_F(WebGLSubstitutes, EveryShaderOfTheShowAndTheExamplesCompilesInItsEsForm)
         }
     }
     EXPECT_GE(seen, 10);
+}
+
+// Mesa's desktop context compiles "#version 300 es" text by ES rules (ARB_ES3_compatibility),
+// precision checks included: without the rule's declaration every sampler type but the two
+// ES gives a default fails here as it would in a browser, which shows this test can fail.
+TEST_F(WebGLSubstitutes, EverySamplerTypeCompilesAsEs)
+{
+    if (!GLEW_ARB_ES3_compatibility)
+        GTEST_SKIP() << "this GL compiles no GLSL ES 3.00";
+    const struct { const char* type; const char* coordinate; bool esDefault; } samplers[] = {
+        {"sampler2D", "vec2(0.5)", true},        {"sampler3D", "vec3(0.5)", false},
+        {"samplerCube", "vec3(0.5)", true},      {"sampler2DShadow", "vec3(0.5)", false},
+        {"samplerCubeShadow", "vec4(0.5)", false}, {"sampler2DArray", "vec3(0.5)", false},
+        {"sampler2DArrayShadow", "vec4(0.5)", false}, {"isampler2D", "vec2(0.5)", false},
+        {"isampler3D", "vec3(0.5)", false},      {"isamplerCube", "vec3(0.5)", false},
+        {"isampler2DArray", "vec3(0.5)", false}, {"usampler2D", "vec2(0.5)", false},
+        {"usampler3D", "vec3(0.5)", false},      {"usamplerCube", "vec3(0.5)", false},
+        {"usampler2DArray", "vec3(0.5)", false},
+    };
+    auto compiles = [](GLenum stage, const std::string& text, std::string& log) {
+        const GLuint shader = glCreateShader(stage);
+        const char* source = text.c_str();
+        glShaderSource(shader, 1, &source, nullptr);
+        glCompileShader(shader);
+        GLint status = GL_FALSE, length = 0;
+        glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
+        glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+        log.assign(static_cast<std::size_t>(std::max(length, 1)), '\0');
+        glGetShaderInfoLog(shader, length, nullptr, log.data());
+        glDeleteShader(shader);
+        return status == GL_TRUE;
+    };
+    for (const auto& sampler : samplers) {
+        for (const GLenum stage : {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER}) {
+            const bool vertex = stage == GL_VERTEX_SHADER;
+            SCOPED_TRACE(std::string(sampler.type) + (vertex ? " in a vertex shader" : " in a fragment shader"));
+            const std::string use = std::string("vec4(texture(s, ") + sampler.coordinate + "))";
+            const std::string desktop = std::string("#version 410 core\nuniform ") + sampler.type + " s;\n" +
+                                        (vertex ? "" : "out vec4 colour;\n") + "void main() { " +
+                                        (vertex ? "gl_Position = " : "colour = ") + use + "; }\n";
+            std::string es, error, log;
+            ASSERT_TRUE(toGlslEs("s.glsl", desktop, stage, es, error)) << error;
+            EXPECT_TRUE(compiles(stage, es, log)) << es << log;
+            // The same text without the rule's line for this type.
+            const std::string line = std::string("precision highp ") + sampler.type + ";\n";
+            const std::size_t at = es.find(line);
+            ASSERT_NE(at, std::string::npos);
+            es.erase(at, line.size());
+            EXPECT_EQ(compiles(stage, es, log), sampler.esDefault) << es << log;
+        }
+    }
 }
 
 // Every layout a reader gives: grey and grey-alpha (swizzled on the desktop), RGB, RGBA, BGR(A) and JPEG's RGBA.

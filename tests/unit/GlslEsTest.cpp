@@ -14,10 +14,18 @@ TEST(GlslEsRule, VersionBecomesEsWithPrecisionsAndTheFilesLineNumbers)
 {
     const std::string body = "// a comment that says double and noperspective\nlayout(location = 0) out vec4 c;\n"
                              "uniform float doubled;\nlayout(std140) uniform Block { mat4 m; };\n"
-                             "uniform float a; float b = 1.0;\n";
+                             "uniform float a; float b = 1.0;\nuniform usampler2DArray sampler1DData;\n";
     std::string out, error;
     ASSERT_TRUE(toGlslEs("a.fs", "#version 410 core\r\n" + body, GL_FRAGMENT_SHADER, out, error)) << error;
-    EXPECT_EQ(out, "#version 300 es\nprecision highp float;\nprecision highp int;\nprecision highp sampler2D;\n"
+    // ES declares no precision for most sampler types; shaders using them compile on
+    // Mesa as ES (WebGLSubstitutes.EverySamplerTypeCompilesAsEs).
+    EXPECT_EQ(out, "#version 300 es\nprecision highp float;\nprecision highp int;\n"
+                   "precision highp sampler2D;\nprecision highp sampler3D;\nprecision highp samplerCube;\n"
+                   "precision highp sampler2DShadow;\nprecision highp samplerCubeShadow;\n"
+                   "precision highp sampler2DArray;\nprecision highp sampler2DArrayShadow;\n"
+                   "precision highp isampler2D;\nprecision highp isampler3D;\nprecision highp isamplerCube;\n"
+                   "precision highp isampler2DArray;\nprecision highp usampler2D;\nprecision highp usampler3D;\n"
+                   "precision highp usamplerCube;\nprecision highp usampler2DArray;\n"
                    "#line 2\n" + body);
 }
 
@@ -33,6 +41,11 @@ TEST(GlslEsRule, RefusesWhatEsCannotTakeNamingFileAndLine)
         {"#version 410 core\n/* x\n y */ uniform dvec3 d;\n", GL_VERTEX_SHADER, "shader.glsl:3: doubles"},
         {"#version 410 core\nnoperspective in vec2 uv;\n", GL_FRAGMENT_SHADER, "shader.glsl:2: \"noperspective\""},
         {"#version 410 core\nuniform sampler1D s;\n", GL_FRAGMENT_SHADER, "shader.glsl:2: 1D samplers"},
+        {"#version 410 core\nuniform isampler1DArray s;\n", GL_FRAGMENT_SHADER, "shader.glsl:2: 1D samplers"},
+        {"#version 410 core\nuniform usampler2DRect s;\n", GL_VERTEX_SHADER, "shader.glsl:2: rectangle samplers"},
+        {"#version 410 core\nuniform sampler2DMSArray s;\n", GL_FRAGMENT_SHADER, "shader.glsl:2: multisample"},
+        {"#version 410 core\nuniform samplerCubeArrayShadow s;\n", GL_FRAGMENT_SHADER, "shader.glsl:2: cube-array"},
+        {"#version 410 core\nuniform isamplerBuffer s;\n", GL_FRAGMENT_SHADER, "shader.glsl:2: buffer samplers"},
         {"#version 410 core\nuniform float f = 1.0;\n", GL_FRAGMENT_SHADER, "shader.glsl:2: uniforms with initial"},
         {"#version 410 core\nlayout(location = 1) out vec2 uv;\n", GL_VERTEX_SHADER, "shader.glsl:2: a layout location"},
         {"#version 410 core\nlayout(location = 0) in vec2 uv;\n", GL_FRAGMENT_SHADER, "shader.glsl:2: a layout location"},
