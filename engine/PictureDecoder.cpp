@@ -281,8 +281,8 @@ bool notReadHere(const char* name, ImgType kind)
 bool unknownKind(const std::uint8_t* data, std::size_t size, const char* name)
 {
     char start[3 * 8 + 1] = {};
-    for (std::size_t i = 0; i < std::min<std::size_t>(size, 8); ++i)
-        std::snprintf(start + 3 * i, 4, i ? " %02x" : "%02x", data[i]);
+    for (std::size_t i = 0, at = 0; i < std::min<std::size_t>(size, 8); ++i)
+        at += static_cast<std::size_t>(std::snprintf(start + at, sizeof start - at, i ? " %02x" : "%02x", data[i]));
     report(name, "not a picture this program reads (JPEG, PNG, HEIC, WebP or a .tga file): it starts with %s",
            start);
     return false;
