@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     DecodedImage image;
     // A low ceiling keeps huge claimed sizes from exhausting the fuzzer's memory.
-    if (!decodePicture(data, size, "fuzz", IMG_AUTO, limit, image, std::size_t(64) << 20)) {
+    if (!decodePicture(data, size, "fuzz", IMG_AUTO, limit, image, std::size_t(16) << 20)) {
         if (!image.empty() || image.storage)
             std::abort();
         return 0;
