@@ -155,10 +155,11 @@ bool decodeHEIC(const std::uint8_t* data, std::size_t size, const char* name, co
     int toWidth = 0, toHeight = 0;
     fittedSize(width, height, limit, toWidth, toHeight);
     const bool reduce = toWidth != width || toHeight != height;
-    // The coded planes (up to two bytes a sample, three samples a pixel), the
-    // interleaved picture libheif makes of them, and ours.
+    // The coded planes (at most three samples a pixel, two bytes a sample past
+    // 8 bits), the interleaved picture libheif makes of them, and ours.
+    const std::uint64_t sampleBytes = heif_image_handle_get_luma_bits_per_pixel(handle) > 8 ? 2 : 1;
     const std::uint64_t coded = static_cast<std::uint64_t>(std::max(codedWidth, 0)) *
-                                static_cast<std::uint64_t>(std::max(codedHeight, 0)) * 6;
+                                static_cast<std::uint64_t>(std::max(codedHeight, 0)) * 3 * sampleBytes;
     const std::uint64_t shown = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * channels;
     const std::uint64_t ours = static_cast<std::uint64_t>(toWidth) * static_cast<std::uint64_t>(toHeight) * channels;
     const int largestWidth = std::max(width, codedWidth), largestHeight = std::max(height, codedHeight);
