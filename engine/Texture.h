@@ -4,8 +4,9 @@
 // glewExperimental = GL_TRUE, before any call.
 //
 // One GL 2D texture filled once, at construction, from a JPEG, PNG or TGA
-// file (HEIC and WebP too on the desktop), bottom row first so t = 0 is the picture's bottom edge. It keeps no
-// pixels on the CPU side and never deletes its GL name. While a DecodeQueue
+// file (HEIC and WebP too on the desktop), bottom row first so t = 0 is the
+// picture's bottom edge. It keeps no pixels on the CPU side and never deletes
+// its GL name. While a DecodeQueue
 // is current, a queued file's pixels come from there instead of the file.
 //
 // GL state a load leaves behind: the texture stays bound to GL_TEXTURE_2D on

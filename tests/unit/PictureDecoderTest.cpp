@@ -1,4 +1,5 @@
 #include "vornak/ImageDecoder.h"
+#include "vornak/ImageDecoder_internal.h"
 #include "vornak/Log.h"
 #include "vornak/PictureDecoder.h"
 
@@ -262,6 +263,45 @@ TEST(PictureDecoder, APictureIsDecodedAtTheSizeItIsDrawnAt)
             ASSERT_TRUE(decodeJPEGRgba(bytesOf(jpeg), jpeg.size(), "s.jpg", whole));
             EXPECT_TRUE(std::equal(whole.pixels, whole.pixels + whole.size, fromJpeg.pixels));
         }
+    }
+}
+
+// The files TurboJPEG's header call refuses scale on libjpeg's own path: unusual sampling, and
+// four-colour files, which stay three bytes a pixel.
+TEST(PictureDecoder, JpegsReadThroughLibjpegAreReducedToo)
+{
+    Pixels rgb, cmyk; // smooth, as photos are: the DCT's and the filter's smoothing then agree
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) {
+            rgb.insert(rgb.end(), {std::uint8_t(x * 4), std::uint8_t(y * 5), 128});
+            cmyk.insert(cmyk.end(), {std::uint8_t(255 - x * 3), std::uint8_t(255 - y * 4), 200, 230});
+        }
+    const struct {
+        const char* label; JpegLayout layout; Pixels pixels; GLenum format;
+    } cases[] = {
+        {"unusual sampling", {JCS_RGB, JCS_UNKNOWN, true, {2, 1, 1, 1, 2, 1}, 0}, rgb, GL_RGBA},
+        {"Adobe CMYK", {JCS_CMYK, JCS_CMYK, true, {}, 0}, cmyk, GL_RGB},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const std::string file = encodeJPEG(64, 48, c.pixels, c.layout);
+        DecodedImage whole, reduced, filtered;
+        Lines lines;
+        ASSERT_TRUE(decodePicture(bytesOf(file), file.size(), "l.jpg", IMG_AUTO, SizeLimit(), whole));
+        ASSERT_TRUE(decodePicture(bytesOf(file), file.size(), "l.jpg", IMG_AUTO, {20, 20, Fit::Contain}, reduced));
+        EXPECT_EQ(lines.text, "");
+        EXPECT_EQ(std::make_tuple(whole.width, whole.height, reduced.width, reduced.height, reduced.format),
+                  std::make_tuple(64, 48, 20, 15, c.format));
+        // The scaling itself, at two steps.
+        DecodedImage half, eighth;
+        ASSERT_TRUE(decodeJPEGScaled(bytesOf(file), file.size(), "l.jpg", 2, half, kMaxDecodedBytes));
+        ASSERT_TRUE(decodeJPEGScaled(bytesOf(file), file.size(), "l.jpg", 8, eighth, kMaxDecodedBytes));
+        EXPECT_EQ(std::make_tuple(half.width, half.height, eighth.width, eighth.height), std::make_tuple(32, 24, 8, 6));
+        ASSERT_TRUE(reducePicture(whole, 20, 15, "l.jpg", filtered));
+        double sum = 0;
+        for (std::size_t i = 0; i < reduced.size; ++i)
+            sum += std::abs(int(reduced.pixels[i]) - int(filtered.pixels[i]));
+        EXPECT_LT(sum / double(reduced.size), 3.0);
     }
 }
 
