@@ -170,11 +170,11 @@ int tiffOrientation(const std::uint8_t* tiff, std::size_t size)
     if (ifd < 8 || ifd + 2 > size)
         return 1;
     const unsigned entries = u16(static_cast<std::size_t>(ifd));
+    // A directory that claims more entries than its block holds is damaged as a whole.
+    if (ifd + 2 + 12 * static_cast<std::uint64_t>(entries) > size)
+        return 1;
     for (unsigned i = 0; i < entries; ++i) {
-        const std::uint64_t entry = ifd + 2 + 12 * static_cast<std::uint64_t>(i);
-        if (entry + 12 > size)
-            return 1;
-        const std::size_t at = static_cast<std::size_t>(entry);
+        const std::size_t at = static_cast<std::size_t>(ifd + 2 + 12 * static_cast<std::uint64_t>(i));
         if (u16(at) != 0x0112)
             continue;
         // SHORT, one value, held in the entry itself.

@@ -116,9 +116,10 @@ std::string tiff(bool little, const std::vector<std::array<std::uint32_t, 4>>& e
 }
 
 // The JPEG with an APP1 Exif block right after its start marker.
-std::string withExif(const std::string& jpeg, const std::string& tiffBytes, const std::string& head = "Exif\0\0")
+std::string withExif(const std::string& jpeg, const std::string& tiffBytes,
+                     const std::string& head = std::string("Exif\0\0", 6))
 {
-    const std::string body = std::string(head.data(), 6) + tiffBytes;
+    const std::string body = head + tiffBytes;
     std::string segment = "\xFF\xE1";
     segment += char((body.size() + 2) >> 8);
     segment += char((body.size() + 2) & 0xff);
