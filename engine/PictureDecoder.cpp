@@ -64,6 +64,10 @@ bool allocateLike(const DecodedImage& like, int width, int height, const char* n
 }
 
 // ---- the area filter ----
+// On the CPU, not GL mipmaps with trilinear sampling: the texture is exactly
+// the size drawn (no third more for the levels, no full-size upload first),
+// keeps the one linear level every texture has, comes out the same on every
+// GL, and is tested and fuzzed without one.
 
 // Source pixel i covers [i * to, (i + 1) * to) and target pixel o covers
 // [o * from, (o + 1) * from) on one integer axis, so every overlap is exact and
@@ -149,6 +153,9 @@ struct JpegHeader {
     int orientation = 1;
 };
 
+// A reader of the one tag rather than libexif, which parses every tag and
+// maker note: a handful of reads, each checked against the block and fuzzed
+// (fuzz_exif), and the browser build turns JPEGs with no further library.
 // The orientation tag of an EXIF block's TIFF structure (after "Exif\0\0").
 int tiffOrientation(const std::uint8_t* tiff, std::size_t size)
 {
