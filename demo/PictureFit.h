@@ -6,8 +6,9 @@
 // sample a picture of the right shape, and every user shader works unchanged.
 
 #include "vornak/ImageDecoder.h"
+#include "vornak/SizeLimit.h"
 
-enum class Fit { Cover, Contain };
+using Fit = vornak_engine::Fit;
 
 struct Framing {
     Fit fit = Fit::Cover;

@@ -1,6 +1,7 @@
 #include "vornak/DecodeQueue.h"
 
 #include "vornak/ImageDecoder.h"
+#include "vornak/PictureDecoder.h"
 #include "vornak/Platform.h"
 
 #include <algorithm>
@@ -14,12 +15,16 @@ DecodeQueue* currentQueue = nullptr;
 std::atomic<void (*)(const std::string&)> decodeHook{nullptr};
 
 // Decodes into the layout Texture uploads fastest.
-std::shared_ptr<const DecodedImage> decode(const std::string& path, ImgType type)
+std::shared_ptr<const DecodedImage> decode(const std::string& path, ImgType type, const SizeLimit& limit)
 {
     if (auto hook = decodeHook.load())
         hook(path);
     auto image = std::make_shared<DecodedImage>();
     bool ok = false;
+    if (!limit.none() || type == IMG_AUTO || type == IMG_HEIC || type == IMG_WEBP) {
+        ok = type >= IMG_JPEG && type <= IMG_WEBP && decodePicture(path.c_str(), type, limit, *image);
+        return ok ? image : nullptr;
+    }
     switch (type) {
     case IMG_JPEG:
         ok = decodeJPEGRgba(path.c_str(), *image);
@@ -29,6 +34,8 @@ std::shared_ptr<const DecodedImage> decode(const std::string& path, ImgType type
         break;
     case IMG_TGA:
         ok = decodeTGA(path.c_str(), *image);
+        break;
+    default:
         break;
     }
     return ok ? image : nullptr;
@@ -67,9 +74,14 @@ DecodeQueue::~DecodeQueue()
 
 void DecodeQueue::add(const char* path, ImgType type)
 {
+    add(path, type, SizeLimit());
+}
+
+void DecodeQueue::add(const char* path, ImgType type, const SizeLimit& limit)
+{
     {
         std::lock_guard<std::mutex> lock(mutex);
-        Key key(path, type);
+        Key key(path, type, limit);
         std::shared_ptr<Entry>& entry = entries[key];
         if (entry) {
             ++entry->expected;
@@ -84,8 +96,14 @@ void DecodeQueue::add(const char* path, ImgType type)
 
 bool DecodeQueue::take(const char* path, ImgType type, std::shared_ptr<const DecodedImage>& image)
 {
+    return take(path, type, SizeLimit(), image);
+}
+
+bool DecodeQueue::take(const char* path, ImgType type, const SizeLimit& limit,
+                       std::shared_ptr<const DecodedImage>& image)
+{
     std::unique_lock<std::mutex> lock(mutex);
-    const auto found = entries.find(Key(path, type));
+    const auto found = entries.find(Key(path, type, limit));
     if (found == entries.end())
         return false;
     const std::shared_ptr<Entry> entry = found->second;
@@ -93,7 +111,7 @@ bool DecodeQueue::take(const char* path, ImgType type, std::shared_ptr<const Dec
         // Threadless: decoded now, by the first Texture that needs it.
         jobs.erase(std::remove_if(jobs.begin(), jobs.end(), [&](const auto& job) { return job.second == entry; }),
                    jobs.end());
-        entry->image = decode(found->first.first, found->first.second);
+        entry->image = decode(std::get<0>(found->first), std::get<1>(found->first), std::get<2>(found->first));
         entry->done = true;
     }
     ready.wait(lock, [&] { return entry->done; });
@@ -116,7 +134,8 @@ void DecodeQueue::work()
             job = std::move(jobs.front());
             jobs.pop_front();
         }
-        std::shared_ptr<const DecodedImage> image = decode(job.first.first, job.first.second);
+        const Key& key = job.first;
+        std::shared_ptr<const DecodedImage> image = decode(std::get<0>(key), std::get<1>(key), std::get<2>(key));
         {
             std::lock_guard<std::mutex> lock(mutex);
             job.second->image = std::move(image);
@@ -128,14 +147,19 @@ void DecodeQueue::work()
 
 bool DecodeQueue::park(Texture* texture, const char* path, ImgType type)
 {
+    return park(texture, path, type, SizeLimit());
+}
+
+bool DecodeQueue::park(Texture* texture, const char* path, ImgType type, const SizeLimit& limit)
+{
     if (!deferring_)
         return false;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        if (entries.find(Key(path, type)) == entries.end())
+        if (entries.find(Key(path, type, limit)) == entries.end())
             return false;
     }
-    parked_.push_back({texture, path, type});
+    parked_.push_back({texture, path, type, limit});
     return true;
 }
 
@@ -148,15 +172,20 @@ std::vector<DecodeQueue::Parked> DecodeQueue::takeParked()
 
 bool DecodeQueue::decoded(const std::string& path, ImgType type)
 {
+    return decoded(path, type, SizeLimit());
+}
+
+bool DecodeQueue::decoded(const std::string& path, ImgType type, const SizeLimit& limit)
+{
     std::lock_guard<std::mutex> lock(mutex);
-    const auto found = entries.find(Key(path, type));
+    const auto found = entries.find(Key(path, type, limit));
     return found == entries.end() || found->second->done;
 }
 
 bool DecodeQueue::upload(const Parked& parked)
 {
     std::shared_ptr<const DecodedImage> image;
-    if (!take(parked.path.c_str(), parked.type, image) || !image)
+    if (!take(parked.path.c_str(), parked.type, parked.limit, image) || !image)
         return false;
     return parked.texture->replace(parked.path.c_str(), *image);
 }

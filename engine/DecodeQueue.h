@@ -16,6 +16,9 @@
 // A deferring queue lets the first frame come before every picture is in:
 // its Textures keep their bare names and are parked, for the caller to
 // upload later, one at a time, each when it is needed or its pixels are ready.
+//
+// A file asked for within a size limit (Texture's third argument) is decoded
+// for that limit, apart from the same file without one or within another.
 
 #include "vornak/Texture.h"
 
@@ -26,6 +29,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -45,26 +49,31 @@ public:
     // One more Texture will be made of this file. The first call for a file
     // starts its decode; files decode in the order they were first added.
     void add(const char* path, ImgType type);
+    void add(const char* path, ImgType type, const SizeLimit& limit);
 
     // For Texture: false when no Texture of this file is still expected.
     // Otherwise waits for the decode and sets image (null if it failed).
     bool take(const char* path, ImgType type, std::shared_ptr<const DecodedImage>& image);
+    bool take(const char* path, ImgType type, const SizeLimit& limit, std::shared_ptr<const DecodedImage>& image);
 
     // While deferring, a Texture made for a queued file keeps its bare name
     // and is parked here instead of waiting for the decode.
     void setDeferring(bool deferring) { deferring_ = deferring; }
     // For Texture: true when it was parked (deferring, and the file is queued).
     bool park(Texture* texture, const char* path, ImgType type);
+    bool park(Texture* texture, const char* path, ImgType type, const SizeLimit& limit);
 
     struct Parked {
         Texture* texture;
         std::string path;
         ImgType type;
+        SizeLimit limit = SizeLimit();
     };
     // The Textures parked since the last call, in the order they were made.
     std::vector<Parked> takeParked();
     // True once the file's decode has finished (well or not); never waits.
     bool decoded(const std::string& path, ImgType type);
+    bool decoded(const std::string& path, ImgType type, const SizeLimit& limit);
     // Waits for a parked Texture's pixels and uploads them (as Texture::replace
     // does, leaving the texture bound); false when the file did not decode.
     bool upload(const Parked& parked);
@@ -78,7 +87,7 @@ public:
     static void setCurrent(DecodeQueue* queue);
 
 private:
-    using Key = std::pair<std::string, ImgType>;
+    using Key = std::tuple<std::string, ImgType, SizeLimit>;
     struct Entry {
         int expected = 0; // Textures still to take it
         bool done = false;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -58,11 +59,20 @@ int openRegularFile(const char* path, std::size_t& size, std::string& error)
 
 bool readFileData(const char* path, std::vector<unsigned char>& bytes, std::string& error)
 {
+    bool whole = false;
+    return readFileStart(path, static_cast<std::size_t>(-1), bytes, whole, error);
+}
+
+bool readFileStart(const char* path, std::size_t maxBytes, std::vector<unsigned char>& bytes, bool& whole,
+                   std::string& error)
+{
     bytes.clear();
     std::size_t size = 0;
     const int fd = openRegularFile(path, size, error);
     if (fd < 0)
         return false;
+    whole = size <= maxBytes;
+    size = std::min(size, maxBytes);
     try {
         bytes.resize(size);
     } catch (const std::bad_alloc&) {

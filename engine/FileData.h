@@ -22,4 +22,9 @@ int openRegularFile(const char* path, std::size_t& size, std::string& error);
 // error, never a wait: fewer bytes than fstat promised end the read.
 bool readFileData(const char* path, std::vector<unsigned char>& bytes, std::string& error);
 
+// The same for at most the first maxBytes of the file; whole says whether that
+// was all of it.
+bool readFileStart(const char* path, std::size_t maxBytes, std::vector<unsigned char>& bytes, bool& whole,
+                   std::string& error);
+
 } // namespace vornak_engine

@@ -1,4 +1,5 @@
 #include "vornak/ImageDecoder.h"
+#include "vornak/ImageDecoder_internal.h"
 #include "vornak/Log.h"
 
 #include "vornak/FileData.h"
@@ -132,6 +133,7 @@ struct JpegJob {
     std::size_t bytes = 0;
     std::size_t maxBytes = 0;
     int pixelBytes = 3; // 4: RGBA with an opaque fourth byte (not for four-colour files)
+    unsigned scaleDenom = 1; // DCT scaling: 1/1, 1/2, 1/4 or 1/8
 
     ~JpegJob()
     {
@@ -195,15 +197,18 @@ bool readJpegBody(JpegJob& job, const std::uint8_t* data, std::size_t size)
     if (fourColour)
         job.pixelBytes = 3;
     info->out_color_space = fourColour ? JCS_CMYK : (job.pixelBytes == 4 ? JCS_EXT_RGBA : JCS_RGB);
-    job.width = static_cast<int>(info->image_width);
-    job.height = static_cast<int>(info->image_height);
-    const std::uint64_t rowBytes = static_cast<std::uint64_t>(info->image_width) * job.pixelBytes;
-    const std::uint64_t bytes = rowBytes * info->image_height;
+    info->scale_num = 1;
+    info->scale_denom = job.scaleDenom;
+    jpeg_calc_output_dimensions(info);
+    job.width = static_cast<int>(info->output_width);
+    job.height = static_cast<int>(info->output_height);
+    const std::uint64_t rowBytes = static_cast<std::uint64_t>(info->output_width) * job.pixelBytes;
+    const std::uint64_t bytes = rowBytes * info->output_height;
     if (!underLimit(bytes, job.width, job.height, job.maxBytes, job.error, sizeof job.error))
         return false;
     job.bytes = static_cast<std::size_t>(bytes);
     job.pixels.reset(new (std::nothrow) std::uint8_t[job.bytes]);
-    job.row.reset(new (std::nothrow) std::uint8_t[info->image_width * 4]);
+    job.row.reset(new (std::nothrow) std::uint8_t[info->output_width * 4]);
     if (!job.pixels || !job.row) {
         std::snprintf(job.error, sizeof job.error, "out of memory for %zu bytes", job.bytes);
         return false;
@@ -232,11 +237,12 @@ bool readJpeg(JpegJob& job, const std::uint8_t* data, std::size_t size)
 // sampling, a warning before the frame) and for four-colour files, whose
 // Adobe marker TurboJPEG does not show.
 bool decodeWithLibjpeg(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
-                       std::size_t maxBytes, bool fourBytes)
+                       std::size_t maxBytes, bool fourBytes, int scaleDenom)
 {
     JpegJob job;
     job.maxBytes = maxBytes;
     job.pixelBytes = fourBytes ? 4 : 3;
+    job.scaleDenom = static_cast<unsigned>(scaleDenom);
     job.info.err = jpeg_std_error(&job.errors);
     job.errors.error_exit = jpegError;
     job.errors.emit_message = jpegMessage;
@@ -257,8 +263,9 @@ bool decodeWithLibjpeg(const std::uint8_t* data, std::size_t size, const char* n
 }
 
 // fourBytes: RGBA with an opaque fourth byte instead of packed RGB.
+// scaleDenom: decoded at 1/scaleDenom of the size by DCT scaling (1, 2, 4 or 8).
 bool decodeJpegBytes(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,
-                     std::size_t maxBytes, bool fourBytes)
+                     std::size_t maxBytes, bool fourBytes, int scaleDenom = 1)
 {
     std::unique_ptr<void, TjDestroyer> decoder(tjInitDecompress());
     if (!decoder) {
@@ -272,10 +279,15 @@ bool decodeJpegBytes(const std::uint8_t* data, std::size_t size, const char* nam
     if (tjDecompressHeader3(decoder.get(), data, static_cast<unsigned long>(size), &width, &height, &subsampling,
                             &colourSpace) != 0 ||
         colourSpace == TJCS_CMYK || colourSpace == TJCS_YCCK)
-        return decodeWithLibjpeg(data, size, name, out, maxBytes, fourBytes);
+        return decodeWithLibjpeg(data, size, name, out, maxBytes, fourBytes, scaleDenom);
     if (width <= 0 || height <= 0) {
         report(name, "unusable size %dx%d", width, height);
         return false;
+    }
+    if (scaleDenom > 1) {
+        const tjscalingfactor factor{1, scaleDenom};
+        width = TJSCALED(width, factor);
+        height = TJSCALED(height, factor);
     }
     const int pixelBytes = fourBytes ? 4 : 3;
     const std::uint64_t bytes = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * pixelBytes;
@@ -665,6 +677,19 @@ bool decodeJPEGRgba(const std::uint8_t* data, std::size_t size, const char* name
         return false;
     }
     return decodeJpegBytes(data, size, name, out, maxBytes, true);
+}
+
+bool decodeJPEGScaled(const std::uint8_t* data, std::size_t size, const char* name, int scaleDenom,
+                      DecodedImage& out, std::size_t maxBytes)
+{
+    out.release();
+    if (size == 0) {
+        report(name, "empty file");
+        return false;
+    }
+    if (scaleDenom != 1 && scaleDenom != 2 && scaleDenom != 4 && scaleDenom != 8)
+        scaleDenom = 1;
+    return decodeJpegBytes(data, size, name, out, maxBytes, true, scaleDenom);
 }
 
 bool decodePNG(const std::uint8_t* data, std::size_t size, const char* name, DecodedImage& out,

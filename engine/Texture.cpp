@@ -3,6 +3,7 @@
 
 #include "vornak/DecodeQueue.h"
 #include "vornak/ImageDecoder.h"
+#include "vornak/PictureDecoder.h"
 
 #include "vornak/GL.h"
 #include "vornak/internal/GlDialect.h"
@@ -21,19 +22,28 @@ Texture::Texture()
     glGenTextures(1, &texID);
 }
 
-Texture::Texture(const char* path, ImgType type)
+Texture::Texture(const char* path, ImgType type) : Texture(path, type, SizeLimit()) {}
+
+Texture::Texture(const char* path, ImgType type, const SizeLimit& limit) : limit(limit)
 {
     texID = 0;
     glGenTextures(1, &texID);
     if (DecodeQueue* queue = DecodeQueue::current()) {
-        if (queue->park(this, path, type))
+        if (queue->park(this, path, type, limit))
             return;
         std::shared_ptr<const DecodedImage> image;
-        if (queue->take(path, type, image)) {
+        if (queue->take(path, type, limit, image)) {
             if (image)
                 upload(path, *image, texID, type == IMG_JPEG);
             return;
         }
+    }
+    // JPEG, PNG and TGA without a limit read exactly as they always have.
+    if (!limit.none() || type == IMG_AUTO || type == IMG_HEIC || type == IMG_WEBP) {
+        DecodedImage image;
+        if (type >= IMG_JPEG && type <= IMG_WEBP && decodePicture(path, type, limit, image))
+            upload(path, image, texID, type == IMG_JPEG);
+        return;
     }
     switch (type) {
     case IMG_JPEG:
@@ -107,6 +117,13 @@ void Texture::loadTGA(const char* path, unsigned int tex)
 
 bool Texture::decode(const char* path, ImgType type, DecodedImage& out)
 {
+    return decode(path, type, SizeLimit(), out);
+}
+
+bool Texture::decode(const char* path, ImgType type, const SizeLimit& limit, DecodedImage& out)
+{
+    if (!limit.none() && type >= IMG_JPEG && type <= IMG_WEBP)
+        return decodePicture(path, type, limit, out);
     switch (type) {
     case IMG_JPEG:
         return decodeJPEGRgba(path, out);
@@ -114,6 +131,10 @@ bool Texture::decode(const char* path, ImgType type, DecodedImage& out)
         return decodePNG(path, out);
     case IMG_TGA:
         return decodeTGA(path, out);
+    case IMG_AUTO:
+    case IMG_HEIC:
+    case IMG_WEBP:
+        return decodePicture(path, type, limit, out);
     }
     logFormat(LogLevel::Error, "%s: unknown picture kind %d", path, static_cast<int>(type));
     return false;
@@ -146,7 +167,7 @@ ImgType imageTypeOf(const std::string& path)
 bool Texture::reload(const char* path, ImgType type)
 {
     DecodedImage image;
-    return decode(path, type, image) && replace(path, image);
+    return decode(path, type, limit, image) && replace(path, image);
 }
 
 bool Texture::upload(const char* path, const DecodedImage& image, unsigned int tex, bool jpegStore)

@@ -4,8 +4,9 @@
 // glewExperimental = GL_TRUE, before any call.
 //
 // One GL 2D texture filled once, at construction, from a JPEG, PNG or TGA
-// file, bottom row first so t = 0 is the picture's bottom edge. It keeps no
-// pixels on the CPU side and never deletes its GL name. While a DecodeQueue
+// file (HEIC and WebP too on the desktop), bottom row first so t = 0 is the
+// picture's bottom edge. It keeps no pixels on the CPU side and never deletes
+// its GL name. While a DecodeQueue
 // is current, a queued file's pixels come from there instead of the file.
 //
 // GL state a load leaves behind: the texture stays bound to GL_TEXTURE_2D on
@@ -17,14 +18,19 @@
 // sample as grey, all others as they are. On OpenGL ES (WebGL2 has neither
 // swizzles nor BGR uploads) grey and BGR pixels are expanded to RGBA first.
 
+#include "vornak/SizeLimit.h"
+
 #include <string>
 
 namespace vornak_engine {
 
 struct DecodedImage;
 
-// Int-sized with every int a valid value: a kind outside 0-2 is a bare name, not undefined behaviour.
-enum ImgType : int { IMG_JPEG = 0, IMG_PNG = 1, IMG_TGA = 2 };
+// Int-sized with every int a valid value: a kind outside 0-5 is a bare name, not undefined behaviour.
+// IMG_AUTO tells the kind from the file's content (PictureDecoder.h); it and the
+// photo kinds after it are read upright (EXIF orientation) and within any size limit.
+// HEIC and WebP are read on the desktop only.
+enum ImgType : int { IMG_JPEG = 0, IMG_PNG = 1, IMG_TGA = 2, IMG_AUTO = 3, IMG_HEIC = 4, IMG_WEBP = 5 };
 
 // The reader a picture file's name asks for: ".png" PNG, ".tga" TGA (either in
 // any case), anything else JPEG.
@@ -39,6 +45,9 @@ public:
     // A bare GL name without an image, to be filled by replace(); it samples
     // as (0, 0, 0, 1) until then.
     Texture();
+    // The picture no larger than it is drawn in the limit's box (never
+    // enlarged). No limit and a kind 0-2: exactly the two above.
+    Texture(const char* path, ImgType type, const SizeLimit& limit);
     ~Texture();
 
     unsigned int getTexID();
@@ -58,12 +67,15 @@ public:
     // Decodes the file with the reader for its kind (no GL); false after one
     // line on standard error naming the file.
     static bool decode(const char* path, ImgType type, DecodedImage& out);
+    static bool decode(const char* path, ImgType type, const SizeLimit& limit, DecodedImage& out);
     // Puts a decoded picture in place of the current one, keeping the GL name.
     // A picture GL cannot hold leaves the old one and returns false.
     bool replace(const char* path, const DecodedImage& image);
-    // Reads the file again; only a picture that decodes and fits replaces the
-    // old one, so a damaged or missing file leaves it as it was.
+    // Reads the file again, within the limit it was made with; only a picture
+    // that decodes and fits replaces the old one, so a damaged or missing file
+    // leaves it as it was.
     bool reload(const char* path, ImgType type);
+    SizeLimit getSizeLimit() const { return limit; }
 
 private:
     bool upload(const char* path, const DecodedImage& image, unsigned int tex, bool jpegStore);
@@ -71,6 +83,7 @@ private:
     unsigned int texID = 0;
     int width = 0;
     int height = 0;
+    SizeLimit limit;
 };
 
 } // namespace vornak_engine

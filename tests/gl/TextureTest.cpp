@@ -109,7 +109,7 @@ TEST_F(TextureTest, UnusableFilesLeaveANameWithoutAnImage)
     const std::string good = file("good.png", encodePNG(2, 2, distinct(2, 2, 3)));
     const std::string cut = file("cut.png", encodePNG(16, 16, distinct(16, 16, 3)).substr(0, 60));
     const std::vector<std::tuple<std::string, int, std::string>> cases = {
-        {good, 3, ""},
+        {good, 9, ""}, // 3-5 are the photo kinds now
         {cut, IMG_PNG, cut + ": cannot decode PNG: file ends early\n"},
         {wide, IMG_TGA,
          wide + ": " + std::to_string(maxSize + 1) + "x1 picture is larger than this GL's " + std::to_string(maxSize) +
