@@ -29,11 +29,16 @@ ShowStage::ShowStage(const ShowPlan& plan, bool stretch, WindowKind kind, const 
                      StartupTimings* timings)
     : core_(std::make_unique<ShowCore>(plan, stretch))
 {
-    core_->startDecoding();
     installStopSignals();
     sdl_ = initVideoAndAudio();
     if (!sdl_)
         return;
+    // The pictures decode for the screen or window while the window and GL come up.
+    SDL_DisplayMode screen{};
+    if (kind == WindowKind::FullScreen && SDL_GetDesktopDisplayMode(0, &screen) == 0)
+        core_->startDecoding(screen.w, screen.h);
+    else
+        core_->startDecoding(windowSize.width, windowSize.height);
     window_ = std::make_unique<ShowWindow>(kind, windowSize.width, windowSize.height);
     if (!window_->ok())
         return;

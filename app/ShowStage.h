@@ -1,8 +1,8 @@
 #pragma once
 
 // What the live show and the preview both stand on, brought up in the show's
-// order: the pictures decoding on worker threads, SDL video and audio, the
-// window and its GL context, the audio device (or silence), the music (or,
+// order: SDL video and audio, the pictures decoding on worker threads for the
+// screen's or window's size, the window and its GL context, the audio device (or silence), the music (or,
 // for a show without music, silence as long as the show) and the show with
 // every scene made, its pictures staged. Taken down in reverse.
 

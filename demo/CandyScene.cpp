@@ -24,7 +24,7 @@ CandyScene::CandyScene(const SceneValues& values)
     label = values.name;
     program = showProgram(values.shader.empty() ? dataFile(kShader) : values.shader);
     matrix.translate(0, 0, 0);
-    texture = showPicture(values.pictures.at(0), pictureType(values.pictures.at(0)), {values.fit});
+    texture = showPicture(values.pictures.at(0), pictureType(values, 0), {values.fit});
     sprite = showQuad();
 }
 

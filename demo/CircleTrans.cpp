@@ -45,8 +45,8 @@ CircleTrans::CircleTrans(const SceneValues& values) : transitionEnd(values.compl
     this->end = values.end;
     label = values.name;
     sprite = showQuad();
-    christmasPicture = showPicture(values.pictures.at(0), pictureType(values.pictures.at(0)), {values.fit});
-    easterPicture = showPicture(values.pictures.at(1), pictureType(values.pictures.at(1)), {values.fit});
+    christmasPicture = showPicture(values.pictures.at(0), pictureType(values, 0), {values.fit});
+    easterPicture = showPicture(values.pictures.at(1), pictureType(values, 1), {values.fit});
     program = showProgram(ownShader_ ? dataFile(kShader) : values.shader);
     finishedProgram = showProgram(dataFile(kFinishedShader));
 }

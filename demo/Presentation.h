@@ -21,6 +21,8 @@ public:
     // (the scenes clear only what they own, and nothing after the last scene).
     void begin(int width, int height) const;
 
+    bool stretched() const { return stretch_; }
+
 private:
     bool stretch_;
 };

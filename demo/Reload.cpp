@@ -62,16 +62,17 @@ bool Reload::program(ShaderProgram* program, const char* fragmentShader)
     return true;
 }
 
-const DecodedImage* Reload::picture(const char* path, ImgType type)
+const DecodedImage* Reload::picture(const char* path, ImgType type, const SizeLimit& limit)
 {
     if (!touches(path))
         return nullptr;
-    auto found = pictures_.find(path);
+    const auto key = std::make_pair(std::string(path), limit);
+    auto found = pictures_.find(key);
     if (found == pictures_.end()) {
         auto image = std::make_unique<DecodedImage>();
-        if (!Texture::decode(path, type, *image))
+        if (!Texture::decode(path, type, limit, *image))
             image.reset();
-        found = pictures_.emplace(path, std::move(image)).first;
+        found = pictures_.emplace(key, std::move(image)).first;
     }
     return found->second.get();
 }

@@ -38,7 +38,8 @@ public:
     bool picture(vornak_engine::Texture* texture, const char* path, vornak_engine::ImgType type);
     // The picture read again when touched, once per reload; null when it is
     // not touched or does not read.
-    const vornak_engine::DecodedImage* picture(const char* path, vornak_engine::ImgType type);
+    const vornak_engine::DecodedImage* picture(const char* path, vornak_engine::ImgType type,
+                                               const vornak_engine::SizeLimit& limit = {});
 
     // What was replaced, for scenes that made something of it (by address).
     void replaced(const void* object) { replaced_.push_back(object); }
@@ -50,6 +51,6 @@ private:
     // By fragment shader: the rebuilt program, or nothing when it failed.
     std::map<std::string, std::unique_ptr<vornak_engine::ShaderProgram>> programs_;
     // By path: the decoded picture, or nothing when it failed.
-    std::map<std::string, std::unique_ptr<vornak_engine::DecodedImage>> pictures_;
+    std::map<std::pair<std::string, vornak_engine::SizeLimit>, std::unique_ptr<vornak_engine::DecodedImage>> pictures_;
     std::vector<const void*> replaced_;
 };

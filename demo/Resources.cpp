@@ -16,9 +16,21 @@ Resources* currentResources = nullptr;
 Resources::Resources() = default;
 Resources::~Resources() = default;
 
+void Resources::limitTo(int width, int height)
+{
+    limitWidth_ = width;
+    limitHeight_ = height;
+}
+
+SizeLimit Resources::limitFor(const Framing& framing) const
+{
+    return SizeLimit{limitWidth_, limitHeight_, framing.fit};
+}
+
 Texture* Resources::picture(const std::string& path, ImgType type, Framing framing)
 {
-    const PictureKey key(path, static_cast<int>(type), framing);
+    const SizeLimit limit = limitFor(framing);
+    const PictureKey key(path, static_cast<int>(type), framing, limit);
     const auto found = pictures_.find(key);
     if (found != pictures_.end())
         return found->second.texture.get();
@@ -27,6 +39,7 @@ Texture* Resources::picture(const std::string& path, ImgType type, Framing frami
     picture.path = path;
     picture.type = type;
     picture.framing = framing;
+    picture.limit = limit;
     picture.pending = true;
     if (!queue_)
         upload(picture.texture.get());
@@ -73,7 +86,8 @@ bool Resources::decoded(Texture* texture) const
     const Picture* picture = find(texture);
     if (!picture || !picture->pending || !queue_)
         return true;
-    return taken_.count({picture->path, picture->type}) || queue_->decoded(picture->path, picture->type);
+    return taken_.count({picture->path, picture->type, picture->limit}) ||
+           queue_->decoded(picture->path, picture->type, picture->limit);
 }
 
 std::string Resources::pathOf(Texture* texture) const
@@ -88,14 +102,14 @@ void Resources::upload(Texture* texture)
     if (!picture || !picture->pending)
         return;
     picture->pending = false;
-    const std::pair<std::string, int> file(picture->path, picture->type);
+    const FileKey file(picture->path, picture->type, picture->limit);
     std::shared_ptr<const DecodedImage> image;
     if (const auto kept = taken_.find(file); kept != taken_.end())
         image = kept->second;
-    else if (!queue_ || !queue_->take(picture->path.c_str(), picture->type, image)) {
+    else if (!queue_ || !queue_->take(picture->path.c_str(), picture->type, picture->limit, image)) {
         // Not queued: read here (a failure has said so in its line).
         auto own = std::make_shared<DecodedImage>();
-        if (Texture::decode(picture->path.c_str(), picture->type, *own))
+        if (Texture::decode(picture->path.c_str(), picture->type, picture->limit, *own))
             image = std::move(own);
     }
     if (image)
@@ -103,7 +117,8 @@ void Resources::upload(Texture* texture)
     // Kept only while another picture of the same file still waits.
     bool waiting = false;
     for (const auto& [key, other] : pictures_)
-        waiting = waiting || (other.pending && other.path == picture->path && other.type == picture->type);
+        waiting = waiting || (other.pending && other.path == picture->path && other.type == picture->type &&
+                              other.limit == picture->limit);
     if (waiting && image)
         taken_[file] = image;
     else
@@ -125,7 +140,7 @@ void Resources::reload(Reload& reload)
     for (auto& [key, picture] : pictures_)
         upload(picture.texture.get());
     for (auto& [key, picture] : pictures_) {
-        if (const DecodedImage* image = reload.picture(picture.path.c_str(), picture.type)) {
+        if (const DecodedImage* image = reload.picture(picture.path.c_str(), picture.type, picture.limit)) {
             fill(picture, *image);
             reload.replaced(picture.texture.get());
         }

@@ -39,6 +39,12 @@ public:
 
     // From now on pictures come from the queue, staged. The queue stays the caller's.
     void stage(vornak_engine::DecodeQueue* queue);
+    // Pictures asked for from now on are read no larger than they are drawn
+    // in a frame of width x height (each within its framing's fit); 0 x 0, the
+    // default, reads them whole.
+    void limitTo(int width, int height);
+    // The limit a picture of this framing is read within.
+    vornak_engine::SizeLimit limitFor(const Framing& framing) const;
     // Whether the picture has its pixels (or failed for good).
     bool uploaded(vornak_engine::Texture* texture) const;
     // Uploads a staged picture, waiting for its decode.
@@ -67,9 +73,10 @@ private:
         std::string path;
         vornak_engine::ImgType type;
         Framing framing;
+        vornak_engine::SizeLimit limit;
         bool pending = false;
     };
-    using PictureKey = std::tuple<std::string, int, Framing>;
+    using PictureKey = std::tuple<std::string, int, Framing, vornak_engine::SizeLimit>;
 
     Picture* find(vornak_engine::Texture* texture) const;
     void fill(Picture& picture, const vornak_engine::DecodedImage& image);
@@ -78,8 +85,10 @@ private:
     std::map<std::string, std::unique_ptr<vornak_engine::ShaderProgram>> programs_;
     std::unique_ptr<vornak_engine::Sprite> quad_;
     vornak_engine::DecodeQueue* queue_ = nullptr;
+    int limitWidth_ = 0, limitHeight_ = 0;
     // Pixels taken from the queue, kept while another picture of the file still waits for them.
-    std::map<std::pair<std::string, int>, std::shared_ptr<const vornak_engine::DecodedImage>> taken_;
+    using FileKey = std::tuple<std::string, int, vornak_engine::SizeLimit>;
+    std::map<FileKey, std::shared_ptr<const vornak_engine::DecodedImage>> taken_;
 };
 
 // What the scenes call: from the current Resources, or made for the caller

@@ -10,10 +10,16 @@ SceneValues builtInValues(double start, double end, std::vector<const char*> pic
     for (const char* picture : pictures)
         values.pictures.push_back(dataFile(picture));
     values.name = name;
+    values.byContent = false;
     return values;
 }
 
-vornak_engine::ImgType pictureType(const std::string& path)
+vornak_engine::ImgType pictureType(const SceneValues& values, std::size_t i)
 {
-    return vornak_engine::imageTypeOf(path);
+    return values.byContent ? vornak_engine::IMG_AUTO : vornak_engine::imageTypeOf(values.pictures.at(i));
+}
+
+vornak_engine::ImgType pictureType(const std::string&)
+{
+    return vornak_engine::IMG_AUTO;
 }

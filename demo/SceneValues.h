@@ -23,10 +23,15 @@ struct SceneValues {
     double complete = 0;
     // What the preview calls the scene; "" for its kind's name.
     std::string name;
+    // Pictures read by their content (any photo a phone or browser saves),
+    // rather than by their names' kinds, as the built-in scenes read theirs.
+    bool byContent = true;
 };
 
 // The built-in values: pictures named in the data folder.
 SceneValues builtInValues(double start, double end, std::vector<const char*> pictures, const char* name);
 
-// The picture's reader, by its name.
+// The reader for the values' i-th picture.
+vornak_engine::ImgType pictureType(const SceneValues& values, std::size_t i);
+// A picture is given by name: its kind by its content.
 vornak_engine::ImgType pictureType(const std::string& path);

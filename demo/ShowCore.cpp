@@ -2,14 +2,24 @@
 
 #include "vornak/GL.h"
 
+#include <algorithm>
 #include <cstdio>
 
 ShowCore::ShowCore(ShowPlan plan, bool stretch) : plan_(std::move(plan)), presentation_(stretch) {}
 
 ShowCore::~ShowCore() = default;
 
-void ShowCore::startDecoding()
+void ShowCore::setFrame(int width, int height)
 {
+    const Viewport shown = fitShow(width, height, presentation_.stretched());
+    frameWidth_ = std::max(shown.width, 1920);
+    frameHeight_ = std::max(shown.height, 1080);
+}
+
+void ShowCore::startDecoding(int width, int height)
+{
+    if (width > 0 && height > 0)
+        setFrame(width, height);
     pictures_ = std::make_unique<vornak_engine::DecodeQueue>();
     toDecode_ = plan_.picturesByFirstUse();
     queued_ = 0;
@@ -27,12 +37,12 @@ void ShowCore::queueAhead(double t)
         for (vornak_engine::Texture* picture : show_->picturesWaiting()) {
             const std::string path = show_->resources().pathOf(picture);
             for (std::size_t i = 0; i < queued_; ++i)
-                waiting += toDecode_[i].first == path;
+                waiting += toDecode_[i].path == path;
         }
     }
-    while (queued_ < toDecode_.size() && (waiting < kAhead || toDecode_[queued_].second - t < kDue)) {
-        const std::string& picture = toDecode_[queued_++].first;
-        pictures_->add(picture.c_str(), pictureType(picture));
+    while (queued_ < toDecode_.size() && (waiting < kAhead || toDecode_[queued_].firstUse - t < kDue)) {
+        const ShowPlan::Picture& picture = toDecode_[queued_++];
+        pictures_->add(picture.path.c_str(), pictureType(picture.path), limitFor(picture.fit));
         ++waiting;
     }
 }
@@ -40,6 +50,10 @@ void ShowCore::queueAhead(double t)
 void ShowCore::init(int width, int height)
 {
     show_ = std::make_unique<PlannedShow>(width, height, plan_);
+    // Pictures queued before the frame's size was known are read whole, and so the rest.
+    if (frameWidth_ == 0 && !pictures_)
+        setFrame(width, height);
+    show_->resources().limitTo(frameWidth_, frameHeight_);
     if (pictures_)
         show_->stage(pictures_.get());
     show_->init();

@@ -34,9 +34,11 @@ public:
     const ShowPlan& plan() const { return show_ ? show_->plan() : plan_; }
 
     // No GL: the pictures start decoding on worker threads, in the order the
-    // show first draws them. Without it init() reads every picture at once.
-    void startDecoding();
-    // Needs GL: makes the scenes (shaders compiled; staged pictures not uploaded).
+    // show first draws them, for an output of width x height pixels (0 x 0:
+    // the size init() is given). Without it init() reads every picture at once.
+    void startDecoding(int width = 0, int height = 0);
+    // Needs GL: makes the scenes (shaders compiled; staged pictures not uploaded)
+    // for a drawable of width x height.
     void init(int width, int height);
 
     // The music's length as it decodes, in seconds (0: no music, or none that decodes).
@@ -81,8 +83,14 @@ private:
     void queueAhead(double t);
 
     ShowPlan plan_;
-    std::vector<std::pair<std::string, double>> toDecode_; // by first use
+    // The frame pictures are read for: the output's 16:9 picture, but never
+    // less than 1920x1080, so pictures of that size stay as they are.
+    void setFrame(int width, int height);
+    vornak_engine::SizeLimit limitFor(Fit fit) const { return {frameWidth_, frameHeight_, fit}; }
+
+    std::vector<ShowPlan::Picture> toDecode_; // by first use
     std::size_t queued_ = 0; // of toDecode_
+    int frameWidth_ = 0, frameHeight_ = 0;
     Presentation presentation_;
     std::unique_ptr<vornak_engine::DecodeQueue> pictures_;
     std::unique_ptr<PlannedShow> show_;

@@ -2,19 +2,20 @@
 
 #include <algorithm>
 
-std::vector<std::pair<std::string, double>> ShowPlan::picturesByFirstUse() const
+std::vector<ShowPlan::Picture> ShowPlan::picturesByFirstUse() const
 {
     std::vector<const ScenePlan*> order;
     for (const ScenePlan& scene : scenes)
         order.push_back(&scene);
     std::stable_sort(order.begin(), order.end(),
                      [](const ScenePlan* a, const ScenePlan* b) { return a->values.start < b->values.start; });
-    std::vector<std::pair<std::string, double>> pictures;
+    std::vector<Picture> pictures;
     for (const ScenePlan* scene : order) {
+        const Fit fit = scene->values.fit;
         for (const std::string& picture : scene->values.pictures) {
-            if (std::find_if(pictures.begin(), pictures.end(), [&](const auto& p) { return p.first == picture; }) ==
-                pictures.end())
-                pictures.emplace_back(picture, scene->values.start);
+            if (std::find_if(pictures.begin(), pictures.end(),
+                             [&](const Picture& p) { return p.path == picture && p.fit == fit; }) == pictures.end())
+                pictures.push_back({picture, fit, scene->values.start});
         }
     }
     return pictures;
@@ -23,8 +24,10 @@ std::vector<std::pair<std::string, double>> ShowPlan::picturesByFirstUse() const
 std::vector<std::string> ShowPlan::picturesInOrder() const
 {
     std::vector<std::string> pictures;
-    for (const auto& [picture, first] : picturesByFirstUse())
-        pictures.push_back(picture);
+    for (const Picture& picture : picturesByFirstUse()) {
+        if (std::find(pictures.begin(), pictures.end(), picture.path) == pictures.end())
+            pictures.push_back(picture.path);
+    }
     return pictures;
 }
 

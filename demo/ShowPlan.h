@@ -25,8 +25,14 @@ struct ShowPlan {
 
     // Every picture once, in the order the show first draws them (by start, then list order).
     std::vector<std::string> picturesInOrder() const;
-    // The same, each with the start of the first scene that draws it.
-    std::vector<std::pair<std::string, double>> picturesByFirstUse() const;
+    // Each picture once for each fit it is drawn with, with the start of the
+    // first scene that draws it so, in the order the show first draws them.
+    struct Picture {
+        std::string path;
+        Fit fit;
+        double firstUse;
+    };
+    std::vector<Picture> picturesByFirstUse() const;
 };
 
 // The kinds' names in the show file.

@@ -29,7 +29,7 @@ SkipAdOverlay::SkipAdOverlay(const SceneValues& values)
     end = values.end;
     label = values.name;
     program = showProgram(values.shader.empty() ? dataFile(kShader) : values.shader);
-    texture = showPicture(values.pictures.at(0), pictureType(values.pictures.at(0)), {values.fit, cornerAspect()});
+    texture = showPicture(values.pictures.at(0), pictureType(values, 0), {values.fit, cornerAspect()});
     sprite = showQuad();
     // Scale first, then move: a 0.25 x 0.18 rectangle centred at (0.89, -0.8).
     matrix.scale(0.125, 0.09, 0.125);

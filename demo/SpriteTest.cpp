@@ -24,8 +24,8 @@ SpriteTest::SpriteTest(const SceneValues& values) : ownShader_(values.shader.emp
     end = values.end;
     label = values.name;
     // The JPEG goes first: its reader leaves the unpack alignment at 1 for the PNG.
-    picture = showPicture(values.pictures.at(0), pictureType(values.pictures.at(0)), {values.fit});
-    title = showPicture(values.pictures.at(1), pictureType(values.pictures.at(1)), {values.fit});
+    picture = showPicture(values.pictures.at(0), pictureType(values, 0), {values.fit});
+    title = showPicture(values.pictures.at(1), pictureType(values, 1), {values.fit});
     program = showProgram(ownShader_ ? dataFile(kShader) : values.shader);
     sprite = showQuad();
     matrix.translate(0, 0, 0);

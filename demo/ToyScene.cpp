@@ -22,7 +22,7 @@ ToyScene::ToyScene(const SceneValues& values) : ownShader_(values.shader.empty()
     start = values.start;
     end = values.end;
     label = values.name;
-    texture = showPicture(values.pictures.at(0), pictureType(values.pictures.at(0)), {values.fit});
+    texture = showPicture(values.pictures.at(0), pictureType(values, 0), {values.fit});
     program = showProgram(ownShader_ ? dataFile(kShader) : values.shader);
     sprite = showQuad();
     matrix.translate(0, 0, 0);

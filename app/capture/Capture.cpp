@@ -200,7 +200,7 @@ int captureShow(const Options& options, const ShowPlan& showPlan)
         }
         ShowCore show(showPlan, options.stretch);
         // Decoding while the rest comes up; the first frame waits only for its own pictures.
-        show.startDecoding();
+        show.startDecoding(options.captureSize.width, options.captureSize.height);
         Plan p;
         std::string problem = plan(options, show, p);
         const FrameSize size = options.captureSize;

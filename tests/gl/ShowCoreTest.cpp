@@ -183,6 +183,19 @@ TEST_F(ShowCoreTest, PicturesOfAnyShapeFillOrFitTheFrame)
     EXPECT_EQ(core->show().resources().pictureCount(), 4u);
 }
 
+TEST_F(ShowCoreTest, APhotoIsHeldNoLargerThanTheFrameItFills)
+{
+    // A 4:3 photo of 2880x2160 behind a name that says PNG: read by its content, reduced to
+    // cover a 1920x1080 frame (the least a show holds), then cut to it.
+    testimg::Pixels grey(static_cast<std::size_t>(2880) * 2160 * 3, 128);
+    dir.write("photo.png", testimg::encodeJPEG(2880, 2160, grey));
+    auto core = showOf("[[scene]]\nkind = \"still\"\nstart = 0\nend = 1\npicture = \"photo.png\"\n");
+    ASSERT_NE(core, nullptr);
+    drawn(*core, 0.5);
+    EXPECT_TRUE(near(pixelAt(0.5, 0.5), {128, 128, 128, 255}, 3));
+    EXPECT_EQ(core->show().resources().pictureBytes(), 1920u * 1080 * 4);
+}
+
 TEST_F(ShowCoreTest, AShowsOwnShaderGetsTheKindsUniformsAndIsDrawnWhole)
 {
     dir.write("green.fs", "#version 410 core\nin vec2 uv;\nuniform sampler2D img;\nuniform float zscore;\n"

@@ -32,7 +32,7 @@ inline std::unique_ptr<ShowCore> loadCoreFromSource(int width, int height, bool 
         return nullptr;
     auto core = std::make_unique<ShowCore>(plan);
     if (staged)
-        core->startDecoding();
+        core->startDecoding(width, height);
     core->init(width, height);
     return core;
 }
