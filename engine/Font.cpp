@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <unordered_map>
 
 namespace vornak_engine {
@@ -181,15 +180,9 @@ struct Font::Impl {
         const FT_Error error =
             FT_New_Memory_Face(library, bytes.data(), static_cast<FT_Long>(bytes.size()), 0, &face);
         if (error != 0) {
+            // FreeType's codes say which reader gave up last, not what is wrong.
             face = nullptr;
-            if (error == FT_Err_Unknown_File_Format) {
-                fail("not a font file (TrueType or OpenType wanted)");
-            } else {
-                char reason[96];
-                std::snprintf(reason, sizeof reason, "damaged font file (FreeType error 0x%02x)",
-                              static_cast<unsigned>(error));
-                fail(reason);
-            }
+            fail(bytes.empty() ? "empty file, not a font" : "damaged or not a font file (TrueType or OpenType wanted)");
             return;
         }
         if (!FT_IS_SCALABLE(face)) {
