@@ -467,7 +467,7 @@ TextLayout Font::layout(const std::string& utf8, int maxWidth)
 
     // Cells: each inked glyph once, with room for its outline all round.
     const int radius = outlineRadius(f.pixelSize);
-    const int pad = 2 * radius + 1;
+    const int pad = 2 * radius; // as far as the two blur passes reach
     std::vector<FT_UInt> inked;
     for (const Line& line : lines) {
         for (std::size_t i = 0; i < line.glyphs.size(); ++i) {

@@ -195,8 +195,10 @@ void Text::set(const TextLayout& layout)
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RG8, layout.atlasWidth, layout.atlasHeight, 0, GL_RG, GL_UNSIGNED_BYTE,
                      layout.atlas.data());
     }
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // Cells are drawn texel for texel at whole pixels, where nearest is what
+    // linear would give, for less work in a software renderer.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 
