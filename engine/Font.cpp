@@ -185,8 +185,10 @@ struct Font::Impl {
             fail(bytes.empty() ? "empty file, not a font" : "damaged or not a font file (TrueType or OpenType wanted)");
             return;
         }
-        if (!FT_IS_SCALABLE(face)) {
-            fail("not a scalable font (TrueType or OpenType wanted)");
+        // FreeType reads more kinds on the desktop than the web build carries:
+        // the same two everywhere, so a show's font works in both or neither.
+        if (!FT_IS_SFNT(face) || !FT_IS_SCALABLE(face)) {
+            fail("not a TrueType or OpenType font");
             return;
         }
         if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0) {
