@@ -50,6 +50,7 @@ public:
     // Reads the font file now (no GL needed); a missing or damaged one gives
     // one line naming it and a caption that draws nothing.
     explicit Caption(std::string text, CaptionStyle style = CaptionStyle());
+    // Once drawn it owns GL objects: destroy it while the context is current.
     ~Caption();
     Caption(const Caption&) = delete;
     Caption& operator=(const Caption&) = delete;
