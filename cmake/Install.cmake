@@ -39,9 +39,16 @@ string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" VORNAK_COPYRIGHT "${VORNAK_LICEN
 string(REGEX REPLACE "\n+$" "" VORNAK_LICENSE "${VORNAK_LICENSE}")
 string(REGEX REPLACE "\n\n" "\n.\n" VORNAK_LICENSE "${VORNAK_LICENSE}")
 string(REPLACE "\n" "\n " VORNAK_LICENSE " ${VORNAK_LICENSE}")
+# The default font in data/ keeps its own licence, written beside it.
+file(READ ${PROJECT_SOURCE_DIR}/data/DejaVuSans-Bold.LICENSE VORNAK_FONT_LICENSE)
+string(REGEX REPLACE "\n+$" "" VORNAK_FONT_LICENSE "${VORNAK_FONT_LICENSE}")
+string(REGEX REPLACE "\n\n" "\n.\n" VORNAK_FONT_LICENSE "${VORNAK_FONT_LICENSE}")
+string(REPLACE "\n" "\n " VORNAK_FONT_LICENSE " ${VORNAK_FONT_LICENSE}")
 file(WRITE ${PROJECT_BINARY_DIR}/copyright
   "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
   "Upstream-Name: Vornak\n\n"
-  "Files: *\nCopyright: ${CMAKE_MATCH_1}\nLicense: Zlib\n${VORNAK_LICENSE}\n")
+  "Files: *\nCopyright: ${CMAKE_MATCH_1}\nLicense: Zlib\n${VORNAK_LICENSE}\n\n"
+  "Files: data/DejaVuSans-Bold.ttf\nCopyright: 2003 Bitstream, Inc.; DejaVu changes are in the public domain\n"
+  "License: Bitstream-Vera\n${VORNAK_FONT_LICENSE}\n")
 install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vornak COMPONENT vornak)
 install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/libvornak-dev COMPONENT dev)

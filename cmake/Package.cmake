@@ -29,7 +29,7 @@ previews itself for editing.")
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libvornak-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 # The engine is a static library: what it links against comes as -dev packages.
-set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "vornak (= ${PROJECT_VERSION}), libgl-dev, libglew-dev, libpng-dev, \
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "vornak (= ${PROJECT_VERSION}), libgl-dev, libglew-dev, libpng-dev, libfreetype-dev, \
 libturbojpeg0-dev, libjpeg62-turbo-dev | libjpeg-dev, libheif-dev, libwebp-dev, pkgconf | pkg-config")
 set(CPACK_DEBIAN_DEV_DESCRIPTION "engine of the Vornak demo (development files)
 vornak_engine is a small static C++17 library for OpenGL 4.1 core: shaders
