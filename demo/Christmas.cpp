@@ -80,6 +80,48 @@ std::size_t Christmas::picturesWaiting() const
     return n;
 }
 
+std::vector<Christmas::PictureDue> Christmas::picturesToCome() const
+{
+    std::vector<PictureDue> files;
+    for (const Stage& stage : stages_) {
+        for (const auto& picture : stage.pictures) {
+            if (std::none_of(files.begin(), files.end(), [&](const PictureDue& f) { return f.path == picture.path; }))
+                files.push_back({picture.path, stage.scene->start});
+        }
+    }
+    return files;
+}
+
+std::vector<std::string> Christmas::picturesDueAt(double t) const
+{
+    std::vector<std::string> files;
+    for (const Stage& stage : stages_) {
+        // The same window as show()'s, which uploads them.
+        if (t > stage.scene->start && t < stage.scene->end) {
+            for (const auto& picture : stage.pictures)
+                files.push_back(picture.path);
+        }
+    }
+    return files;
+}
+
+const std::string* Christmas::nextPicture() const
+{
+    return stages_.empty() ? nullptr : &stages_.front().pictures.front().path;
+}
+
+bool Christmas::uploadNextPicture()
+{
+    if (stages_.empty())
+        return false;
+    Stage& next = stages_.front();
+    pictures_->upload(next.pictures.front());
+    next.pictures.erase(next.pictures.begin());
+    if (next.pictures.empty())
+        stages_.erase(stages_.begin());
+    return true;
+}
+
 void Christmas::uploadAll()
 {
     for (const Stage& stage : stages_) {
@@ -129,14 +171,10 @@ bool Christmas::prepareAhead(double t)
     // How long before its scene a picture is waited for rather than left to its decode.
     constexpr double kNear = 1.0;
     if (!stages_.empty()) {
-        Stage& next = stages_.front();
+        const Stage& next = stages_.front();
         const auto& picture = next.pictures.front();
-        if (next.scene->start - t < kNear || pictures_->decoded(picture.path, picture.type)) {
-            pictures_->upload(picture);
-            next.pictures.erase(next.pictures.begin());
-            if (next.pictures.empty())
-                stages_.erase(stages_.begin());
-        }
+        if (next.scene->start - t < kNear || pictures_->decoded(picture.path, picture.type))
+            uploadNextPicture();
         if (!stages_.empty())
             return true;
         pictures_.reset(); // every picture is in: the decoding threads can go

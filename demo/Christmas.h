@@ -6,6 +6,7 @@
 #include "vornak/Demo.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class Reload;
@@ -43,6 +44,22 @@ public:
 
     // Staged pictures not uploaded yet.
     std::size_t picturesWaiting() const;
+
+    // For a shell whose picture files arrive while the show plays (the web
+    // page): each staged file once, in the order the show first draws them,
+    // with the start of the first scene that draws it.
+    struct PictureDue {
+        std::string path;
+        double at;
+    };
+    std::vector<PictureDue> picturesToCome() const;
+    // The staged files the frame at t uploads before it draws: none once they are in.
+    std::vector<std::string> picturesDueAt(double t) const;
+    // The file uploadNextPicture() takes, or null once every picture is in.
+    const std::string* nextPicture() const;
+    // Uploads the next staged picture now, whatever the time; its file must be
+    // there. False when none was left.
+    bool uploadNextPicture();
 
     // Gives every scene that can reload the files of this reload. Needs the
     // GL context; a file that fails leaves its scenes drawing what they had.
