@@ -6,6 +6,11 @@
 // first Play, held at the first frame; with ?at=T, or after the music's end,
 // held at that time. A held frame is drawn once (the canvas keeps it) and
 // again only when the canvas changes size.
+//
+// The pictures arrive while the show plays: main() tells the page which files
+// the show draws and from when, and the page writes each into the file system
+// as it comes. A frame is drawn only when every picture its scenes draw is
+// there; until then the last frame stays and the page's clock waits.
 
 #include "demo/Christmas.h"
 #include "demo/DataFolder.h"
@@ -21,6 +26,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <string>
 
 // The page's side (page.js): all plain numbers, so nothing is allocated here.
 EM_JS(double, pageHeldTime, (), { return Module.vornakPage.heldTime(); });
@@ -28,6 +35,9 @@ EM_JS(double, pagePlayingTime, (), { return Module.vornakPage.playingTime(); });
 EM_JS(void, pageFrameDrawn, (double t), { Module.vornakPage.frameDrawn(t); });
 EM_JS(void, pageStart, (), { Module.vornakPage.start(); });
 EM_JS(void, pageFailed, (), { Module.vornakPage.failed(); });
+EM_JS(void, pageNeed, (const char* json), { Module.vornakPage.need(JSON.parse(UTF8ToString(json))); });
+EM_JS(bool, pageArrived, (const char* file), { return Module.vornakPage.arrived(UTF8ToString(file)); });
+EM_JS(void, pageWaiting, (bool waiting), { Module.vornakPage.waiting(waiting); });
 
 namespace {
 
@@ -46,6 +56,9 @@ struct Shell {
     double lastPlayed = 0;   // the time of the last frame drawn while playing
     // The frame held when the page names none: the first with a picture, then the last played.
     double rest = 1 / kReplayFps;
+    bool drawnOnce = false;   // no picture is uploaded ahead before the first frame
+    bool waiting = false;     // the frame at the clock's time lacks a picture
+    bool preparing = true;    // prepareAhead() has work left
 };
 
 Shell shell;
@@ -79,7 +92,60 @@ void draw(double t, bool clear)
     }
     shell.presentation.begin(shell.width, shell.height);
     shell.demo->show(t);
+    shell.drawnOnce = true;
     pageFrameDrawn(t);
+}
+
+// [{"file": "data/toys.jpg", "at": 10}, ...]: the pictures in the order the show first draws them.
+std::string picturesJson()
+{
+    std::string json = "[";
+    for (const Christmas::PictureDue& picture : shell.demo->picturesToCome()) {
+        if (json.size() > 1)
+            json += ',';
+        json += "{\"file\":\"";
+        for (const char c : picture.path) {
+            if (c == '"' || c == '\\')
+                json += '\\';
+            json += c;
+        }
+        char at[32];
+        std::snprintf(at, sizeof at, "\",\"at\":%.17g}", picture.at);
+        json += at;
+    }
+    return json + "]";
+}
+
+// True when every picture the frame at t draws is in the file system, or
+// will never come (the decode then names it, and the scene draws without it).
+bool picturesThere(double t)
+{
+    for (const std::string& file : shell.demo->picturesDueAt(t)) {
+        if (!pageArrived(file.c_str()))
+            return false;
+    }
+    return true;
+}
+
+void setWaiting(bool waiting)
+{
+    if (waiting != shell.waiting)
+        pageWaiting(waiting);
+    shell.waiting = waiting;
+}
+
+// Between frames, one picture that has arrived goes up ahead of its scene,
+// in the show's order; then the rest of what init() left for later.
+void prepareAhead(double t)
+{
+    if (!shell.drawnOnce)
+        return;
+    if (const std::string* next = shell.demo->nextPicture()) {
+        if (pageArrived(next->c_str()))
+            shell.demo->uploadNextPicture();
+    } else if (shell.preparing) {
+        shell.preparing = shell.demo->prepareAhead(t);
+    }
 }
 
 EM_BOOL frame(double, void*)
@@ -93,10 +159,17 @@ EM_BOOL frame(double, void*)
             shell.playing = true;
             shell.held = -1;
         }
-        draw(playingTime, resized);
-        shell.lastPlayed = playingTime;
+        // A scene whose picture is late waits for it, with the last frame on the canvas.
+        const bool there = picturesThere(playingTime);
+        setWaiting(!there);
+        if (there) {
+            draw(playingTime, resized);
+            shell.lastPlayed = playingTime;
+        }
+        prepareAhead(playingTime);
         return EM_TRUE;
     }
+    setWaiting(false);
     if (shell.playing) {
         // The music ended: the last picture stays (a time after every scene would draw nothing).
         shell.playing = false;
@@ -104,11 +177,12 @@ EM_BOOL frame(double, void*)
     }
     const double asked = pageHeldTime();
     const double held = asked >= 0 ? asked : shell.rest;
-    if (held != shell.held || resized) {
+    if ((held != shell.held || resized) && picturesThere(held)) {
         shell.demo->replayTo(held, kReplayFps);
         draw(held, true);
         shell.held = held;
     }
+    prepareAhead(held);
     return EM_TRUE;
 }
 
@@ -176,15 +250,13 @@ int main()
     setDataFolder("data");
     // Never deleted, as in the desktop program: the page lives as long as the show.
     shell.demo = new Christmas(shell.width, shell.height);
-    {
-        // Without threads the queue decodes each file once, when its first Texture
-        // takes it; the wipes' shared pictures are then decoded only once.
-        vornak_engine::DecodeQueue pictures;
-        Christmas::queuePictures(pictures);
-        vornak_engine::DecodeQueue::setCurrent(&pictures);
-        shell.demo->init();
-        vornak_engine::DecodeQueue::setCurrent(nullptr);
-    }
+    // Without threads the queue decodes each file once, when its first Texture
+    // takes it; the wipes' shared pictures are then decoded only once. Staged,
+    // nothing is read before the page has it.
+    auto pictures = std::make_unique<vornak_engine::DecodeQueue>();
+    Christmas::queuePictures(*pictures);
+    shell.demo->initStaged(std::move(pictures));
+    pageNeed(picturesJson().c_str());
     for (const vornak_engine::Scene* scene : shell.demo->scenes)
         shell.lastScene = std::max(shell.lastScene, scene->end);
 
