@@ -16,7 +16,7 @@ set(entries "")
 set(opus "")
 set(music "")
 set(preload "")
-foreach(name vornak.wasm vornak.js ${data})
+foreach(name vornak.wasm.gz vornak.js.gz ${data})
   file(SIZE ${OUT}/${name} size)
   short_hash(${OUT}/${name} hash)
   # start: read by main(), so in the file system before it runs.

@@ -19,7 +19,8 @@
 // its build's hash:
 //   {"music": [NAME, ...],      the music; the first form this browser decodes plays
 //    "files": [{"name", "size", "hash", "kind"}, ...]}
-//   kind: "code" (vornak.js, vornak.wasm), "music", "picture", or "start": a
+//   kind: "code" (vornak.js.gz, vornak.wasm.gz, which the page unpacks),
+//   "music", "picture", or "start": a
 //   file main() reads (shaders), written into the file system before it runs.
 //   Every file is fetched as NAME?v=HASH, so the browser may keep it and a
 //   new build is never mixed with an old cached file.
@@ -281,6 +282,19 @@
     FS.writeFile('/' + name, bytes);
   }
 
+  // The code comes gzipped whatever the server does. A server that sends a
+  // .gz file as a gzip encoding leaves the browser to unpack it already.
+  async function unpack(name, bytes) {
+    if (!name.endsWith('.gz') || bytes[0] !== 0x1f || bytes[1] !== 0x8b) return bytes;
+    try {
+      const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
+      return new Uint8Array(await new Response(stream).arrayBuffer());
+    } catch (e) {
+      say(name + ': cannot unpack: ' + (e && e.message ? e.message : e) + ' (this browser is too old for the show)');
+      return null;
+    }
+  }
+
   // The music's bytes come before the pictures', so that its decode, which
   // takes a while, runs while they come.
   let musicFetched = null;
@@ -406,13 +420,15 @@
 
     // The code and what main() reads come first, at the link's full speed
     // (index.html asked for them as it opened).
-    const code = ['vornak.js', 'vornak.wasm'].map((name) => files.get(name));
+    const code = ['vornak.js', 'vornak.wasm'].map((name) => files.get(name + '.gz') || files.get(name));
     const first = [...files.values()].filter((f) => f.kind === 'start');
-    const [js, wasm] = await Promise.all([...code.map((f) => (f ? fetchFile(f) : null)),
-                                          ...first.map((f) => fetchFile(f))]);
+    const [js, wasm] = await Promise.all([
+      ...code.map(async (f) => f && fetchFile(f).then((bytes) => bytes && unpack(f.name, bytes))),
+      ...first.map((f) => fetchFile(f)),
+    ]);
     if (!js || !wasm) {
       for (const [i, name] of ['vornak.js', 'vornak.wasm'].entries()) {
-        if (!code[i]) say(name + ': not in files.json; the show cannot start');
+        if (!code[i]) say(name + ': not in files.json');
       }
       say('the show cannot start without its code');
       page.failed();

@@ -11,7 +11,7 @@ const { PNG } = pngjs;
 
 // wasm compiles while streaming only when served as application/wasm.
 const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.json': 'application/json' };
+                '.json': 'application/json', '.gz': 'application/gzip' };
 
 // Serves folder; resolves to { origin, close() }.
 export function serve(folder) {
