@@ -54,6 +54,7 @@
   const waitingMark = document.getElementById('waiting');
   const messages = document.getElementById('messages');
   const filesJson = document.currentScript.dataset.files;
+  const pageJs = document.currentScript.src;
 
   // One visible line per problem, as the desktop program writes it on standard error.
   function say(line) {
@@ -268,7 +269,6 @@
       else console.warn(line);
     }
     f.state = bytes ? 'in' : 'failed';
-    f.bytes = bytes;
     showProgress();
     return bytes;
   }
@@ -280,6 +280,14 @@
       if (!FS.analyzePath(folder).exists) FS.mkdir(folder);
     }
     FS.writeFile('/' + name, bytes);
+  }
+
+  // A data file into the file system as it comes, or, before there is one,
+  // when there is (just before main()).
+  async function loadData(f) {
+    const bytes = await fetchFile(f);
+    if (bytes && FS) writeFile(f.name, bytes);
+    else f.bytes = bytes;
   }
 
   // The code comes gzipped whatever the server does. A server that sends a
@@ -295,23 +303,37 @@
     }
   }
 
-  // The music's bytes come before the pictures', so that its decode, which
-  // takes a while, runs while they come.
+  // The music's bytes come before the pictures'.
   let musicFetched = null;
   const musicIn = new Promise((resolve) => (musicFetched = resolve));
 
+  // Whether the page itself came faster than 1.25 MB/s (its first byte to its
+  // last, so not the latency). On such a link the MP3's larger bytes cost less
+  // time than the Opus's slower decode, and every file may come at once; on a
+  // slower one, or when it is not known (the files were cached), the Opus,
+  // and each file in its turn.
+  function linkIsFast() {
+    const entries = [...performance.getEntriesByType('navigation'), ...performance.getEntriesByName(pageJs)];
+    const rates = entries
+      .filter((e) => e.transferSize > 0 && e.encodedBodySize >= 4000)
+      .map((e) => e.encodedBodySize / Math.max(e.responseEnd - e.responseStart, 1));
+    return rates.length > 0 && Math.max(...rates) > 1250;
+  }
+
   // The first form of the music this browser decodes; the others stay unfetched.
   async function loadMusic(names) {
+    for (const f of files.values()) if (f.kind === 'music') f.wanted = false;
     for (const name of names) {
       const f = files.get(name);
-      if (!f) continue;
       const bytes = await fetchFile(f);
       musicFetched();
       if (!bytes) continue;
-      f.bytes = null;
       try {
-        // An offline context decodes without the gesture a playing one needs.
-        track = await new OfflineAudioContext(2, 1, 48000).decodeAudioData(bytes.buffer);
+        // An offline context decodes without the gesture a playing one needs;
+        // at the form's own rate (Opus is always 48 kHz, the MP3 44.1), as
+        // resampling here costs more than the decode.
+        const rate = name.endsWith('.opus') ? 48000 : 44100;
+        track = await new OfflineAudioContext(2, 1, rate).decodeAudioData(bytes.buffer);
         break;
       } catch (e) {
         // Another form may decode here (an older browser without Opus).
@@ -325,17 +347,12 @@
   }
 
   // The pictures main() names, in its order, two at a time (one starts while
-  // the other's last bytes come), each written into the file system as it comes.
+  // the other's last bytes come), after the music's bytes.
   async function loadPictures(pictures) {
     await musicIn;
     let next = 0;
     const worker = async () => {
-      while (next < pictures.length && !stopped) {
-        const f = pictures[next++];
-        const bytes = await fetchFile(f);
-        if (bytes) writeFile(f.name, bytes);
-        f.bytes = null;
-      }
+      while (next < pictures.length && !stopped) await loadData(pictures[next++]);
     };
     await Promise.all([worker(), worker()]);
   }
@@ -413,18 +430,23 @@
       return;
     }
     for (const f of list.files) files.set(f.name, { ...f, wanted: f.kind !== 'music', state: 'waiting', bytes: null });
-    const music = at === null ? list.music || [] : [];
+    const music = (at === null ? list.music || [] : []).filter((name) => files.has(name));
     // The first form of the music counts from the start; another only once it must be fetched.
-    if (files.has(music[0])) files.get(music[0]).wanted = true;
+    if (music.length) files.get(music[0]).wanted = true;
     showProgress();
 
-    // The code and what main() reads come first, at the link's full speed
-    // (index.html asked for them as it opened).
+    // The code and what main() reads (index.html asked for them as it opened)
+    // and the music; after the music's bytes, the pictures main() names, in
+    // its order. On a fast link they need not wait for main(): all come at once.
+    const fast = linkIsFast();
+    if (music.length) loadMusic(fast ? [...music].reverse() : music);
+    else musicFetched();
+    if (fast) musicIn.then(() => [...files.values()].filter((f) => f.kind === 'picture').map(loadData));
     const code = ['vornak.js', 'vornak.wasm'].map((name) => files.get(name + '.gz') || files.get(name));
     const first = [...files.values()].filter((f) => f.kind === 'start');
     const [js, wasm] = await Promise.all([
       ...code.map(async (f) => f && fetchFile(f).then((bytes) => bytes && unpack(f.name, bytes))),
-      ...first.map((f) => fetchFile(f)),
+      ...first.map(loadData),
     ]);
     if (!js || !wasm) {
       for (const [i, name] of ['vornak.js', 'vornak.wasm'].entries()) {
@@ -434,8 +456,6 @@
       page.failed();
       return;
     }
-    if (music.length) loadMusic(music);
-    else musicFetched();
 
     window.Module = {
       vornakPage: page,
@@ -447,14 +467,13 @@
       preRun: [
         () => {
           FS = window.Module.FS;
-          for (const f of first) {
+          for (const f of files.values()) {
             if (f.bytes) writeFile(f.name, f.bytes);
             f.bytes = null;
           }
         },
       ],
     };
-    for (const f of code) f.bytes = null;
     const script = document.createElement('script');
     script.src = URL.createObjectURL(new Blob([js], { type: 'text/javascript' }));
     document.body.appendChild(script);
