@@ -29,7 +29,8 @@
 #include <memory>
 #include <string>
 
-// The page's side (page.js): all plain numbers, so nothing is allocated here.
+// The page's side (page.js, whose top describes each): plain numbers but the
+// picture files' names.
 EM_JS(double, pageHeldTime, (), { return Module.vornakPage.heldTime(); });
 EM_JS(double, pagePlayingTime, (), { return Module.vornakPage.playingTime(); });
 EM_JS(void, pageFrameDrawn, (double t), { Module.vornakPage.frameDrawn(t); });
@@ -165,6 +166,10 @@ EM_BOOL frame(double, void*)
         if (there) {
             draw(playingTime, resized);
             shell.lastPlayed = playingTime;
+        } else if (resized) {
+            // A new canvas starts black: the last frame again, whose pictures are in.
+            shell.demo->replayTo(shell.lastPlayed, kReplayFps);
+            draw(shell.lastPlayed, true);
         }
         prepareAhead(playingTime);
         return EM_TRUE;
