@@ -30,10 +30,11 @@ let problems; // the current group's console errors, a failure unless the group 
 // options: on (a browser other than chromium), host (another server), phone
 // (touch, pixel ratio 3), link (network conditions), intercept (false keeps
 // the browser's cache, which interception turns off; requests are then only
-// watched).
+// watched), script (run in the page before its own).
 async function openPage(width, height, url = '/index.html', replies = {}, options = {}) {
-  const { on = browser, host = server, phone = false, link = null, intercept = true } = options;
+  const { on = browser, host = server, phone = false, link = null, intercept = true, script = null } = options;
   const page = await on.newPage();
+  if (script) await page.evaluateOnNewDocument(script);
   page.on('console', (m) => { if (m.type() === 'error') problems.push(m.text()); });
   page.on('pageerror', (e) => problems.push(e.message));
   const local = (address) => address.startsWith(host.origin + '/') || /^(data|blob|about):/.test(address);
@@ -276,6 +277,39 @@ const groups = {
     await held.waitForFunction(() => !document.hidden, { timeout: 10000, polling: 50 });
     const state = await held.evaluate(() => [window.vornak.state, window.vornak.time]);
     if (state[0] !== 'ready' || state[1] !== 5) throw new Error(`?at=5 became ${state}`);
+  },
+
+  // A sound device that starts only a while after Play: the show goes on
+  // silently on the page's clock, then the sound joins it where it stands.
+  async lateSound() {
+    const page = await openPage(640, 360, '/index.html', {}, {
+      script: () => {
+        const Base = window.AudioContext;
+        window.AudioContext = class extends Base {
+          constructor(...options) {
+            super(...options);
+            this.suspend();
+            window.startSound = () => Base.prototype.resume.call(this);
+          }
+          resume() { return Promise.resolve(); }
+        };
+      },
+    });
+    await waitForState(page, ['ready']);
+    await page.mouse.click(320, 180);
+    await page.waitForFunction(() => /plays silently/.test(document.getElementById('messages').textContent),
+                               { timeout: 10000, polling: 50 });
+    await page.waitForFunction(() => window.vornak.time > 2, { timeout: 30000, polling: 50 });
+    const before = await shown(page);
+    if (before.sound !== null) throw new Error('a sound was heard while the audio did not run');
+    await page.evaluate(() => window.startSound());
+    await page.waitForFunction(() => window.vornak.sound !== null, { timeout: 10000, polling: 20 });
+    const after = await shown(page);
+    const latency = after.sound - after.time; // the sound heard is the show's time
+    console.log(`  silent to ${before.time.toFixed(3)} s; the sound joined at ${after.time.toFixed(3)} s, at ${after.sound.toFixed(3)} s of the music`);
+    if (after.time < before.time || after.time - before.time > 0.5 || latency < 0 || latency > 0.25) {
+      throw new Error(`the sound did not join the show where it stood: ${JSON.stringify([before, after])}`);
+    }
   },
 
   // A second visit takes every file but the page from the cache; a rebuilt
