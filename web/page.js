@@ -20,10 +20,13 @@
 //   {"music": [NAME, ...],      the music; the first form this browser decodes plays
 //    "files": [{"name", "size", "hash", "kind"}, ...]}
 //   kind: "code" (vornak.js.gz, vornak.wasm.gz, which the page unpacks),
-//   "music", "picture", or "start": a
-//   file main() reads (shaders), written into the file system before it runs.
+//   "music", "picture", or "start": a file main() reads (shaders), written
+//   into the file system before it runs. size is the bytes over the link.
 //   Every file is fetched as NAME?v=HASH, so the browser may keep it and a
-//   new build is never mixed with an old cached file.
+//   new build is never mixed with an old cached file. The page loads the
+//   code, the start files and the music first, then the pictures need()
+//   names, and offers Play once the music is decoded and the first frame
+//   drawn.
 //
 // Between this page and the wasm: Module.vornakPage, whose functions
 // web/main.cpp calls (times in seconds):
