@@ -108,6 +108,51 @@ bool ShowCore::workLater(double t)
     return left;
 }
 
+std::vector<std::pair<std::string, double>> ShowCore::picturesToCome() const
+{
+    std::vector<std::pair<std::string, double>> files;
+    for (vornak_engine::Texture* picture : show_->picturesWaiting()) {
+        const std::string path = show_->resources().pathOf(picture);
+        if (std::any_of(files.begin(), files.end(), [&](const auto& file) { return file.first == path; }))
+            continue;
+        double first = show_->lastEnd();
+        for (const ShowScene* scene : show_->showScenes()) {
+            const auto pictures = scene->pictures();
+            if (std::find(pictures.begin(), pictures.end(), picture) != pictures.end())
+                first = std::min(first, scene->start);
+        }
+        files.emplace_back(path, first);
+    }
+    return files;
+}
+
+std::vector<std::string> ShowCore::picturesDueAt(double t) const
+{
+    std::vector<std::string> files;
+    for (const ShowScene* scene : show_->showScenes()) {
+        if (!ShowDemo::drawsAt(*scene, t))
+            continue;
+        for (vornak_engine::Texture* picture : scene->pictures()) {
+            if (!show_->resources().uploaded(picture))
+                files.push_back(show_->resources().pathOf(picture));
+        }
+    }
+    return files;
+}
+
+std::string ShowCore::nextPicture() const
+{
+    const std::vector<vornak_engine::Texture*> waiting = show_->picturesWaiting();
+    return waiting.empty() ? std::string() : show_->resources().pathOf(waiting.front());
+}
+
+void ShowCore::uploadNext()
+{
+    const std::vector<vornak_engine::Texture*> waiting = show_->picturesWaiting();
+    if (!waiting.empty())
+        show_->resources().upload(waiting.front());
+}
+
 void ShowCore::replayTo(double t, double fps)
 {
     show_->replayTo(t, fps);

@@ -62,6 +62,16 @@ public:
     // Whether the frame at t can be drawn without waiting for a picture's decode.
     bool readyAt(double t) const { return show_->readyAt(t); }
 
+    // For a shell whose picture files arrive while the show plays (the web
+    // page): the files of the staged pictures still to upload, each once, with
+    // the start of the first scene that draws it, in the order the show first
+    // draws them; those the frame at t draws (frame() uploads them); and the
+    // next in the show's order, "" when none is left, which uploadNext() uploads.
+    std::vector<std::pair<std::string, double>> picturesToCome() const;
+    std::vector<std::string> picturesDueAt(double t) const;
+    std::string nextPicture() const;
+    void uploadNext();
+
     // Reloads the named files (every file when none are named).
     void reload(const std::vector<std::string>& changed = {});
     // A new plan for the same show (its file edited): the scenes are remade;

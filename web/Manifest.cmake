@@ -1,11 +1,58 @@
-# Writes OUT/files.json: the code and data files the page fetches, with their
-# sizes, so its progress bar counts real bytes.
+# Writes OUT/files.json, every file the page fetches with its size (for the
+# progress line), its kind and a hash of its bytes: the page asks for
+# NAME?v=HASH, so a browser may keep each file and a new build is never mixed
+# with an old cached one. Then OUT/index.html from PAGE, naming page.js and
+# files.json by their hashes the same way, and asking for the code ahead.
+#   cmake -DOUT=DIR -DPAGE=web/index.html -P web/Manifest.cmake
+function(short_hash file out)
+  file(SHA256 ${file} hash)
+  string(SUBSTRING ${hash} 0 16 hash)
+  set(${out} ${hash} PARENT_SCOPE)
+endfunction()
+
 file(GLOB data RELATIVE ${OUT} ${OUT}/data/*)
 list(SORT data)
 set(entries "")
-foreach(name vornak.wasm vornak.js ${data})
+set(opus "")
+set(music "")
+set(preload "")
+foreach(name vornak.wasm.gz vornak.js.gz ${data})
   file(SIZE ${OUT}/${name} size)
-  list(APPEND entries "  {\"name\": \"${name}\", \"size\": ${size}}")
+  short_hash(${OUT}/${name} hash)
+  # start: read by main(), so in the file system before it runs.
+  set(kind start)
+  if(name MATCHES "^vornak\\.")
+    set(kind code)
+  elseif(name MATCHES "\\.(jpg|jpeg|png|tga)$")
+    set(kind picture)
+  elseif(name MATCHES "\\.opus$")
+    set(kind music)
+    list(APPEND opus "\"${name}\"")
+  elseif(name MATCHES "\\.(mp3|ogg|wav)$")
+    set(kind music)
+    list(APPEND music "\"${name}\"")
+  endif()
+  list(APPEND entries "    {\"name\": \"${name}\", \"size\": ${size}, \"hash\": \"${hash}\", \"kind\": \"${kind}\"}")
+  if(kind STREQUAL "code" OR kind STREQUAL "start")
+    list(APPEND preload "${name}?v=${hash}")
+  endif()
 endforeach()
+# The smaller Opus first; the others for a browser that cannot decode it.
+list(APPEND opus ${music})
+list(JOIN opus ", " music)
 list(JOIN entries ",\n" body)
-file(WRITE ${OUT}/files.json "[\n${body}\n]\n")
+file(WRITE ${OUT}/files.json "{\n  \"music\": [${music}],\n  \"files\": [\n${body}\n  ]\n}\n")
+
+short_hash(${OUT}/files.json files)
+short_hash(${OUT}/page.js page)
+# What page.js fetches first, asked for as the page opens rather than after
+# page.js and files.json have come: on a slow link each round trip counts.
+set(links "")
+foreach(url files.json?v=${files} ${preload})
+  string(APPEND links "<link rel=\"preload\" href=\"${url}\" as=\"fetch\" crossorigin=\"anonymous\">\n")
+endforeach()
+file(READ ${PAGE} html)
+string(REPLACE "@PRELOAD@\n" "${links}" html "${html}")
+string(REPLACE "@FILES_JSON@" "files.json?v=${files}" html "${html}")
+string(REPLACE "@PAGE_JS@" "page.js?v=${page}" html "${html}")
+file(WRITE ${OUT}/index.html "${html}")

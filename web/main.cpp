@@ -6,6 +6,11 @@
 // first Play, held at the first frame; with ?at=T, or after the music's end,
 // held at that time. A held frame is drawn once (the canvas keeps it) and
 // again only when the canvas changes size.
+//
+// The pictures arrive while the show plays: main() tells the page which files
+// the show draws and from when, and the page writes each into the file system
+// as it comes. A frame is drawn only when every picture its scenes draw is
+// there; until then the last frame stays and the page's clock waits.
 
 #include "demo/DataFolder.h"
 #include "demo/ShowCore.h"
@@ -21,13 +26,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <string>
 
-// The page's side (page.js): all plain numbers, so nothing is allocated here.
+// The page's side (page.js, whose top describes each): plain numbers but the
+// picture files' names.
 EM_JS(double, pageHeldTime, (), { return Module.vornakPage.heldTime(); });
 EM_JS(double, pagePlayingTime, (), { return Module.vornakPage.playingTime(); });
 EM_JS(void, pageFrameDrawn, (double t), { Module.vornakPage.frameDrawn(t); });
 EM_JS(void, pageStart, (), { Module.vornakPage.start(); });
 EM_JS(void, pageFailed, (), { Module.vornakPage.failed(); });
+EM_JS(void, pageNeed, (const char* json), { Module.vornakPage.need(JSON.parse(UTF8ToString(json))); });
+EM_JS(bool, pageArrived, (const char* file), { return Module.vornakPage.arrived(UTF8ToString(file)); });
+EM_JS(void, pageWaiting, (bool waiting), { Module.vornakPage.waiting(waiting); });
 EM_JS(void, pageMessage, (int level, const char* text), { Module.vornakPage.message(level, UTF8ToString(text)); });
 
 namespace {
@@ -46,6 +57,9 @@ struct Shell {
     double lastPlayed = 0;   // the time of the last frame drawn while playing
     // The frame held when the page names none: the first with a picture, then the last played.
     double rest = 1 / kReplayFps;
+    bool drawnOnce = false;   // no picture is uploaded ahead before the first frame
+    bool waiting = false;     // the frame at the clock's time lacks a picture
+    bool preparing = true;    // the show's work for later is not done
 };
 
 Shell shell;
@@ -71,7 +85,69 @@ bool followCanvasSize()
 void draw(double t, bool clear)
 {
     shell.show->frame(t, shell.width, shell.height, clear);
+    shell.drawnOnce = true;
     pageFrameDrawn(t);
+}
+
+// [{"file": "data/toys.jpg", "at": 10}, ...]: the pictures in the order the show first draws them.
+std::string picturesJson()
+{
+    std::string json = "[";
+    for (const auto& [path, at] : shell.show->picturesToCome()) {
+        if (json.size() > 1)
+            json += ',';
+        json += "{\"file\":\"";
+        for (const char c : path) {
+            if (c == '"' || c == '\\')
+                json += '\\';
+            json += c;
+        }
+        char at[32];
+        char first[32];
+        std::snprintf(first, sizeof first, "\",\"at\":%.17g}", at);
+        json += first;
+    }
+    return json + "]";
+}
+
+// True when every picture the frame at t draws is in the file system, or
+// will never come (the decode then names it, and the scene draws without it).
+bool picturesThere(double t)
+{
+    for (const std::string& file : shell.show->picturesDueAt(t)) {
+        if (!pageArrived(file.c_str()))
+            return false;
+    }
+    return true;
+}
+
+void setWaiting(bool waiting)
+{
+    if (waiting != shell.waiting)
+        pageWaiting(waiting);
+    shell.waiting = waiting;
+}
+
+// Between frames, one picture that has arrived goes up ahead of its scene,
+// in the show's order; then the rest of what init() left for later. A picture
+// is never read before the page has it.
+void prepareAhead(double t)
+{
+    if (!shell.drawnOnce)
+        return;
+    const std::string next = shell.show->nextPicture();
+    if (!next.empty()) {
+        if (pageArrived(next.c_str()))
+            shell.show->uploadNext();
+    } else if (shell.preparing) {
+        shell.preparing = shell.show->workLater(t);
+    }
+}
+
+// The engine's lines go to the page, which shows the problems at its foot.
+void toPage(vornak_engine::LogLevel level, const char* message, void*)
+{
+    pageMessage(static_cast<int>(level), message);
 }
 
 EM_BOOL frame(double, void*)
@@ -85,10 +161,21 @@ EM_BOOL frame(double, void*)
             shell.playing = true;
             shell.held = -1;
         }
-        draw(playingTime, resized);
-        shell.lastPlayed = playingTime;
+        // A scene whose picture is late waits for it, with the last frame on the canvas.
+        const bool there = picturesThere(playingTime);
+        setWaiting(!there);
+        if (there) {
+            draw(playingTime, resized);
+            shell.lastPlayed = playingTime;
+        } else if (resized) {
+            // A new canvas starts black: the last frame again, whose pictures are in.
+            shell.show->replayTo(shell.lastPlayed, kReplayFps);
+            draw(shell.lastPlayed, true);
+        }
+        prepareAhead(playingTime);
         return EM_TRUE;
     }
+    setWaiting(false);
     if (shell.playing) {
         // The music ended: the last picture stays (a time after every scene would draw nothing).
         shell.playing = false;
@@ -96,18 +183,13 @@ EM_BOOL frame(double, void*)
     }
     const double asked = pageHeldTime();
     const double held = asked >= 0 ? asked : shell.rest;
-    if (held != shell.held || resized) {
+    if ((held != shell.held || resized) && picturesThere(held)) {
         shell.show->replayTo(held, kReplayFps);
         draw(held, true);
         shell.held = held;
     }
+    prepareAhead(held);
     return EM_TRUE;
-}
-
-// The engine's lines go to the page, which shows the problems at its foot.
-void toPage(vornak_engine::LogLevel level, const char* message, void*)
-{
-    pageMessage(static_cast<int>(level), message);
 }
 
 // A click, a tap or a key starts the show (the browser allows sound only then).
@@ -182,9 +264,12 @@ int main()
         pageFailed();
         return 1;
     }
-    // Never deleted: the page lives as long as the show.
+    // Never deleted: the page lives as long as the show. Staged, without
+    // threads: each picture is read when it goes up, never before the page has it.
     shell.show = new ShowCore(plan);
+    shell.show->startDecoding(shell.width, shell.height);
     shell.show->init(shell.width, shell.height);
+    pageNeed(picturesJson().c_str());
     shell.lastScene = shell.show->show().lastEnd();
 
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKey);

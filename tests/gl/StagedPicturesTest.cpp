@@ -106,4 +106,47 @@ TEST_F(StagedPicturesTest, BetweenFramesTheRestComesInTheSchedulesOrder)
     EXPECT_FALSE(staged->workLater(2.0));
 }
 
+// A shell whose files arrive while the show plays (the web page) asks for them
+// in the order drawn, holds a frame whose files are not there, and uploads
+// each as it comes.
+TEST_F(StagedPicturesTest, FilesArrivingWhileItPlaysComeInTheOrderDrawnAndEachFrameNamesItsOwn)
+{
+    Christmas* whole = loadShowFromSource(kWidth, kHeight);
+    ASSERT_NE(whole, nullptr);
+    kept.push_back(whole);
+    auto staged = loadCoreFromSource(kWidth, kHeight, true);
+    ASSERT_NE(staged, nullptr);
+    const auto name = [](const std::string& path) { return std::filesystem::path(path).filename().string(); };
+    std::vector<std::pair<std::string, double>> toCome;
+    for (const auto& [path, at] : staged->picturesToCome())
+        toCome.emplace_back(name(path), at);
+    const std::vector<std::pair<std::string, double>> expected = {
+        {"christmas.jpg", 0}, {"title.png", 0}, {"easter.jpg", 2.6}, {"skipad.jpg", 8},
+        {"toys.jpg", 10},     {"candy.jpg", 13}, {"religion.jpg", 16.7}};
+    EXPECT_EQ(toCome, expected);
+
+    const std::pair<double, std::vector<std::string>> due[] = {
+        {0, {}},
+        {1.0 / 60, {"christmas.jpg", "title.png"}},
+        {9, {"christmas.jpg", "easter.jpg", "skipad.jpg"}},
+        {11, {"toys.jpg", "skipad.jpg"}},
+    };
+    for (const auto& [t, files] : due) {
+        SCOPED_TRACE(t);
+        std::vector<std::string> names;
+        for (const std::string& path : staged->picturesDueAt(t))
+            names.push_back(name(path));
+        EXPECT_EQ(names, files);
+    }
+
+    // One upload at a time, in the order drawn: each file once, shared by every scene that draws it.
+    std::vector<std::string> uploaded;
+    for (std::string next; !(next = staged->nextPicture()).empty(); staged->uploadNext())
+        uploaded.push_back(name(next));
+    EXPECT_EQ(uploaded, (std::vector<std::string>{"christmas.jpg", "title.png", "easter.jpg", "skipad.jpg",
+                                                  "toys.jpg", "candy.jpg", "religion.jpg"}));
+    EXPECT_TRUE(staged->picturesDueAt(21).empty());
+    EXPECT_TRUE(frameAt(*staged, 21) == frameAt(*whole, 21)) << "the second wipe differs from the show loaded whole";
+}
+
 } // namespace

@@ -1,6 +1,6 @@
 // What the browser tests and the browser benchmark share: a static server for
-// build/web on 127.0.0.1, and Debian's chromium, headless, with WebGL2 through
-// SwiftShader and no network of its own.
+// build/web on 127.0.0.1, and Debian's chromium or firefox-esr, headless, with
+// no network of their own.
 import http from 'node:http';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -11,26 +11,55 @@ const { PNG } = pngjs;
 
 // wasm compiles while streaming only when served as application/wasm.
 const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.json': 'application/json' };
+                '.json': 'application/json', '.gz': 'application/gzip' };
 
-// Serves folder; resolves to { origin, close() }.
-export function serve(folder) {
-  const root = path.resolve(folder);
-  const server = http.createServer((req, res) => {
-    const file = path.join(root, decodeURIComponent(new URL(req.url, 'http://127.0.0.1').pathname));
+// Serves folder; resolves to { origin, close(), requests, serveFrom(folder), holdBack(path) }.
+// requests: every path asked for, with its query. holdBack(path) keeps that
+// file's answer back until the function it returns is called. With cache, the
+// files say a browser may keep them for an hour (index.html: ask each time),
+// as a static host's might; without, nothing is kept.
+export function serve(folder, { cache = false } = {}) {
+  let root = path.resolve(folder);
+  const requests = [];
+  const held = new Map();
+  const server = http.createServer(async (req, res) => {
+    const url = new URL(req.url, 'http://127.0.0.1');
+    const name = decodeURIComponent(url.pathname);
+    requests.push(name + url.search);
+    if (held.has(name)) await held.get(name);
+    const file = path.join(root, name);
     fs.readFile(file, (err, body) => {
       if (err || !file.startsWith(root + path.sep)) return res.writeHead(404).end();
+      const keep = !cache ? 'no-store' : name === '/index.html' ? 'no-cache' : 'max-age=3600';
       res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream',
-                           'Cache-Control': 'no-store' }).end(body);
+                           'Cache-Control': keep }).end(body);
     });
   });
+  const holdBack = (name) => {
+    let release;
+    held.set(name, new Promise((resolve) => (release = resolve)));
+    return () => { held.delete(name); release(); };
+  };
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve({
-    origin: `http://127.0.0.1:${server.address().port}`, close: () => new Promise((r) => server.close(r)) })));
+    origin: `http://127.0.0.1:${server.address().port}`, requests, holdBack,
+    serveFrom: (other) => { root = path.resolve(other); },
+    close: () => new Promise((r) => { server.closeAllConnections(); server.close(r); }) })));
 }
 
 // Puppeteer's own defaults already keep the browser off the network (no sync,
 // updates or background requests) and give it a throw-away profile.
-export function launch() {
+// Chromium draws WebGL2 through SwiftShader; Firefox ESR, driven over
+// WebDriver BiDi, through Mesa on the X display (headless, it has no WebGL
+// without one) and, having no sound device here, never runs an audio context.
+export function launch(browser = 'chromium') {
+  if (browser === 'firefox') {
+    return puppeteer.launch({
+      browser: 'firefox',
+      executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+      headless: true,
+      protocol: 'webDriverBiDi',
+    });
+  }
   return puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
