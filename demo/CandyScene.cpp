@@ -19,9 +19,7 @@ CandyScene::CandyScene() : CandyScene(builtInValues(13, 16.7, {kPicture}, "candy
 
 CandyScene::CandyScene(const SceneValues& values)
 {
-    start = values.start;
-    end = values.end;
-    label = values.name;
+    takeValues(values);
     program = showProgram(values.shader.empty() ? dataFile(kShader) : values.shader);
     matrix.translate(0, 0, 0);
     texture = showPicture(values.pictures.at(0), pictureType(values, 0), {values.fit});
@@ -43,6 +41,7 @@ void CandyScene::show(double t)
     glDisable(GL_DEPTH_TEST);
     sprite->draw();
     glEnable(GL_DEPTH_TEST);
+    drawWords();
 }
 
 void CandyScene::replayTo(double t, double fps)

@@ -41,9 +41,7 @@ CircleTrans::CircleTrans(double start, double end, double transitionEnd)
 
 CircleTrans::CircleTrans(const SceneValues& values) : transitionEnd(values.complete), ownShader_(values.shader.empty())
 {
-    this->start = values.start;
-    this->end = values.end;
-    label = values.name;
+    takeValues(values);
     sprite = showQuad();
     christmasPicture = showPicture(values.pictures.at(0), pictureType(values, 0), {values.fit});
     easterPicture = showPicture(values.pictures.at(1), pictureType(values, 1), {values.fit});
@@ -138,6 +136,7 @@ void CircleTrans::show(double t)
     // A shader of the show's own is drawn whole: what it does with the angle is its own.
     if (!ownShader_) {
         sprite->draw();
+        drawWords();
         return;
     }
     // "data/circle.fs" shows the Easter picture alone at the ceiling; sampling
@@ -154,6 +153,7 @@ void CircleTrans::show(double t)
     else
         drawInParts(angle(t), identity);
     sampleNearest(0);
+    drawWords();
 }
 
 void CircleTrans::drawInParts(float degree, Matrix& identity)

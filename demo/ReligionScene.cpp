@@ -23,9 +23,7 @@ ReligionScene::ReligionScene() : ReligionScene(builtInValues(16.7, 20.3, {kPictu
 
 ReligionScene::ReligionScene(const SceneValues& values) : ownShader_(values.shader.empty())
 {
-    start = values.start;
-    end = values.end;
-    label = values.name;
+    takeValues(values);
     texture = showPicture(values.pictures.at(0), pictureType(values, 0), {values.fit});
     program = showProgram(ownShader_ ? dataFile(kShader) : values.shader);
     sprite = showQuad();
@@ -129,4 +127,5 @@ void ReligionScene::show(double t)
     sampleNearest(ownShader_ && drawnPixelForPixel(texture) ? 2 : 0);
     sprite->draw();
     sampleNearest(0);
+    drawWords();
 }

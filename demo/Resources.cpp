@@ -3,6 +3,7 @@
 #include "demo/PictureProgram.h"
 #include "demo/Reload.h"
 
+#include "vornak/GL.h"
 #include "vornak/ImageDecoder.h"
 
 using namespace vornak_engine;
@@ -59,6 +60,30 @@ Sprite* Resources::quad()
     if (!quad_)
         quad_ = std::make_unique<Sprite>();
     return quad_.get();
+}
+
+namespace {
+
+Texture* newClear()
+{
+    static const std::uint8_t pixel[4] = {0, 0, 0, 0};
+    DecodedImage image;
+    image.width = image.height = 1;
+    image.format = GL_RGBA;
+    image.pixels = pixel;
+    image.size = sizeof pixel;
+    auto* texture = new Texture();
+    texture->replace("(clear)", image);
+    return texture;
+}
+
+} // namespace
+
+Texture* Resources::clear()
+{
+    if (!clear_)
+        clear_.reset(newClear());
+    return clear_.get();
 }
 
 void Resources::stage(DecodeQueue* queue)
@@ -179,6 +204,13 @@ ShaderProgram* showProgram(const std::string& fragmentShader)
     if (Resources* resources = Resources::current())
         return resources->program(fragmentShader);
     return newPictureProgram(fragmentShader.c_str());
+}
+
+Texture* showClear()
+{
+    if (Resources* resources = Resources::current())
+        return resources->clear();
+    return newClear();
 }
 
 Sprite* showQuad()

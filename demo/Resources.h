@@ -36,6 +36,8 @@ public:
     // The quad's vertex shader ("sprite.vs" in the data folder) with this fragment shader.
     vornak_engine::ShaderProgram* program(const std::string& fragmentShader);
     vornak_engine::Sprite* quad();
+    // One transparent pixel: a title without an overlay picture lays this over its picture.
+    vornak_engine::Texture* clear();
 
     // From now on pictures come from the queue, staged. The queue stays the caller's.
     void stage(vornak_engine::DecodeQueue* queue);
@@ -84,6 +86,7 @@ private:
     std::map<PictureKey, Picture> pictures_;
     std::map<std::string, std::unique_ptr<vornak_engine::ShaderProgram>> programs_;
     std::unique_ptr<vornak_engine::Sprite> quad_;
+    std::unique_ptr<vornak_engine::Texture> clear_;
     vornak_engine::DecodeQueue* queue_ = nullptr;
     int limitWidth_ = 0, limitHeight_ = 0;
     // Pixels taken from the queue, kept while another picture of the file still waits for them.
@@ -96,3 +99,4 @@ private:
 vornak_engine::Texture* showPicture(const std::string& path, vornak_engine::ImgType type, Framing framing = {});
 vornak_engine::ShaderProgram* showProgram(const std::string& fragmentShader);
 vornak_engine::Sprite* showQuad();
+vornak_engine::Texture* showClear();

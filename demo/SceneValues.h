@@ -4,6 +4,7 @@
 // file may change. The scenes' parameterless constructors fill it with the
 // Christmas show's own values.
 
+#include "demo/Caption.h"
 #include "demo/PictureFit.h"
 
 #include "vornak/Texture.h"
@@ -23,6 +24,9 @@ struct SceneValues {
     double complete = 0;
     // What the preview calls the scene; "" for its kind's name.
     std::string name;
+    // Words over the picture ("" for none), and how they look.
+    std::string text;
+    CaptionStyle caption;
     // Pictures read by their content (any photo a phone or browser saves),
     // rather than by their names' kinds, as the built-in scenes read theirs.
     bool byContent = true;

@@ -35,7 +35,9 @@ const Kind kKinds[] = {
     {"overlay", SceneKind::Overlay, {"picture"}, false},
 };
 
-const char* const kSceneKeys[] = {"kind", "start", "end", "name", "shader", "fit"};
+const char* const kSceneKeys[] = {"kind", "start", "end", "name", "shader", "fit",
+                                  "text", "font", "size", "colour", "position"};
+const char* const kWordKeys[] = {"font", "size", "colour", "position"};
 const char* const kTopKeys[] = {"music", "fit", "scene"};
 
 // Edits (insert, delete, change, swap two neighbours) from a to b.
@@ -337,10 +339,18 @@ private:
                                     number(values.start) + " s and at most " + number(values.end) + " s");
             }
         }
+        if (!words(table, which, values))
+            return false;
         for (const char* key : kind->pictures) {
             const toml::node* node = table.get(key);
+            // A title's words may stand in for its overlay picture.
+            if (!node && plan.kind == SceneKind::Title && std::string(key) == "overlay" && !values.text.empty())
+                continue;
             if (!node)
-                return fail(table.source(), which + " (" + kind->name + ") has no \"" + key + "\"; give a picture file");
+                return fail(table.source(), which + " (" + kind->name + ") has no \"" + key + "\"; give a picture file" +
+                                                (plan.kind == SceneKind::Title && std::string(key) == "overlay"
+                                                     ? ", or text"
+                                                     : ""));
             std::string path;
             if (!file(*node, "\"" + std::string(key) + "\" in " + which, path))
                 return false;
@@ -392,6 +402,52 @@ private:
         if (!std::isfinite(out) || out < 0)
             return fail(node->source(), "\"" + std::string(key) + "\" in " + which +
                                             " must be a time of 0 seconds or more, not " + number(out));
+        return true;
+    }
+
+    // The words over the scene and how they look.
+    bool words(const toml::table& table, const std::string& which, SceneValues& values)
+    {
+        const toml::node* textNode = table.get("text");
+        if (!textNode) {
+            for (const char* key : kWordKeys) {
+                if (const toml::node* node = table.get(key))
+                    return fail(node->source(), "\"" + std::string(key) + "\" in " + which +
+                                                    " is for words: give the scene a \"text\" too");
+            }
+            return true;
+        }
+        const auto text = this->text(*textNode);
+        if (!text)
+            return fail(textNode->source(), "\"text\" in " + which + " must be a string, not " + typeName(*textNode));
+        if (text->find_first_not_of(" \t\r\n") == std::string::npos)
+            return fail(textNode->source(), "\"text\" in " + which + " is empty; give the words, or leave it out");
+        values.text = *text;
+        CaptionStyle& style = values.caption;
+        if (const toml::node* node = table.get("font")) {
+            if (!file(*node, "\"font\" in " + which, style.font))
+                return false;
+        }
+        if (const toml::node* node = table.get("size")) {
+            const auto size = node->value<double>();
+            if (!node->is_number() || !size || !(*size > 0 && *size <= 1))
+                return fail(node->source(), "\"size\" in " + which +
+                                                " must be the line's height as a share of the frame's, above 0 and at "
+                                                "most 1 (0.1 is ten lines a frame)");
+            style.size = *size;
+        }
+        if (const toml::node* node = table.get("colour")) {
+            const auto colour = this->text(*node);
+            if (!colour || !parseCaptionColour(*colour, style.colour))
+                return fail(node->source(), "\"colour\" in " + which + " must be \"#rrggbb\", such as \"#ffd700\"" +
+                                                (colour ? ", not \"" + *colour + "\"" : ""));
+        }
+        if (const toml::node* node = table.get("position")) {
+            const auto position = this->text(*node);
+            if (!position || !parseCaptionPosition(*position, style.position))
+                return fail(node->source(), "\"position\" in " + which + " must be \"top\", \"middle\" or \"bottom\"" +
+                                                (position ? ", not \"" + *position + "\"" : ""));
+        }
         return true;
     }
 

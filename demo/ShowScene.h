@@ -5,9 +5,13 @@
 // frame rate has it, work it leaves for later, and what to do after a reload.
 // Each has a do-nothing default; a scene overrides what concerns it.
 
+#include "demo/Caption.h"
+#include "demo/SceneValues.h"
+
 #include "vornak/Scene.h"
 #include "vornak/Texture.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,6 +38,27 @@ public:
     virtual void reloaded(const Reload& reload) { (void)reload; }
 
     std::string label;
+    // The words laid over the scene's picture, or null.
+    std::unique_ptr<Caption> caption;
+
+protected:
+    // For the constructors: the name and words of the values.
+    void takeValues(const SceneValues& values)
+    {
+        start = values.start;
+        end = values.end;
+        label = values.name;
+        if (!values.text.empty())
+            caption = std::make_unique<Caption>(values.text, values.caption);
+    }
+    // For show(), last: the words over what the scene drew.
+    void drawWords()
+    {
+        if (caption)
+            caption->draw();
+    }
+
+public:
 
     // Scenes a show remakes are deleted through this.
     virtual ~ShowScene() = default;

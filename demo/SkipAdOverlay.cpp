@@ -25,9 +25,7 @@ double SkipAdOverlay::cornerAspect()
 
 SkipAdOverlay::SkipAdOverlay(const SceneValues& values)
 {
-    start = values.start;
-    end = values.end;
-    label = values.name;
+    takeValues(values);
     program = showProgram(values.shader.empty() ? dataFile(kShader) : values.shader);
     texture = showPicture(values.pictures.at(0), pictureType(values, 0), {values.fit, cornerAspect()});
     sprite = showQuad();
@@ -47,4 +45,5 @@ void SkipAdOverlay::show(double)
     program->setUniform("zscore", 0.09f);
     program->setUniform("pmatrix", matrix);
     sprite->draw();
+    drawWords();
 }

@@ -20,12 +20,12 @@ SpriteTest::SpriteTest() : SpriteTest(builtInValues(0, 2.6, {kPicture, kTitle}, 
 
 SpriteTest::SpriteTest(const SceneValues& values) : ownShader_(values.shader.empty())
 {
-    start = values.start;
-    end = values.end;
-    label = values.name;
+    takeValues(values);
     // The JPEG goes first: its reader leaves the unpack alignment at 1 for the PNG.
     picture = showPicture(values.pictures.at(0), pictureType(values, 0), {values.fit});
-    title = showPicture(values.pictures.at(1), pictureType(values, 1), {values.fit});
+    // Words may stand in for the title picture: then nothing is laid over the picture but them.
+    title = values.pictures.size() > 1 ? showPicture(values.pictures[1], pictureType(values, 1), {values.fit})
+                                       : showClear();
     program = showProgram(ownShader_ ? dataFile(kShader) : values.shader);
     sprite = showQuad();
     matrix.translate(0, 0, 0);
@@ -43,4 +43,5 @@ void SpriteTest::show(double)
     sampleNearest(ownShader_ && drawnPixelForPixel(picture) && drawnPixelForPixel(title) ? 2 : 0);
     sprite->draw();
     sampleNearest(0);
+    drawWords();
 }

@@ -19,9 +19,7 @@ ToyScene::ToyScene() : ToyScene(builtInValues(10, 13, {kPicture}, "toys")) {}
 
 ToyScene::ToyScene(const SceneValues& values) : ownShader_(values.shader.empty())
 {
-    start = values.start;
-    end = values.end;
-    label = values.name;
+    takeValues(values);
     texture = showPicture(values.pictures.at(0), pictureType(values, 0), {values.fit});
     program = showProgram(ownShader_ ? dataFile(kShader) : values.shader);
     sprite = showQuad();
@@ -38,4 +36,5 @@ void ToyScene::show(double)
     sampleNearest(ownShader_ && drawnPixelForPixel(texture) ? 1 : 0);
     sprite->draw();
     sampleNearest(0);
+    drawWords();
 }

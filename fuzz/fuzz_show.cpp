@@ -22,9 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool ok = !plan.scenes.empty();
     for (const ScenePlan& scene : plan.scenes) {
         const SceneValues& v = scene.values;
-        const std::size_t pictures = scene.kind == SceneKind::Title || scene.kind == SceneKind::Wipe ? 2 : 1;
+        // A title's words may stand in for its overlay.
+        const std::size_t pictures = scene.kind == SceneKind::Wipe ? 2 : scene.kind == SceneKind::Title ? 2 - !v.text.empty() : 1;
         ok = ok && std::isfinite(v.start) && std::isfinite(v.end) && v.start >= 0 && v.start < v.end;
-        ok = ok && v.pictures.size() == pictures;
+        ok = ok && (v.pictures.size() == pictures || (scene.kind == SceneKind::Title && v.pictures.size() == 2));
+        ok = ok && v.caption.size > 0 && v.caption.size <= 1;
         ok = ok && (scene.kind != SceneKind::Wipe || (v.complete > v.start && v.complete <= v.end));
     }
     if (!ok)

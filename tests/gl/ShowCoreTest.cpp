@@ -196,6 +196,38 @@ TEST_F(ShowCoreTest, APhotoIsHeldNoLargerThanTheFrameItFills)
     EXPECT_EQ(core->show().resources().pictureBytes(), 1920u * 1080 * 4);
 }
 
+// How much of the frame's band of rows (fractions from the bottom) differs between two frames.
+double changedIn(const Frame& a, const Frame& b, double from, double to)
+{
+    int changed = 0, all = 0;
+    for (int y = static_cast<int>(from * GLTest::kHeight); y < static_cast<int>(to * GLTest::kHeight); ++y) {
+        for (int x = 0; x < GLTest::kWidth; ++x, ++all) {
+            const std::size_t i = (static_cast<std::size_t>(y) * GLTest::kWidth + x) * 4;
+            changed += std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) > 24;
+        }
+    }
+    return static_cast<double>(changed) / all;
+}
+
+TEST_F(ShowCoreTest, WordsLieWherePlacedAndATitlesWordsStandInForItsOverlay)
+{
+    auto core = showOf("[[scene]]\nkind = \"still\"\nstart = 0\nend = 1\npicture = \"christmas.jpg\"\n"
+                       "[[scene]]\nkind = \"title\"\nstart = 1\nend = 2\npicture = \"christmas.jpg\"\n"
+                       "text = \"Joyeux Noël\"\nposition = \"middle\"\n"
+                       "[[scene]]\nkind = \"still\"\nstart = 2\nend = 3\npicture = \"christmas.jpg\"\n"
+                       "text = \"Καλά Χριστούγεννα\\nС Рождеством\"\nposition = \"top\"\ncolour = \"#ffd700\"\n");
+    ASSERT_NE(core, nullptr);
+    const Frame plain = drawn(*core, 0.5), title = drawn(*core, 1.5), top = drawn(*core, 2.5);
+    // The title's words in the middle band, nothing laid over the rest of its picture.
+    EXPECT_GT(changedIn(title, plain, 0.4, 0.6), 0.05);
+    EXPECT_EQ(changedIn(title, plain, 0.0, 0.3), 0.0);
+    EXPECT_EQ(changedIn(title, plain, 0.7, 1.0), 0.0);
+    // Two lines at the top, Greek and Cyrillic in ink.
+    EXPECT_GT(changedIn(top, plain, 0.8, 0.94), 0.05);
+    EXPECT_GT(changedIn(top, plain, 0.7, 0.8), 0.02) << "the second line";
+    EXPECT_EQ(changedIn(top, plain, 0.0, 0.5), 0.0);
+}
+
 TEST_F(ShowCoreTest, AShowsOwnShaderGetsTheKindsUniformsAndIsDrawnWhole)
 {
     dir.write("green.fs", "#version 410 core\nin vec2 uv;\nuniform sampler2D img;\nuniform float zscore;\n"

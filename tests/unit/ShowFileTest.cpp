@@ -73,6 +73,22 @@ TEST_F(ShowFileTest, AGoodFileBecomesItsPlan)
     EXPECT_EQ(last.picturesInOrder(), (std::vector<std::string>{dir.path() + "/show/a.jpg",
                                                                  dir.path() + "/data/built.jpg",
                                                                  dir.path() + "/show/b.png"}));
+    // Words, and a title whose words stand in for its overlay.
+    dir.write("show/my.ttf", "x");
+    ASSERT_EQ(problem("[[scene]]\nkind = \"title\"\nstart = 0\nend = 2\npicture = \"a.jpg\"\n"
+                      "text = \"Frohe Weihnachten\\nvon uns allen\"\nfont = \"my.ttf\"\nsize = 0.08\n"
+                      "colour = \"#FFD700\"\nposition = \"top\"\n"),
+              "");
+    const SceneValues& title = last.scenes.at(0).values;
+    EXPECT_EQ(title.pictures.size(), 1u);
+    EXPECT_EQ(title.text, "Frohe Weihnachten\nvon uns allen");
+    EXPECT_EQ(title.caption.font, dir.path() + "/show/my.ttf");
+    EXPECT_EQ(title.caption.size, 0.08);
+    EXPECT_EQ(title.caption.colour[0], 1.0f);
+    EXPECT_NEAR(title.caption.colour[1], 215 / 255.0, 1e-6);
+    EXPECT_EQ(title.caption.position, CaptionPosition::Top);
+    EXPECT_EQ(problem("[[scene]]\nkind = \"title\"\nstart = 0\nend = 2\npicture = \"a.jpg\"\n"),
+              "show.toml:1:1: scene 1 (title) has no \"overlay\"; give a picture file, or text");
     // Without music the show is silent; a wipe's completion defaults to its end.
     ASSERT_EQ(problem("[[scene]]\nkind = \"wipe\"\nstart = 1\nend = 3\nfrom = \"a.jpg\"\nto = \"a.jpg\"\n"), "");
     EXPECT_EQ(last.music, "");
@@ -118,6 +134,15 @@ TEST_F(ShowFileTest, EveryMistakeIsOneLineAtItsPlace)
          "show.toml:6:7: \"fit\" in scene 1 must be \"cover\" or \"contain\", not \"fill\""},
         {std::string(kStill) + "name = 3\n", "show.toml:6:8: \"name\" in scene 1 must be a string, not a number"},
         {std::string(kStill) + "complete = 1.5\n", "show.toml:6:1: unknown key \"complete\" in scene 1 (still)"},
+        {std::string(kStill) + "colour = \"#fff\"\n",
+         "show.toml:6:10: \"colour\" in scene 1 is for words: give the scene a \"text\" too"},
+        {std::string(kStill) + "text = \"Hi\"\ncolour = \"gold\"\n",
+         "show.toml:7:10: \"colour\" in scene 1 must be \"#rrggbb\", such as \"#ffd700\", not \"gold\""},
+        {std::string(kStill) + "text = \"Hi\"\nsize = 2\n", "show.toml:7:8: \"size\" in scene 1 must be the line's height"},
+        {std::string(kStill) + "text = \"Hi\"\nposition = \"left\"\n",
+         "show.toml:7:12: \"position\" in scene 1 must be \"top\", \"middle\" or \"bottom\", not \"left\""},
+        {std::string(kStill) + "text = \" \\n \"\n", "show.toml:6:8: \"text\" in scene 1 is empty"},
+        {std::string(kStill) + "text = \"Hi\"\nfont = \"gone.ttf\"\n", "show.toml:7:8: \"font\" in scene 1: no file"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
