@@ -53,4 +53,14 @@ void logFormat(LogLevel level, const char* format, ...)
     logMessage(level, line);
 }
 
+void logFileError(const char* name, const char* format, ...)
+{
+    char reason[3072];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(reason, sizeof reason, format, args);
+    va_end(args);
+    logFormat(LogLevel::Error, "%s: %s", name ? name : "(memory)", reason);
+}
+
 } // namespace vornak_engine

@@ -19,5 +19,8 @@ void setLogCallback(LogCallback callback, void* user = nullptr);
 void logMessage(LogLevel level, const char* message);
 // printf-style; the line is cut at 4 KB.
 void logFormat(LogLevel level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// An error about a file: "NAME: reason" ("(memory)" for a null name), one whole
+// line, so lines from several decoding threads never interleave.
+void logFileError(const char* name, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 } // namespace vornak_engine

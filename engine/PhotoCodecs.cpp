@@ -27,15 +27,8 @@ namespace vornak_engine {
 
 namespace {
 
-__attribute__((format(printf, 2, 3))) void report(const char* name, const char* format, ...)
-{
-    char reason[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(reason, sizeof reason, format, args);
-    va_end(args);
-    logFormat(LogLevel::Error, "%s: %s", name ? name : "(memory)", reason);
-}
+// One line naming the file (Log.h).
+constexpr auto report = logFileError;
 
 bool adoptNew(DecodedImage& out, std::size_t bytes, int width, int height, int channels, const char* name)
 {

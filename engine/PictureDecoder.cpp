@@ -21,15 +21,8 @@ namespace {
 
 using Bytes = std::unique_ptr<std::uint8_t[]>;
 
-__attribute__((format(printf, 2, 3))) void report(const char* name, const char* format, ...)
-{
-    char reason[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(reason, sizeof reason, format, args);
-    va_end(args);
-    logFormat(LogLevel::Error, "%s: %s", name ? name : "(memory)", reason);
-}
+// One line naming the file (Log.h).
+constexpr auto report = logFileError;
 
 int channelsOf(unsigned format)
 {

@@ -42,6 +42,22 @@ double meanDifference(const Image& a, const Image& b)
     return total / ((a.height / 4) * (a.width / 4) * 3);
 }
 
+// The preview's window once it shows, or "" when the program ends first.
+std::string previewWindow(Process& vornak)
+{
+    std::string window;
+    waitFor([&] {
+        window = shell("xdotool search --onlyvisible --name '^Vornak preview' 2>/dev/null | head -n 1 | tr -d '\\n'");
+        return !window.empty() || !vornak.running();
+    }, 60);
+    return window;
+}
+
+std::string windowTitle(const std::string& window)
+{
+    return shell("xdotool getwindowname " + window + " 2>/dev/null | tr -d '\\n'");
+}
+
 TEST(PreviewKeys, KeysSeekAndPauseAndAWatchedShaderEditReachesTheScreen)
 {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through scripts/test, which provides a display";
@@ -50,13 +66,9 @@ TEST(PreviewKeys, KeysSeekAndPauseAndAWatchedShaderEditReachesTheScreen)
     shell("cp -rs " VORNAK_SOURCE_DIR "/data " + dir.path() + " && cp --remove-destination " VORNAK_SOURCE_DIR
           "/data/religion.fs " + dir.path() + "/data/");
     Process vornak(kBinary, {"--preview", "--watch", "--window", "640x360", "--at", "11"}, dir.path());
-    std::string window;
-    waitFor([&] {
-        window = shell("xdotool search --onlyvisible --name '^Vornak preview' 2>/dev/null | head -n 1 | tr -d '\\n'");
-        return !window.empty() || !vornak.running();
-    }, 60);
+    const std::string window = previewWindow(vornak);
     ASSERT_FALSE(window.empty()) << "no preview window";
-    const auto title = [&] { return shell("xdotool getwindowname " + window + " 2>/dev/null | tr -d '\\n'"); };
+    const auto title = [&] { return windowTitle(window); };
     const auto waitForTitle = [&](const std::function<bool(const std::string&)>& wanted) { // or the last one seen
         std::string seen;
         waitFor([&] { return wanted(seen = title()); });
@@ -131,13 +143,9 @@ TEST(PreviewKeys, AWatchedShowFileEditIsPlayedAndABrokenOneKeepsTheLastGoodShow)
     const std::string folder = dir.path() + "/greeting";
     ASSERT_EQ(Process(kBinary, {"--new-show", folder}, dir.path()).wait(30).status, 0);
     Process vornak(kBinary, {"--preview", "--watch", "--window", "640x360", "--at", "11", "--show", folder}, dir.path());
-    std::string window;
-    waitFor([&] {
-        window = shell("xdotool search --onlyvisible --name '^Vornak preview' 2>/dev/null | head -n 1 | tr -d '\\n'");
-        return !window.empty() || !vornak.running();
-    }, 60);
+    const std::string window = previewWindow(vornak);
     ASSERT_FALSE(window.empty()) << "no preview window";
-    const auto title = [&] { return shell("xdotool getwindowname " + window + " 2>/dev/null | tr -d '\\n'"); };
+    const auto title = [&] { return windowTitle(window); };
     const auto titleHas = [&](const char* word) {
         return waitFor([&] { return title().find(word) != std::string::npos; });
     };
