@@ -30,7 +30,8 @@ SizeLimit Resources::limitFor(const Framing& framing) const
 
 Texture* Resources::picture(const std::string& path, ImgType type, Framing framing)
 {
-    const SizeLimit limit = limitFor(framing);
+    // A picture of a named kind is read as that kind always was, whole.
+    const SizeLimit limit = type == IMG_AUTO ? limitFor(framing) : SizeLimit();
     const PictureKey key(path, static_cast<int>(type), framing, limit);
     const auto found = pictures_.find(key);
     if (found != pictures_.end())

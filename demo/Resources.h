@@ -41,9 +41,9 @@ public:
 
     // From now on pictures come from the queue, staged. The queue stays the caller's.
     void stage(vornak_engine::DecodeQueue* queue);
-    // Pictures asked for from now on are read no larger than they are drawn
-    // in a frame of width x height (each within its framing's fit); 0 x 0, the
-    // default, reads them whole.
+    // Pictures told by their content (IMG_AUTO) asked for from now on are
+    // read no larger than they are drawn in a frame of width x height (each
+    // within its framing's fit); 0 x 0, the default, reads them whole.
     void limitTo(int width, int height);
     // The limit a picture of this framing is read within.
     vornak_engine::SizeLimit limitFor(const Framing& framing) const;

@@ -19,7 +19,7 @@ vornak_engine::ImgType pictureType(const SceneValues& values, std::size_t i)
     return values.byContent ? vornak_engine::IMG_AUTO : vornak_engine::imageTypeOf(values.pictures.at(i));
 }
 
-vornak_engine::ImgType pictureType(const std::string&)
+vornak_engine::ImgType pictureType(const std::string& path, bool byContent)
 {
-    return vornak_engine::IMG_AUTO;
+    return byContent ? vornak_engine::IMG_AUTO : vornak_engine::imageTypeOf(path);
 }

@@ -37,5 +37,5 @@ SceneValues builtInValues(double start, double end, std::vector<const char*> pic
 
 // The reader for the values' i-th picture.
 vornak_engine::ImgType pictureType(const SceneValues& values, std::size_t i);
-// A picture is given by name: its kind by its content.
-vornak_engine::ImgType pictureType(const std::string& path);
+// The same for a picture of a plan (ShowPlan.h): its kind by its content, or by its name.
+vornak_engine::ImgType pictureType(const std::string& path, bool byContent);

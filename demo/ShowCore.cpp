@@ -42,7 +42,9 @@ void ShowCore::queueAhead(double t)
     }
     while (queued_ < toDecode_.size() && (waiting < kAhead || toDecode_[queued_].firstUse - t < kDue)) {
         const ShowPlan::Picture& picture = toDecode_[queued_++];
-        pictures_->add(picture.path.c_str(), pictureType(picture.path), limitFor(picture.fit));
+        const vornak_engine::ImgType type = pictureType(picture.path, picture.byContent);
+        pictures_->add(picture.path.c_str(), type,
+                       type == vornak_engine::IMG_AUTO ? limitFor(picture.fit) : vornak_engine::SizeLimit());
         ++waiting;
     }
 }

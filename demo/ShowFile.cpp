@@ -366,6 +366,8 @@ private:
                 return fail(node->source(), "\"name\" in " + which + " must be a string, not " + typeName(*node));
             values.name = *name;
         }
+        // The built-in show reads its pictures, and reports on them, as it always has: by their names.
+        values.byContent = requireFiles_;
         values.fit = fit;
         if (const toml::node* node = table.get("fit")) {
             if (!readFit(*node, "\"fit\" in " + which, values.fit))

@@ -15,9 +15,10 @@
 std::string showFileIn(const std::string& path);
 
 // Reads and checks the file; false with error set (one line) when it cannot
-// be used. Without requireFiles a file that is not found is no error: the
-// plan names it in the show's folder, where reading it fails with its own line
-// and the show plays on without it (as the built-in show always has).
+// be used. Without requireFiles, as for the built-in show, a file that is not
+// found is no error: the plan names it in the show's folder, where reading it
+// fails with its own line and the show plays on without it; and pictures are
+// read by their names' kinds, as the built-in show always read them.
 bool readShowFile(const std::string& path, ShowPlan& plan, std::string& error, bool requireFiles = true);
 
 // The same for text already read; `name` stands for the file in messages and

@@ -15,7 +15,7 @@ std::vector<ShowPlan::Picture> ShowPlan::picturesByFirstUse() const
         for (const std::string& picture : scene->values.pictures) {
             if (std::find_if(pictures.begin(), pictures.end(),
                              [&](const Picture& p) { return p.path == picture && p.fit == fit; }) == pictures.end())
-                pictures.push_back({picture, fit, scene->values.start});
+                pictures.push_back({picture, fit, scene->values.start, scene->values.byContent});
         }
     }
     return pictures;

@@ -31,6 +31,7 @@ struct ShowPlan {
         std::string path;
         Fit fit;
         double firstUse;
+        bool byContent;
     };
     std::vector<Picture> picturesByFirstUse() const;
 };

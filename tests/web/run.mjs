@@ -186,11 +186,11 @@ const groups = {
       console.log(`  Play offered ${(readyAt / 1000).toFixed(2)} s after the page opened (target ${playWithin / 1000} s)`);
       if (readyAt > playWithin) throw new Error(`Play came after ${readyAt} ms`);
 
-      // The code gzipped, the shaders, the Opus music and the title's pictures
+      // The code gzipped, the show file, shaders and font, the Opus music and the title's pictures
       // first; then every other picture. The MP3 is only for browsers without Opus.
       const data = fs.readdirSync(`${web}/data`).map((f) => `data/${f}`);
       const first = ['vornak.js.gz', 'vornak.wasm.gz', 'data/zararorad.opus', 'data/christmas.jpg', 'data/title.png',
-                     ...data.filter((f) => /\.(fs|vs)$/.test(f))];
+                     ...data.filter((f) => !/\.(jpg|png|mp3|opus)$/.test(f))];
       const all = [...first, ...data.filter((f) => /\.jpg$/.test(f) && !first.includes(f))];
       const line = await page.$eval('#progress', (e) => (e.hidden ? '' : e.textContent));
       const m = /^Loading \u2026 ([0-9.]+) of ([0-9.]+) MB$/.exec(line.trim());
