@@ -3,9 +3,9 @@
 // The show's clocks. Live, the demo time is the position of the music being
 // heard, counted from what SDL_mixer hands the audio device (the silent
 // driver takes it at the same pace, so it keeps this clock too). For capture
-// it advances a fixed step per frame (FixedStepClock, shared with the web
-// page), so frame k of a run at fps frames a second is drawn at exactly the
-// time a live run at that rate would draw it.
+// it advances a fixed step per frame (FixedStepClock), so frame k of a run
+// at fps frames a second is drawn at exactly the time a live run at that rate
+// would draw it.
 
 #include "app/SoundClock.h"
 #include "demo/FixedStepClock.h"

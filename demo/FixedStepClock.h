@@ -1,8 +1,9 @@
 #pragma once
 
-// The capture's clock, shared by the desktop program and the web page: it
-// advances a fixed step per frame, so frame k of a run at fps frames a second
-// is drawn at exactly the time a live run at that rate would draw it.
+// The capture's clock: it advances a fixed step per frame, so frame k of a
+// run at fps frames a second is drawn at exactly the time a live run at that
+// rate would draw it. (A held frame of the preview or the web page stands on
+// the same grid through ShowCore::replayTo.)
 
 class FixedStepClock {
 public:
