@@ -1,17 +1,5 @@
 #include "app/preview/PreviewMusic.h"
 
-// SDL_mixer 2.6 measures the track; before it, nothing does.
-double PreviewMusic::length() const
-{
-#if SDL_MIXER_VERSION_ATLEAST(2, 6, 0)
-    if (music_) {
-        const double seconds = Mix_MusicDuration(music_);
-        return seconds > 0 ? seconds : 0;
-    }
-#endif
-    return 0;
-}
-
 void PreviewMusic::playFrom(double t)
 {
     if (!music_)

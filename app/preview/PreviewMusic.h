@@ -17,8 +17,6 @@ public:
     explicit PreviewMusic(Mix_Music* music, double offset = 0) : music_(music), offset_(offset) {}
 
     bool present() const { return music_ != nullptr; }
-    // The track's length in seconds, or 0 when unknown.
-    double length() const;
     // Plays from t, starting the track again if it had ended.
     void playFrom(double t);
     void pause();
