@@ -150,9 +150,10 @@ std::optional<int> parseOptions(int argc, const char* const* argv, Options& opti
     windowOpt->excludes(captureOpt);
     auto* previewOpt = app.add_flag("--preview", options.preview,
                                     "Preview in a window (unless --fullscreen): pause, seek, loop, reload; "
-                                    "keys in the README");
+                                    "keys in docs/preview.md");
     previewOpt->excludes(captureOpt);
-    app.add_flag("--watch", options.watch, "With --preview: reload the data folder's files as they change")
+    app.add_flag("--watch", options.watch,
+                 "With --preview: reload the show file, its pictures and shaders as they change")
         ->needs(previewOpt);
     app.add_flag("--timings", options.timings, "Print how long each start-up step took");
 

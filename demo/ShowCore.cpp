@@ -63,7 +63,16 @@ void ShowCore::init(int width, int height)
 
 double ShowCore::length() const
 {
-    return musicLength_ > 0 ? musicLength_ : (show_ ? show_->lastEnd() : 0.0);
+    if (musicLength_ > 0)
+        return musicLength_;
+    if (show_)
+        return show_->lastEnd();
+    // Before init() there are no scenes yet, but the plan has their ends: a
+    // silent show's capture asks for its length before any GL exists.
+    double last = 0;
+    for (const ScenePlan& scene : plan_.scenes)
+        last = std::max(last, scene.values.end);
+    return last;
 }
 
 std::vector<std::string> ShowCore::warnings(double musicLength) const

@@ -2,7 +2,8 @@
 
 // vornak --preview: the show in a window (full-screen on request) under the
 // preview's keys, its title telling time, scenes, state and frame rate; with
-// --watch, edits to the data folder's files are reloaded as they are saved.
+// --watch, edits to the show file and to the files of its folder and the
+// data folder are reloaded as they are saved.
 // Returns the exit status.
 
 #include "app/Options.h"
