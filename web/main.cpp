@@ -102,7 +102,6 @@ std::string picturesJson()
                 json += '\\';
             json += c;
         }
-        char at[32];
         char first[32];
         std::snprintf(first, sizeof first, "\",\"at\":%.17g}", at);
         json += first;
