@@ -350,6 +350,59 @@ const groups = {
     }
   },
 
+  // A show of one's own, made here and built with scripts/web --show into a
+  // folder of its own: every kind, pictures of other shapes (a HEIC, which
+  // the page gets as a JPEG, among them), a shader of its own, built-in
+  // pictures it falls back to, its own music. The folder holds its files and
+  // the built-in shaders it reads, no others; its ?at=T frames are those of
+  // `vornak --show`.
+  async show() {
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'vornak-show-'));
+    const own = `${folder}/own`;
+    const site = `${folder}/site`;
+    let host = null;
+    try {
+      makeShow(own);
+      execFileSync(`${repo}/scripts/web`, ['--show', own, '--out', site], { stdio: ['ignore', 'ignore', 'inherit'] });
+      const files = (dir) => fs.readdirSync(`${site}/${dir}`).sort().join(' ');
+      const expected = {
+        show: 'mine.fs show.toml skipad.jpg square.png tall.jpg title.png tune.flac tune.opus wide.jpg',
+        data: 'circle.fs default.fs religion-light.fs religion.fs sprite.vs',
+      };
+      for (const [dir, names] of Object.entries(expected)) {
+        if (files(dir) !== names) throw new Error(`${dir}/ holds ${files(dir)}, not ${names}`);
+      }
+      const list = JSON.parse(fs.readFileSync(`${site}/files.json`, 'utf8'));
+      if (list.show !== 'show/show.toml' || list.music.join(' ') !== 'show/tune.opus show/tune.flac') {
+        throw new Error(`files.json names the show ${list.show} and the music ${list.music}`);
+      }
+      if (!/^from = "wide\.jpg"$/m.test(fs.readFileSync(`${site}/show/show.toml`, 'utf8'))) {
+        throw new Error('the page\'s show file does not name the HEIC\'s JPEG');
+      }
+
+      host = await serve(site);
+      const page = await openPage(1280, 720, '/index.html', {}, { host });
+      for (const t of [1, 3, 5.5, 6.5, 7.5]) {
+        await page.goto(`${host.origin}/index.html?at=${t}`);
+        await waitForState(page, ['ready']);
+        const web = await canvasPixels(page);
+        if (web.time !== t) throw new Error(`?at=${t} drew the frame at ${web.time}`);
+        expectFrame(`own show at ${t} s`, web, desktopFrame(t, 1280, 720, own));
+        if (t === 5.5) {
+          // The HEIC alone, contained: its colours fill the middle, black bars beside it.
+          const { data } = web;
+          const at = (x, y) => data.slice((y * 1280 + x) * 4, (y * 1280 + x) * 4 + 3).reduce((a, b) => a + b);
+          if (at(640, 360) < 60 || at(100, 360) > 0) throw new Error('the HEIC picture is not drawn, contained');
+        }
+      }
+      const lines = await page.$eval('#messages', (e) => (e.hidden ? '' : e.textContent));
+      if (lines) throw new Error(`the page says: ${lines}`);
+    } finally {
+      if (host) await host.close();
+      fs.rmSync(folder, { recursive: true, force: true });
+    }
+  },
+
   // Firefox ESR: ?at=T against the desktop, and Play, which with no sound
   // device here runs the show on the page's own clock, silently, to its end.
   async firefox() {
@@ -385,6 +438,68 @@ const groups = {
     }
   },
 };
+
+// A show folder of every kind, made with ffmpeg and heif-enc: a 4:3 HEIC,
+// smooth, so the page's JPEG of it stays within the frames' tolerance; a
+// portrait JPEG; a square PNG; a title shader of its own (the picture's
+// colours turned); the built-in title and corner pictures, which it lacks;
+// eight seconds of music as FLAC.
+function makeShow(dir) {
+  fs.mkdirSync(dir, { recursive: true });
+  const ffmpeg = (...args) => execFileSync('ffmpeg', ['-v', 'error', '-y', ...args], { cwd: dir });
+  ffmpeg('-f', 'lavfi', '-i', 'testsrc2=size=800x600,gblur=sigma=8', '-frames:v', '1', `${dir}/../wide.png`);
+  execFileSync('heif-enc', ['-q', '90', '-o', `${dir}/wide.heic`, `${dir}/../wide.png`], { stdio: 'ignore' });
+  ffmpeg('-f', 'lavfi', '-i', 'smptebars=size=480x800', '-frames:v', '1', '-q:v', '3', 'tall.jpg');
+  ffmpeg('-f', 'lavfi', '-i', 'mandelbrot=size=600x600', '-frames:v', '1', 'square.png');
+  ffmpeg('-f', 'lavfi', '-i', 'sine=frequency=330:duration=8', 'tune.flac');
+  fs.writeFileSync(`${dir}/mine.fs`, fs.readFileSync(`${repo}/data/doubletex.fs`, 'utf8')
+    .replace('texture(img, uv).rgb', 'texture(img, uv).brg'));
+  fs.writeFileSync(`${dir}/show.toml`, `music = "tune.flac"
+
+[[scene]]
+kind = "title"
+start = 0
+end = 2
+picture = "tall.jpg"
+overlay = "title.png"
+shader = "mine.fs"
+
+[[scene]]
+kind = "wipe"
+start = 2
+end = 5
+complete = 4
+from = "wide.heic"
+to = "tall.jpg"
+fit = "contain"
+
+[[scene]]
+kind = "still"
+start = 5
+end = 6
+picture = "wide.heic"
+fit = "contain"
+
+[[scene]]
+kind = "zoom"
+start = 6
+end = 7
+picture = "square.png"
+
+[[scene]]
+kind = "reveal"
+start = 7
+end = 8
+picture = "square.png"
+fit = "contain"
+
+[[scene]]
+kind = "overlay"
+start = 1
+end = 8
+picture = "skipad.jpg"
+`);
+}
 
 const sizeOf = (name) => fs.statSync(`${web}/${name}`).size;
 const megabytes = (bytes) => Number((bytes / 1e6).toFixed(1));
