@@ -145,7 +145,7 @@ const groups = {
   // page naming each file, and the show goes on.
   async damaged() {
     const page = await openPage(1280, 720, '/index.html', {
-      '/data/title.png': { body: Buffer.from('\x89PNG\r\n\x1a\nnot a picture') },
+      '/data/title.png': { body: Buffer.from('\x89PNG\r\n\x1a\nnot a picture', 'latin1') },
       '/data/skipad.jpg': { status: 404 },
       '/data/default.fs': { body: '#version 410 core\nin vec2 uv;\nuniform double x;\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n' },
     });
@@ -186,12 +186,13 @@ const groups = {
       console.log(`  Play offered ${(readyAt / 1000).toFixed(2)} s after the page opened (target ${playWithin / 1000} s)`);
       if (readyAt > playWithin) throw new Error(`Play came after ${readyAt} ms`);
 
-      // The code gzipped, the shaders, the Opus music and the title's pictures
-      // first; then every other picture. The MP3 is only for browsers without Opus.
-      const data = fs.readdirSync(`${web}/data`).map((f) => `data/${f}`);
-      const first = ['vornak.js.gz', 'vornak.wasm.gz', 'data/zararorad.opus', 'data/christmas.jpg', 'data/title.png',
-                     ...data.filter((f) => /\.(fs|vs)$/.test(f))];
-      const all = [...first, ...data.filter((f) => /\.jpg$/.test(f) && !first.includes(f))];
+      // The code gzipped, what main() reads (the shaders, the show file, the
+      // font), the Opus music and the title's pictures first; then every other
+      // picture. The MP3 is only for browsers without Opus.
+      const { files } = JSON.parse(fs.readFileSync(`${web}/files.json`, 'utf8'));
+      const first = ['data/zararorad.opus', 'data/christmas.jpg', 'data/title.png',
+                     ...files.filter((f) => f.kind === 'code' || f.kind === 'start').map((f) => f.name)];
+      const all = [...first, ...files.filter((f) => f.kind === 'picture' && !first.includes(f.name)).map((f) => f.name)];
       const line = await page.$eval('#progress', (e) => (e.hidden ? '' : e.textContent));
       const m = /^Loading \u2026 ([0-9.]+) of ([0-9.]+) MB$/.exec(line.trim());
       console.log(`  at Play: "${line.trim()}"`);
