@@ -367,7 +367,7 @@ const groups = {
       execFileSync(`${repo}/scripts/web`, ['--show', own, '--out', site], { stdio: ['ignore', 'ignore', 'inherit'] });
       const files = (dir) => fs.readdirSync(`${site}/${dir}`).sort().join(' ');
       const expected = {
-        show: 'mine.fs show.toml skipad.jpg square.png tall.jpg title.png tune.flac tune.opus wide.jpg',
+        show: 'mine.fs show.toml skipad.jpg square.png tall.jpg title.png tune.flac tune.opus turned.jpg wide.jpg',
         data: 'circle.fs default.fs religion-light.fs religion.fs sprite.vs',
       };
       for (const [dir, names] of Object.entries(expected)) {
@@ -379,6 +379,9 @@ const groups = {
       }
       if (!/^from = "wide\.jpg"$/m.test(fs.readFileSync(`${site}/show/show.toml`, 'utf8'))) {
         throw new Error('the page\'s show file does not name the HEIC\'s JPEG');
+      }
+      if (fs.readFileSync(`${site}/show/turned.jpg`).includes('Exif\0\0')) {
+        throw new Error('the turned JPEG reached the page as it was, not upright');
       }
 
       host = await serve(site);
@@ -444,6 +447,7 @@ const groups = {
 // smooth, so the page's JPEG of it stays within the frames' tolerance; a
 // portrait JPEG; a square PNG; a title shader of its own (the picture's
 // colours turned); the built-in title and corner pictures, which it lacks;
+// a JPEG stored on its side with an EXIF orientation (6: turn it clockwise);
 // eight seconds of music as FLAC.
 function makeShow(dir) {
   fs.mkdirSync(dir, { recursive: true });
@@ -452,6 +456,12 @@ function makeShow(dir) {
   execFileSync('heif-enc', ['-q', '90', '-o', `${dir}/wide.heic`, `${dir}/../wide.png`], { stdio: 'ignore' });
   ffmpeg('-f', 'lavfi', '-i', 'smptebars=size=480x800', '-frames:v', '1', '-q:v', '3', 'tall.jpg');
   ffmpeg('-f', 'lavfi', '-i', 'mandelbrot=size=600x600', '-frames:v', '1', 'square.png');
+  ffmpeg('-f', 'lavfi', '-i', 'testsrc2=size=800x480,gblur=sigma=8', '-frames:v', '1', '-q:v', '2', 'turned.jpg');
+  // APP1 right after the start of image: "Exif", a big-endian TIFF header, IFD0 with tag 0x0112 = 6.
+  const exif = Buffer.from([0xFF, 0xE1, 0, 34, ...Buffer.from('Exif\0\0MM\0\x2A\0\0\0\x08', 'latin1'),
+                            0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0]);
+  const jpeg = fs.readFileSync(`${dir}/turned.jpg`);
+  fs.writeFileSync(`${dir}/turned.jpg`, Buffer.concat([jpeg.subarray(0, 2), exif, jpeg.subarray(2)]));
   ffmpeg('-f', 'lavfi', '-i', 'sine=frequency=330:duration=8', 'tune.flac');
   fs.writeFileSync(`${dir}/mine.fs`, fs.readFileSync(`${repo}/data/doubletex.fs`, 'utf8')
     .replace('texture(img, uv).rgb', 'texture(img, uv).brg'));
@@ -471,7 +481,7 @@ start = 2
 end = 5
 complete = 4
 from = "wide.heic"
-to = "tall.jpg"
+to = "turned.jpg"
 fit = "contain"
 
 [[scene]]
