@@ -453,8 +453,13 @@
     // and the music; after the music's bytes, the pictures main() names, in
     // its order. On a fast link they need not wait for main(): all come at once.
     const fast = linkIsFast();
-    if (music.length) loadMusic(fast ? [...music].reverse() : music);
-    else musicFetched();
+    if (music.length) {
+      loadMusic(fast ? [...music].reverse() : music);
+    } else {
+      // A silent show: nothing to wait for but its first frame.
+      musicSettled = true;
+      musicFetched();
+    }
     if (fast) musicIn.then(() => [...files.values()].filter((f) => f.kind === 'picture').map(loadData));
     const code = ['vornak.js', 'vornak.wasm'].map((name) => files.get(name + '.gz') || files.get(name));
     const first = [...files.values()].filter((f) => f.kind === 'start');

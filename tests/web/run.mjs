@@ -401,6 +401,17 @@ const groups = {
       }
       const lines = await page.$eval('#messages', (e) => (e.hidden ? '' : e.textContent));
       if (lines) throw new Error(`the page says: ${lines}`);
+
+      // Without music the show is ready once its first frame is drawn and ends with its last scene.
+      const silent = await openPage(640, 360, '/index.html', {
+        '/files.json': { body: JSON.stringify({ ...list, music: [] }), contentType: 'application/json' },
+      }, { host });
+      await waitForState(silent, ['ready']);
+      await silent.mouse.click(320, 180);
+      await waitForState(silent, ['ended'], 30000);
+      const end = await silent.evaluate(() => window.vornak.time);
+      console.log(`  without its music the show ended at ${end.toFixed(3)} s`);
+      if (end < 7.9 || end > 8) throw new Error(`a show without music ended at ${end} s, not with its last scene at 8 s`);
     } finally {
       if (host) await host.close();
       fs.rmSync(folder, { recursive: true, force: true });
