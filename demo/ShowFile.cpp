@@ -476,22 +476,25 @@ private:
             return fail(node.source(), what + " is empty; give a file name");
         const fs::path given(*name);
         const std::string own = given.is_absolute() ? *name : (fs::path(folder_) / given).lexically_normal().string();
-        if (regularFile(own)) {
-            path = own;
-            return true;
-        }
         const std::string builtIn = dataFile(name->c_str());
-        if (!given.is_absolute() && regularFile(builtIn)) {
-            path = builtIn;
-            return true;
-        }
-        if (!requireFiles_) {
-            path = own;
-            return true;
-        }
+        if (regularFile(own))
+            return found(node, *name, own, path);
+        if (!given.is_absolute() && regularFile(builtIn))
+            return found(node, *name, builtIn, path);
+        if (!requireFiles_)
+            return found(node, *name, own, path);
         return fail(node.source(), what + ": no file \"" + *name + "\" in " +
                                        (folder_.empty() ? std::string(".") : folder_) +
                                        (given.is_absolute() ? "" : " or in the built-in data folder"));
+    }
+
+    bool found(const toml::node& node, const std::string& given, const std::string& at, std::string& path)
+    {
+        const toml::source_region& where = node.source();
+        plan_.fileNames.push_back({given, at, static_cast<int>(where.begin.line), static_cast<int>(where.begin.column),
+                                   static_cast<int>(where.end.line), static_cast<int>(where.end.column)});
+        path = at;
+        return true;
     }
 
     std::string name_;

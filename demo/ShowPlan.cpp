@@ -49,3 +49,39 @@ const char* kindName(SceneKind kind)
     }
     return "still";
 }
+
+std::vector<std::string> builtInFilesOf(const ScenePlan& scene)
+{
+    const bool own = !scene.values.shader.empty();
+    std::vector<std::string> files = {"sprite.vs"};
+    switch (scene.kind) {
+    case SceneKind::Title:
+        if (!own)
+            files.push_back("doubletex.fs");
+        break;
+    case SceneKind::Wipe:
+        // The finished wipe draws its second picture alone, with the plain shader.
+        if (!own)
+            files.push_back("circle.fs");
+        files.push_back("default.fs");
+        break;
+    case SceneKind::Reveal:
+        // The light is drawn from the picture by a shader of its own, whatever draws the picture.
+        if (!own)
+            files.push_back("religion.fs");
+        files.push_back("religion-light.fs");
+        break;
+    case SceneKind::Still:
+    case SceneKind::Zoom:
+    case SceneKind::Overlay:
+        if (!own)
+            files.push_back("default.fs");
+        break;
+    }
+    // Words without a font of the show's own are drawn in the shipped one, which travels with its licence.
+    if (!scene.values.text.empty() && scene.values.caption.font.empty()) {
+        files.push_back("DejaVuSans-Bold.ttf");
+        files.push_back("DejaVuSans-Bold.LICENSE");
+    }
+    return files;
+}

@@ -23,6 +23,17 @@ struct ShowPlan {
     std::string music; // "" for a silent show
     std::vector<ScenePlan> scenes; // in drawing order
 
+    // Every file name the show file gives, in the file's order, with where
+    // its value stands (quotes included; lines and columns counted in
+    // characters from 1, the end one past the value), so a copy of the file
+    // can name a file anew (the web build gives a HEIC to the page as a JPEG).
+    struct FileName {
+        std::string given; // as written
+        std::string path;  // as found: in the show's folder or the built-in data folder
+        int line = 0, column = 0, endLine = 0, endColumn = 0;
+    };
+    std::vector<FileName> fileNames;
+
     // Every picture once, in the order the show first draws them (by start, then list order).
     std::vector<std::string> picturesInOrder() const;
     // Each picture once for each fit it is drawn with, with the start of the
@@ -38,3 +49,9 @@ struct ShowPlan {
 
 // The kinds' names in the show file.
 const char* kindName(SceneKind kind);
+
+// The files of the built-in data folder a scene reads whatever its show
+// names: the vertex shader and its kind's fragment shaders (but those its own
+// shader takes the place of): what each kind's constructor reads, for a shell
+// that ships only the files a show needs.
+std::vector<std::string> builtInFilesOf(const ScenePlan& scene);

@@ -36,7 +36,7 @@ EM_JS(double, pagePlayingTime, (), { return Module.vornakPage.playingTime(); });
 EM_JS(void, pageFrameDrawn, (double t), { Module.vornakPage.frameDrawn(t); });
 EM_JS(void, pageStart, (), { Module.vornakPage.start(); });
 EM_JS(void, pageFailed, (), { Module.vornakPage.failed(); });
-EM_JS(void, pageNeed, (const char* json), { Module.vornakPage.need(JSON.parse(UTF8ToString(json))); });
+EM_JS(void, pageNeed, (const char* json, double end), { Module.vornakPage.need(JSON.parse(UTF8ToString(json)), end); });
 EM_JS(bool, pageArrived, (const char* file), { return Module.vornakPage.arrived(UTF8ToString(file)); });
 EM_JS(void, pageWaiting, (bool waiting), { Module.vornakPage.waiting(waiting); });
 EM_JS(void, pageMessage, (int level, const char* text), { Module.vornakPage.message(level, UTF8ToString(text)); });
@@ -232,7 +232,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE double vornakFrameMilliseconds(double t, int fra
     return (emscripten_get_now() - begin) / std::max(frames, 1);
 }
 
-int main()
+// The page passes the show file's path when the show is not the built-in one (files.json's "show").
+int main(int argc, char** argv)
 {
     vornak_engine::setLogCallback(toPage);
     EmscriptenWebGLContextAttributes attributes;
@@ -258,7 +259,7 @@ int main()
     ShowPlan plan;
     std::string error;
     // A file the show lacks is named by its reader and the show plays on, as on the desktop.
-    if (!readShowFile("data/show.toml", plan, error, false)) {
+    if (!readShowFile(argc > 1 ? argv[1] : "data/show.toml", plan, error, false)) {
         vornak_engine::logMessage(vornak_engine::LogLevel::Error, error.c_str());
         pageFailed();
         return 1;
@@ -268,8 +269,8 @@ int main()
     shell.show = new ShowCore(plan);
     shell.show->startDecoding(shell.width, shell.height);
     shell.show->init(shell.width, shell.height);
-    pageNeed(picturesJson().c_str());
     shell.lastScene = shell.show->show().lastEnd();
+    pageNeed(picturesJson().c_str(), shell.lastScene);
 
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKey);
     emscripten_set_click_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, onClick);

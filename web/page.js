@@ -17,7 +17,9 @@
 //
 // files.json (written by web/Manifest.cmake), which index.html names with
 // its build's hash:
-//   {"music": [NAME, ...],      the music; the first form this browser decodes plays
+//   {"show": NAME,              the show file main() reads (its argument), when
+//                               not the built-in data/show.toml
+//    "music": [NAME, ...],      the music; the first form this browser decodes plays
 //    "files": [{"name", "size", "hash", "kind"}, ...]}
 //   kind: "code" (vornak.js.gz, vornak.wasm.gz, which the page unpacks),
 //   "music", "picture", or "start": a file main() reads (shaders), written
@@ -30,11 +32,12 @@
 //
 // Between this page and the wasm: Module.vornakPage, whose functions
 // web/main.cpp calls (times in seconds):
-//   need(list)      once, from main(), when the show is made: [{file, at}],
+//   need(list, end) once, from main(), when the show is made: [{file, at}],
 //                   every picture it draws, in the order it first draws them,
 //                   `at` the start of the first scene that does. The page
 //                   fetches them in that order and writes each into the file
-//                   system at its name ("data/toys.jpg") as it comes.
+//                   system at its name ("data/toys.jpg") as it comes. end:
+//                   the last scene's end, where a show without music ends.
 //   arrived(file)   true once the file is there, or will never come (the
 //                   engine's line then names it; the scene draws without it).
 //   waiting(on)     true: the frame at the clock's time lacks a picture; the
@@ -86,6 +89,7 @@
   const pausedFor = new Set(); // 'hidden', 'waiting'
   let run = 0; // one per Play, so a late callback of an earlier run does nothing
   let lastSound = null;
+  let showEnd = 0; // the last scene's end, from need()
 
   function latency() {
     return context.outputLatency || context.baseLatency || 0;
@@ -114,7 +118,7 @@
     stopSound();
     source = context.createBufferSource();
     // Without music the clock still runs on the audio context, for the show's length.
-    source.buffer = track || context.createBuffer(1, Math.round(context.sampleRate * 24), context.sampleRate);
+    source.buffer = track || context.createBuffer(1, Math.max(1, Math.round(context.sampleRate * showEnd)), context.sampleRate);
     source.connect(context.destination);
     const when = context.currentTime + 0.05;
     source.start(when, offset);
@@ -247,7 +251,8 @@
     showProgress();
     let bytes = null;
     try {
-      const response = await fetch(f.name + '?v=' + f.hash);
+      // A name may hold the URL's own delimiters (a show's "photo #1.jpg"); the rest the browser escapes.
+      const response = await fetch(f.name.replace(/[%#?]/g, encodeURIComponent) + '?v=' + f.hash);
       if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
       const reader = response.body.getReader();
       const chunks = [];
@@ -374,7 +379,8 @@
 
   // What main.cpp calls (Module.vornakPage).
   const page = {
-    need(list) {
+    need(list, end) {
+      showEnd = end;
       const named = new Map(list.map(({ file, at: t }) => [fileName(file), t]));
       // Not in files.json: arrived() says so at once and the engine names the file.
       const pictures = [...named.keys()].map((name) => files.get(name)).filter((f) => f && f.state === 'waiting');
@@ -399,7 +405,7 @@
       if (vornak.state !== 'playing') return -1;
       const t = Math.max(0, clockTime());
       lastSound = silent ? null : Math.max(0, sound.offset + context.currentTime - sound.when);
-      if (silent && t >= (track ? track.duration : 24)) {
+      if (silent && t >= (track ? track.duration : showEnd)) {
         end();
         return -1;
       }
@@ -447,8 +453,13 @@
     // and the music; after the music's bytes, the pictures main() names, in
     // its order. On a fast link they need not wait for main(): all come at once.
     const fast = linkIsFast();
-    if (music.length) loadMusic(fast ? [...music].reverse() : music);
-    else musicFetched();
+    if (music.length) {
+      loadMusic(fast ? [...music].reverse() : music);
+    } else {
+      // A silent show: nothing to wait for but its first frame.
+      musicSettled = true;
+      musicFetched();
+    }
     if (fast) musicIn.then(() => [...files.values()].filter((f) => f.kind === 'picture').map(loadData));
     const code = ['vornak.js', 'vornak.wasm'].map((name) => files.get(name + '.gz') || files.get(name));
     const first = [...files.values()].filter((f) => f.kind === 'start');
@@ -469,6 +480,7 @@
       vornakPage: page,
       canvas: document.getElementById('canvas'),
       wasmBinary: wasm,
+      arguments: list.show ? [list.show] : [],
       print: (line) => console.log(line),
       // The engine's own lines come through message(); this is the runtime's.
       printErr: (line) => console.warn(line),

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <sys/stat.h>
 
@@ -93,6 +94,38 @@ TEST_F(ShowFileTest, AGoodFileBecomesItsPlan)
     ASSERT_EQ(problem("[[scene]]\nkind = \"wipe\"\nstart = 1\nend = 3\nfrom = \"a.jpg\"\nto = \"a.jpg\"\n"), "");
     EXPECT_EQ(last.music, "");
     EXPECT_EQ(last.scenes[0].values.complete, 3);
+}
+
+// Where each file name stands, counted in characters whatever the line holds,
+// quotes included and the end one past them: a copy of the file names a file
+// anew there (the web build's HEIC given as a JPEG).
+TEST_F(ShowFileTest, EveryFileNameIsKeptWithWhereItStands)
+{
+    dir.write("show/\u00e4.jpg", "x");
+    ASSERT_EQ(problem("music = 'song.ogg'\n[[scene]]\nkind = \"title\"\nstart = 0\nend = 1\n"
+                      "picture  =  \"\u00e4.jpg\" # \u00f6\noverlay = \"built.jpg\"\nshader = \"mine.fs\"\n"),
+              "");
+    struct Expected {
+        std::string given, path;
+        int line, column, endColumn;
+    };
+    const Expected expected[] = {
+        {"song.ogg", dir.path() + "/show/song.ogg", 1, 9, 19},
+        {"\u00e4.jpg", dir.path() + "/show/\u00e4.jpg", 6, 13, 20},
+        {"built.jpg", dir.path() + "/data/built.jpg", 7, 11, 22},
+        {"mine.fs", dir.path() + "/show/mine.fs", 8, 10, 19},
+    };
+    ASSERT_EQ(last.fileNames.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const ShowPlan::FileName& name = last.fileNames[i];
+        SCOPED_TRACE(expected[i].given);
+        EXPECT_EQ(name.given, expected[i].given);
+        EXPECT_EQ(name.path, expected[i].path);
+        EXPECT_EQ(name.line, expected[i].line);
+        EXPECT_EQ(name.endLine, expected[i].line);
+        EXPECT_EQ(name.column, expected[i].column);
+        EXPECT_EQ(name.endColumn, expected[i].endColumn);
+    }
 }
 
 TEST_F(ShowFileTest, EveryMistakeIsOneLineAtItsPlace)

@@ -10,11 +10,15 @@ const vornak = process.env.VORNAK || path.join(repo, 'build/test/vornak');
 const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'vornak-frames-'));
 process.on('exit', () => fs.rmSync(folder, { recursive: true, force: true }));
 
-// The desktop program's frame at t seconds, as `vornak --capture F.png --at T --size WxH`.
-export function desktopFrame(t, width, height) {
-  const out = path.join(folder, `at-${t}-${width}x${height}.png`);
+// The desktop program's frame at t seconds, as `vornak --capture F.png --at T --size WxH`,
+// of the built-in show or, given a show, as `vornak --show SHOW ...`.
+const shows = new Map(); // show -> the prefix of its frames' names
+export function desktopFrame(t, width, height, show = null) {
+  if (show && !shows.has(show)) shows.set(show, `show${shows.size + 1}-`);
+  const out = path.join(folder, `${show ? shows.get(show) : ''}at-${t}-${width}x${height}.png`);
   if (!fs.existsSync(out)) {
-    execFileSync(vornak, ['--capture', out, '--at', String(t), '--size', `${width}x${height}`],
+    execFileSync(vornak, [...(show ? ['--show', show] : []), '--capture', out, '--at', String(t),
+                          '--size', `${width}x${height}`],
                  { cwd: repo, stdio: ['ignore', 'ignore', 'pipe'] });
   }
   return readPng(out);

@@ -145,7 +145,7 @@ const groups = {
   // page naming each file, and the show goes on.
   async damaged() {
     const page = await openPage(1280, 720, '/index.html', {
-      '/data/title.png': { body: Buffer.from('\x89PNG\r\n\x1a\nnot a picture') },
+      '/data/title.png': { body: Buffer.from('\x89PNG\r\n\x1a\nnot a picture', 'latin1') },
       '/data/skipad.jpg': { status: 404 },
       '/data/default.fs': { body: '#version 410 core\nin vec2 uv;\nuniform double x;\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n' },
     });
@@ -187,12 +187,13 @@ const groups = {
       // and a busy machine must not fail the suite.
       console.log(`  Play offered ${(readyAt / 1000).toFixed(2)} s after the page opened (target ${playWithin / 1000} s)`);
 
-      // The code gzipped, the show file, shaders and font, the Opus music and the title's pictures
-      // first; then every other picture. The MP3 is only for browsers without Opus.
-      const data = fs.readdirSync(`${web}/data`).map((f) => `data/${f}`);
-      const first = ['vornak.js.gz', 'vornak.wasm.gz', 'data/zararorad.opus', 'data/christmas.jpg', 'data/title.png',
-                     ...data.filter((f) => !/\.(jpg|png|mp3|opus)$/.test(f))];
-      const all = [...first, ...data.filter((f) => /\.jpg$/.test(f) && !first.includes(f))];
+      // The code gzipped, what main() reads (the shaders, the show file, the
+      // font), the Opus music and the title's pictures first; then every other
+      // picture. The MP3 is only for browsers without Opus.
+      const { files } = JSON.parse(fs.readFileSync(`${web}/files.json`, 'utf8'));
+      const first = ['data/zararorad.opus', 'data/christmas.jpg', 'data/title.png',
+                     ...files.filter((f) => f.kind === 'code' || f.kind === 'start').map((f) => f.name)];
+      const all = [...first, ...files.filter((f) => f.kind === 'picture' && !first.includes(f.name)).map((f) => f.name)];
       const line = await page.$eval('#progress', (e) => (e.hidden ? '' : e.textContent));
       const m = /^Loading \u2026 ([0-9.]+) of ([0-9.]+) MB$/.exec(line.trim());
       console.log(`  at Play: "${line.trim()}"`);
@@ -351,6 +352,73 @@ const groups = {
     }
   },
 
+  // A show of one's own, made here and built with scripts/web --show into a
+  // folder of its own: every kind, pictures of other shapes (a HEIC, which
+  // the page gets as a JPEG, among them), a shader of its own, built-in
+  // pictures it falls back to, its own music. The folder holds its files and
+  // the built-in shaders it reads, no others; its ?at=T frames are those of
+  // `vornak --show`.
+  async show() {
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'vornak-show-'));
+    const own = `${folder}/own`;
+    const site = `${folder}/site`;
+    let host = null;
+    try {
+      makeShow(own);
+      execFileSync(`${repo}/scripts/web`, ['--show', own, '--out', site], { stdio: ['ignore', 'ignore', 'inherit'] });
+      const files = (dir) => fs.readdirSync(`${site}/${dir}`).sort().join(' ');
+      const expected = {
+        show: 'mine.fs show.toml skipad.jpg square.png tall.jpg title.png tune.flac tune.opus turned.jpg wide.jpg',
+        data: 'circle.fs default.fs religion-light.fs religion.fs sprite.vs',
+      };
+      for (const [dir, names] of Object.entries(expected)) {
+        if (files(dir) !== names) throw new Error(`${dir}/ holds ${files(dir)}, not ${names}`);
+      }
+      const list = JSON.parse(fs.readFileSync(`${site}/files.json`, 'utf8'));
+      if (list.show !== 'show/show.toml' || list.music.join(' ') !== 'show/tune.opus show/tune.flac') {
+        throw new Error(`files.json names the show ${list.show} and the music ${list.music}`);
+      }
+      if (!/^from = "wide\.jpg"$/m.test(fs.readFileSync(`${site}/show/show.toml`, 'utf8'))) {
+        throw new Error('the page\'s show file does not name the HEIC\'s JPEG');
+      }
+      if (fs.readFileSync(`${site}/show/turned.jpg`).includes('Exif\0\0')) {
+        throw new Error('the turned JPEG reached the page as it was, not upright');
+      }
+
+      host = await serve(site);
+      const page = await openPage(1280, 720, '/index.html', {}, { host });
+      for (const t of [1, 3, 5.5, 6.5, 7.5]) {
+        await page.goto(`${host.origin}/index.html?at=${t}`);
+        await waitForState(page, ['ready']);
+        const web = await canvasPixels(page);
+        if (web.time !== t) throw new Error(`?at=${t} drew the frame at ${web.time}`);
+        expectFrame(`own show at ${t} s`, web, desktopFrame(t, 1280, 720, own));
+        if (t === 5.5) {
+          // The HEIC alone, contained: its colours fill the middle, black bars beside it.
+          const { data } = web;
+          const at = (x, y) => data.slice((y * 1280 + x) * 4, (y * 1280 + x) * 4 + 3).reduce((a, b) => a + b);
+          if (at(640, 360) < 60 || at(100, 360) > 0) throw new Error('the HEIC picture is not drawn, contained');
+        }
+      }
+      const lines = await page.$eval('#messages', (e) => (e.hidden ? '' : e.textContent));
+      if (lines) throw new Error(`the page says: ${lines}`);
+
+      // Without music the show is ready once its first frame is drawn and ends with its last scene.
+      const silent = await openPage(640, 360, '/index.html', {
+        '/files.json': { body: JSON.stringify({ ...list, music: [] }), contentType: 'application/json' },
+      }, { host });
+      await waitForState(silent, ['ready']);
+      await silent.mouse.click(320, 180);
+      await waitForState(silent, ['ended'], 30000);
+      const end = await silent.evaluate(() => window.vornak.time);
+      console.log(`  without its music the show ended at ${end.toFixed(3)} s`);
+      if (end < 7.9 || end > 8) throw new Error(`a show without music ended at ${end} s, not with its last scene at 8 s`);
+    } finally {
+      if (host) await host.close();
+      fs.rmSync(folder, { recursive: true, force: true });
+    }
+  },
+
   // Firefox ESR: ?at=T against the desktop, and Play, which with no sound
   // device here runs the show on the page's own clock, silently, to its end.
   async firefox() {
@@ -386,6 +454,75 @@ const groups = {
     }
   },
 };
+
+// A show folder of every kind, made with ffmpeg and heif-enc: a 4:3 HEIC,
+// smooth, so the page's JPEG of it stays within the frames' tolerance; a
+// portrait JPEG; a square PNG; a title shader of its own (the picture's
+// colours turned); the built-in title and corner pictures, which it lacks;
+// a JPEG stored on its side with an EXIF orientation (6: turn it clockwise);
+// eight seconds of music as FLAC.
+function makeShow(dir) {
+  fs.mkdirSync(dir, { recursive: true });
+  const ffmpeg = (...args) => execFileSync('ffmpeg', ['-v', 'error', '-y', ...args], { cwd: dir });
+  ffmpeg('-f', 'lavfi', '-i', 'testsrc2=size=800x600,gblur=sigma=8', '-frames:v', '1', `${dir}/../wide.png`);
+  execFileSync('heif-enc', ['-q', '90', '-o', `${dir}/wide.heic`, `${dir}/../wide.png`], { stdio: 'ignore' });
+  ffmpeg('-f', 'lavfi', '-i', 'smptebars=size=480x800', '-frames:v', '1', '-q:v', '3', 'tall.jpg');
+  ffmpeg('-f', 'lavfi', '-i', 'mandelbrot=size=600x600', '-frames:v', '1', 'square.png');
+  ffmpeg('-f', 'lavfi', '-i', 'testsrc2=size=800x480,gblur=sigma=8', '-frames:v', '1', '-q:v', '2', 'turned.jpg');
+  // APP1 right after the start of image: "Exif", a big-endian TIFF header, IFD0 with tag 0x0112 = 6.
+  const exif = Buffer.from([0xFF, 0xE1, 0, 34, ...Buffer.from('Exif\0\0MM\0\x2A\0\0\0\x08', 'latin1'),
+                            0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0]);
+  const jpeg = fs.readFileSync(`${dir}/turned.jpg`);
+  fs.writeFileSync(`${dir}/turned.jpg`, Buffer.concat([jpeg.subarray(0, 2), exif, jpeg.subarray(2)]));
+  ffmpeg('-f', 'lavfi', '-i', 'sine=frequency=330:duration=8', 'tune.flac');
+  fs.writeFileSync(`${dir}/mine.fs`, fs.readFileSync(`${repo}/data/doubletex.fs`, 'utf8')
+    .replace('texture(img, uv).rgb', 'texture(img, uv).brg'));
+  fs.writeFileSync(`${dir}/show.toml`, `music = "tune.flac"
+
+[[scene]]
+kind = "title"
+start = 0
+end = 2
+picture = "tall.jpg"
+overlay = "title.png"
+shader = "mine.fs"
+
+[[scene]]
+kind = "wipe"
+start = 2
+end = 5
+complete = 4
+from = "wide.heic"
+to = "turned.jpg"
+fit = "contain"
+
+[[scene]]
+kind = "still"
+start = 5
+end = 6
+picture = "wide.heic"
+fit = "contain"
+
+[[scene]]
+kind = "zoom"
+start = 6
+end = 7
+picture = "square.png"
+
+[[scene]]
+kind = "reveal"
+start = 7
+end = 8
+picture = "square.png"
+fit = "contain"
+
+[[scene]]
+kind = "overlay"
+start = 1
+end = 8
+picture = "skipad.jpg"
+`);
+}
 
 const sizeOf = (name) => fs.statSync(`${web}/${name}`).size;
 const megabytes = (bytes) => Number((bytes / 1e6).toFixed(1));
