@@ -5,7 +5,7 @@
 #   cmake -DOUT=DIR -DWEB=web/ -DCODE=DIR -DDATA=data/ [-DSHOW=DIR] [-DEXAMPLES=DIR]
 #         -DCACHE=DIR -DGZIP=gzip [-DFFMPEG=ffmpeg] -P web/Site.cmake
 # SHOW: a show laid out by vornak-webshow (show/ and data/); without it the
-# built-in show, the whole data folder as it is, and the examples.
+# built-in show, the data folder as it is but for the font, and the examples.
 # Only what this script writes is removed from OUT: it may be any folder.
 foreach(name data show examples vornak.js.gz vornak.wasm.gz page.js files.json index.html)
   file(REMOVE_RECURSE ${OUT}/${name})
@@ -25,7 +25,9 @@ file(COPY ${WEB}/page.js DESTINATION ${OUT})
 if(SHOW)
   file(COPY ${SHOW}/show ${SHOW}/data DESTINATION ${OUT})
 else()
-  file(COPY ${DATA}/ DESTINATION ${OUT}/data)
+  # The built-in show draws no words: its page goes without the font (and the
+  # font's licence), which would only delay Play on a slow link.
+  file(COPY ${DATA}/ DESTINATION ${OUT}/data PATTERN "DejaVuSans-Bold.*" EXCLUDE)
   if(EXAMPLES)
     file(COPY ${EXAMPLES} DESTINATION ${OUT})
   endif()
