@@ -321,9 +321,12 @@ std::string generated(std::uint64_t seed, int lines, bool longLast)
     };
     std::string out = "# generated\nmtllib missing.mtl\n";
     int positions = 0, texts = 0, normals = 0;
+    // Every draw is its own statement: the order of two in one expression is the compiler's to choose.
     auto index = [&](int count) {
-        if (count == 0 || next() % 40 == 0)
-            return std::to_string(static_cast<int>(next() % 5) - 2 + (next() % 2 ? count + 1 : 0));
+        if (count == 0 || next() % 40 == 0) {
+            const int near = static_cast<int>(next() % 5) - 2;
+            return std::to_string(near + (next() % 2 ? count + 1 : 0));
+        }
         // Mostly the latest entries, so that positions are shared between faces.
         const int back = static_cast<int>(next() % std::min(count, 12));
         return next() % 4 == 0 ? std::to_string(-1 - back) : std::to_string(count - back);
@@ -334,27 +337,45 @@ std::string generated(std::uint64_t seed, int lines, bool longLast)
         if (kind < 5) {
             out += "v";
             const int n = next() % 15 == 0 ? 2 + static_cast<int>(next() % 3) : 3;
-            for (int j = 0; j < n; ++j)
-                out += " " + number(state);
+            for (int j = 0; j < n; ++j) {
+                out += " ";
+                out += number(state);
+            }
             ++positions;
         } else if (kind < 7) {
-            out += "vt " + number(state) + " " + number(state);
+            out += "vt ";
+            out += number(state);
+            out += " ";
+            out += number(state);
             ++texts;
         } else if (kind < 9) {
-            out += "vn " + number(state) + (next() % 20 ? " " + number(state) + " " + number(state) : "");
+            out += "vn ";
+            out += number(state);
+            if (next() % 20) {
+                out += " ";
+                out += number(state);
+                out += " ";
+                out += number(state);
+            }
             ++normals;
         } else if (kind < 16) {
-            const int corners = next() % 3 ? 3 + static_cast<int>(next() % 2) : 2 + static_cast<int>(next() % 8);
+            const bool few = next() % 3 != 0;
+            const int corners = few ? 3 + static_cast<int>(next() % 2) : 2 + static_cast<int>(next() % 8);
             const unsigned form = next() % 4;
             out += "f";
             for (int c = 0; c < corners; ++c) {
-                out += (next() % 30 == 0 ? "  " : " ") + index(positions);
-                if (form == 1 || form == 3)
-                    out += "/" + index(texts);
-                else if (form == 2)
+                out += next() % 30 == 0 ? "  " : " ";
+                out += index(positions);
+                if (form == 1 || form == 3) {
                     out += "/";
-                if (form >= 2)
-                    out += "/" + index(normals);
+                    out += index(texts);
+                } else if (form == 2) {
+                    out += "/";
+                }
+                if (form >= 2) {
+                    out += "/";
+                    out += index(normals);
+                }
             }
         } else if (kind == 16) {
             const char* groups[] = {"s off", "s 0", "s 1", "s 2", "s 7", "s\toff", "s 3 "};
