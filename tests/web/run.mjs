@@ -355,7 +355,7 @@ const groups = {
   // A show of one's own, made here and built with scripts/web --show into a
   // folder of its own: every kind, pictures of other shapes (a HEIC, which
   // the page gets as a JPEG, among them), a shader of its own, built-in
-  // pictures it falls back to, its own music. The folder holds its files and
+  // pictures it falls back to, its own music, words in the shipped font. The folder holds its files and
   // the built-in shaders it reads, no others; its ?at=T frames are those of
   // `vornak --show`.
   async show() {
@@ -369,7 +369,7 @@ const groups = {
       const files = (dir) => fs.readdirSync(`${site}/${dir}`).sort().join(' ');
       const expected = {
         show: 'mine.fs show.toml skipad.jpg square.png tall.jpg title.png tune.flac tune.opus turned.jpg wide.jpg',
-        data: 'circle.fs default.fs religion-light.fs religion.fs sprite.vs',
+        data: 'DejaVuSans-Bold.LICENSE DejaVuSans-Bold.ttf circle.fs default.fs religion-light.fs religion.fs sprite.vs',
       };
       for (const [dir, names] of Object.entries(expected)) {
         if (files(dir) !== names) throw new Error(`${dir}/ holds ${files(dir)}, not ${names}`);
@@ -502,6 +502,9 @@ start = 5
 end = 6
 picture = "wide.heic"
 fit = "contain"
+text = "Καλά Χριστούγεννα\\nJoyeux Noël"
+position = "top"
+colour = "#ffd700"
 
 [[scene]]
 kind = "zoom"
