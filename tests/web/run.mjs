@@ -262,7 +262,10 @@ const groups = {
     await page.bringToFront();
     const resumed = await clock(page);
     console.log(`  last frame ${before.time.toFixed(3)} s; the clock stood at ${stood.toFixed(3)}, ${still.toFixed(3)} a second later, ${resumed.toFixed(3)} when shown`);
-    if (Math.abs(still - stood) > 0.01 || stood - before.time > 0.1 || resumed - before.time > 0.1) {
+    // The clock stands while hidden and goes on from where it stood. How far
+    // the last frame drawn before hiding lags it depends on how busy the
+    // machine is, so that is not judged: the sound's place against the picture is, below.
+    if (Math.abs(still - stood) > 0.01 || resumed - stood > 0.1 || stood < before.time) {
       throw new Error('the show ran on while hidden');
     }
     await page.waitForFunction((t) => window.vornak.time > t + 0.5, { timeout: 30000, polling: 50 }, before.time);
